@@ -1,0 +1,106 @@
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "errlog.h"
+#include "errtrace.h"
+#include "merrcapture.h"
+#include "trace.h"
+
+using ::testing::ElementsAre;
+using ::testing::IsEmpty;
+
+namespace {
+
+// A reporting operation in the usual shape: a context of its own, a failing callee, a dump.
+void report_failure(const std::string& message) {
+  MErrTraceContext context;
+  MERRTRACE("callee(): failed: %d", 7);
+  MERRDUMP(context, "%s", message.c_str());
+}
+
+TEST(DiagnosticsTest, DumpWritesMessageThenEntriesOfItsOwnContextOnly) {
+  MErrCapture capture;
+  MERRTRACE("outer entry");
+  report_failure("Reporter::Run(): callee() failed");
+  ASSERT_EQ(capture.LogRecords().size(), 1u);
+  const MErrLogRecord record = capture.LogRecords()[0];
+  EXPECT_EQ(record.text, "Reporter::Run(): callee() failed");
+  EXPECT_EQ(record.file, "merror/test/diagnostics_test.cpp");
+  ASSERT_EQ(record.trace.size(), 1u);
+  EXPECT_EQ(record.trace[0].text, "callee(): failed: 7");
+  // The inner context's entries ended with it; the outer one is untouched.
+  EXPECT_THAT(capture.ContextTexts(), ElementsAre("outer entry"));
+}
+
+struct DumpLengthCase {
+  size_t length;
+  bool too_long;
+};
+
+class DumpLengthTest : public ::testing::TestWithParam<DumpLengthCase> {};
+
+TEST_P(DumpLengthTest, MessagesBeyond254CharactersAreCutAndReported) {
+  MErrCapture capture;
+  const std::string message(GetParam().length, 'm');
+  report_failure(message);
+  const auto texts = capture.LogTexts();
+  if (GetParam().too_long) {
+    EXPECT_THAT(texts, ElementsAre("MErrTraceContext::DumpToMErrLog(): output string too long !",
+                                   std::string(254, 'm'), "callee(): failed: 7"));
+  } else {
+    EXPECT_THAT(texts, ElementsAre(message, "callee(): failed: 7"));
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Boundary, DumpLengthTest,
+                         ::testing::Values(DumpLengthCase{0, false}, DumpLengthCase{253, false},
+                                           DumpLengthCase{254, false}, DumpLengthCase{255, true},
+                                           DumpLengthCase{1000, true}));
+
+TEST(DiagnosticsTest, ClearedContextDumpsNoEntries) {
+  MErrCapture capture;
+  MErrTraceContext context;
+  MERRTRACE("dropped");
+  context.Clear();
+  MERRDUMP(context, "header");
+  EXPECT_THAT(capture.LogTexts(), ElementsAre("header"));
+}
+
+TEST(DiagnosticsTest, TraceLinesFollowTheModuleLevel) {
+  MErrCapture capture(4);
+  MTRACE(3, "level %d", 3);
+  MTRACE(4, "level %d", 4);
+  MTRACE(5, "level %d", 5);
+  EXPECT_THAT(capture.TraceLines(), ElementsAre("level 3", "level 4"));
+  EXPECT_EQ(_MTrace_TestLevel("default", 0), 0);
+  EXPECT_EQ(_MTrace_TestLevel("other", 1), 0);
+}
+
+TEST(DiagnosticsTest, CaptureRestoresTheTraceLevel) {
+  const int before = _MTrace_SetLevel("default", 2);
+  { MErrCapture capture(5); }
+  EXPECT_EQ(_MTrace_SetLevel("default", before), 2);
+}
+
+TEST(DiagnosticsTest, DirectLogEntryCarriesItsPlaceAndNoTrace) {
+  MErrCapture capture;
+  MERRTRACE("not part of a direct entry");
+  MERRLOG("%s found twice", "x");
+  ASSERT_EQ(capture.LogRecords().size(), 1u);
+  EXPECT_EQ(capture.LogRecords()[0].text, "x found twice");
+  EXPECT_THAT(capture.LogRecords()[0].trace, IsEmpty());
+  EXPECT_GT(capture.LogRecords()[0].line, 0);
+}
+
+TEST(DiagnosticsTest, RootContextKeepsOnlyTheLatestEntries) {
+  MErrTrace_ClearContext();  // the root context of this thread
+  for (int i = 0; i < 100; ++i) MERRTRACE("entry %d", i);
+  const auto entries = MErrTrace_GetContextEntries();
+  ASSERT_EQ(entries.size(), 64u);
+  EXPECT_EQ(entries.front().text, "entry 36");
+  MErrTrace_ClearContext();
+}
+
+}  // namespace
