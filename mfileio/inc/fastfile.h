@@ -48,6 +48,7 @@ class MFastFile {
 class MFastFileReader : public MFastFile {
  public:
   MFastFileReader() = default;
+  // Reads the next block; at the end of the file nothing changes and the answer is true.
   virtual bool fill_buffer();
   virtual ~MFastFileReader();
 
@@ -63,6 +64,8 @@ class MFastFileReader : public MFastFile {
 int64_t MFastFile_ReadAtOnce(const char* name, void* buffer, uint64_t size);
 // Reads the whole file into `text` (sized to the file); on failure `text` is emptied.
 int64_t MFastFile_ReadAtOnce(const char* name, std::string& text);
+// Writes the whole block with an open mode (plus kMFastFileFlush). With kMFastFileReplace a
+// failure leaves the target as it was and removes the temporary file.
 int64_t MFastFile_WriteAtOnce(const char* name, const void* data, uint64_t size, int mode);
 // Writes `text` with every line end turned into CR LF.
 int64_t MFastFile_WriteLinesAtOnce(const char* name, const char* text, uint64_t size, int mode);

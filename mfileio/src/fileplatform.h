@@ -1,0 +1,44 @@
+// The one layer through which the file module reaches the operating system: every file call of
+// fastfile.cpp and fileops.cpp goes through here, implemented per platform in
+// fileplatform_win32.cpp and fileplatform_posix.cpp. A failing call records the system error of
+// this thread at once, so that tracing afterwards cannot overwrite it.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "fastfile.h"
+
+namespace fileplatform {
+
+enum class FindResult { kDirectory, kHiddenOrSystem, kOther, kNotFound };
+
+// Opens an existing file for reading, shared for read and write, inheritable.
+bool open_read(const char* name, MFileHandle& handle);
+// Opens for writing, shared for reading only: 0 creates a new file, 1 appends (opening or
+// creating), 2 creates or truncates. Any other mode is the caller's error.
+MFileHandle open_write(const char* name, int mode);
+// One read as the platform's read call delivers it (fewer bytes only at the end of the file).
+bool read_file(MFileHandle handle, void* buffer, uint32_t size, uint32_t& count);
+// One write of the whole block (fewer bytes only when the system accepts no more).
+bool write_file(MFileHandle handle, const void* data, uint32_t size, uint32_t& count);
+bool flush_file(MFileHandle handle);
+bool close_file(MFileHandle handle);
+
+// Creates a new empty file "ffw<hex>.tmp" in `directory` ("" is the current directory, else it
+// ends with a separator) and answers its path in `path`.
+bool create_temp_file(const char* directory, std::string& path);
+// Moves `from` to `to`, replacing an existing file `to`.
+bool replace_file(const char* from, const char* to);
+bool remove_file(const char* path);
+
+// Looks the path up as a directory listing would see it.
+FindResult find_first(const char* path);
+bool stat_size(const char* path, int64_t& size);
+bool exists(const char* path);
+
+// The system error of this thread's last failed call above, and its text.
+uint32_t last_error_code();
+std::string last_error_text();
+
+}  // namespace fileplatform

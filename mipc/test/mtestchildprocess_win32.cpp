@@ -1,0 +1,42 @@
+#include "mtestchildprocess.h"
+
+#ifndef WIN32_LEAN_AND_MEAN
+#define WIN32_LEAN_AND_MEAN
+#endif
+#ifndef NOMINMAX
+#define NOMINMAX  // the C++ library's headers may have defined it already
+#endif
+#include <windows.h>
+
+MTestChildProcess::MTestChildProcess(const std::vector<std::string>& args) {
+  char path[MAX_PATH];
+  const DWORD length = GetModuleFileNameA(nullptr, path, MAX_PATH);
+  if (length == 0 || length == MAX_PATH) return;
+  std::string command_line = "\"" + std::string(path) + "\"";
+  for (const std::string& argument : args) command_line += " \"" + argument + "\"";
+  STARTUPINFOA startup{};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION info{};
+  if (!CreateProcessA(path, command_line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                      &startup, &info)) {
+    return;
+  }
+  CloseHandle(info.hThread);
+  process_ = reinterpret_cast<std::intptr_t>(info.hProcess);
+  started_ = true;
+}
+
+MTestChildProcess::~MTestChildProcess() { Wait(); }
+
+int MTestChildProcess::Wait() {
+  if (!started_) return -1;
+  started_ = false;
+  const HANDLE process = reinterpret_cast<HANDLE>(process_);
+  DWORD code = 0;
+  const bool ended = WaitForSingleObject(process, INFINITE) == WAIT_OBJECT_0 &&
+                     GetExitCodeProcess(process, &code);
+  CloseHandle(process);
+  return ended ? static_cast<int>(code) : -1;
+}
+
+int MTestChildProcess::CurrentProcessId() { return static_cast<int>(GetCurrentProcessId()); }

@@ -1,0 +1,178 @@
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "merrcapture.h"
+#include "minidata.h"
+#include "mtesttempdir.h"
+
+using ::testing::ElementsAre;
+using ::testing::IsEmpty;
+
+namespace {
+
+void write_file(const std::string& path, const std::string& bytes) {
+  std::ofstream(path, std::ios::binary) << bytes;
+}
+
+std::string read_file(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+std::vector<std::string> section_names(const MIniData& ini) {
+  std::vector<std::string> names{"stale"};
+  ini.GetSectionNames(names);
+  return names;
+}
+
+class MIniDataTest : public ::testing::Test {
+ protected:
+  std::string File(const std::string& content) {
+    const std::string path = dir_.File("test.ini");
+    write_file(path, content);
+    return path;
+  }
+  MTestTempDir dir_;
+};
+
+TEST_F(MIniDataTest, SaveWritesHeaderLinesThenSortedSectionsWithCrLf) {
+  const std::string path = File("\xEF\xBB\xBF# head\n\n \t\r[b]\r\nkey = 5 \r\n; note\n[\xE4]\n[A] trailing text\rx=1\n\n[a]\n[Z]");
+  MIniData ini(path);
+  ASSERT_TRUE(ini.IsOpened());
+  std::string value;
+  EXPECT_TRUE(ini.GetStringEntry("b", "key  ", value));
+  EXPECT_EQ(value, " 5 ");
+  ASSERT_TRUE(ini.Save());
+  // The UTF-8 mark and empty lines are dropped, blank-only lines kept; every line ends with CR LF.
+  EXPECT_EQ(read_file(path),
+            "# head\r\n \t\r\n[A] trailing text\r\nx=1\r\n[Z]\r\n[a]\r\n[b]\r\nkey = 5 \r\n; note\r\n[\xE4]\r\n");
+  const MIniData reopened(path);
+  EXPECT_THAT(section_names(reopened), ElementsAre("A", "Z", "a", "b", "\xE4"));
+}
+
+TEST_F(MIniDataTest, MissingFileOpensEmptyAndSaveCreatesIt) {
+  const std::string path = dir_.File("new.ini");
+  MIniData ini;
+  EXPECT_FALSE(ini.Reload());  // nothing opened yet
+  ASSERT_TRUE(ini.Open(path));
+  EXPECT_THAT(section_names(ini), IsEmpty());
+  ASSERT_TRUE(ini.Save());
+  EXPECT_EQ(read_file(path), "");
+  write_file(path, "[c]\ny=2\n");
+  ASSERT_TRUE(ini.Reload());
+  EXPECT_TRUE(ini.SectionExists("c"));
+}
+
+TEST_F(MIniDataTest, SetEntryReplacesValueOrAppendsAtEndOfSection) {
+  const std::string path = File("[s]\ncount = 3\n; c\n[u]\ny=1\n");
+  MIniData ini(path);
+  EXPECT_TRUE(ini.SetLongEntry("s", "count ", 7));
+  EXPECT_TRUE(ini.SetLongEntry("s", "new  ", -2147483647 - 1));
+  EXPECT_TRUE(ini.SetStringEntry("u", "y", " a b "));
+  EXPECT_TRUE(ini.SetLongEntry("t", "n", 1));
+  ASSERT_TRUE(ini.Save());
+  EXPECT_EQ(read_file(path), "[s]\r\ncount =7\r\n; c\r\nnew=-2147483648\r\n[t]\r\nn=1\r\n[u]\r\ny= a b \r\n");
+  int32_t value = 0;
+  EXPECT_TRUE(MIniData(path).GetLongEntry("s", "new", value));
+  EXPECT_EQ(value, -2147483647 - 1);
+}
+
+TEST(MIniDataSetTest, CommentNamesAreRefused) {
+  for (const char* name : {";x", "#x", " \t/x", "*"}) {
+    MErrCapture capture;
+    MIniData ini;
+    EXPECT_FALSE(ini.SetLongEntry("s", name, 7)) << name;
+    const std::string reason = std::string("cannot add comment as an entry: \"") + name + "=7\"";
+    EXPECT_EQ(ini.GetErrorText(), reason);
+    EXPECT_THAT(capture.ContextTexts(),
+                ElementsAre("MIniDataT<struct MIniDataCaseSensitiveCompare>::SetLongEntry(): " + reason));
+    EXPECT_FALSE(ini.SectionExists("s"));
+  }
+}
+
+struct NumberCase {
+  const char* raw;
+  int32_t value;
+  bool converted;
+};
+
+class MIniDataNumberTest : public MIniDataTest, public ::testing::WithParamInterface<NumberCase> {};
+
+TEST_P(MIniDataNumberTest, ValuesSaturateAtThe32BitRange) {
+  MIniData ini(File(std::string("[n]\nk=") + GetParam().raw + "\n"));
+  int32_t value = 99;
+  EXPECT_EQ(ini.GetLongEntry("n", "k", value), GetParam().converted) << "raw: " << GetParam().raw;
+  EXPECT_EQ(value, GetParam().value) << "raw: " << GetParam().raw;
+  value = 99;
+  EXPECT_FALSE(ini.GetLongEntry("n", "other", value));
+  EXPECT_EQ(value, 99);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, MIniDataNumberTest,
+    ::testing::Values(NumberCase{"2147483647", 2147483647, true}, NumberCase{"2147483648", 2147483647, true},
+                      NumberCase{"99999999999999999999", 2147483647, true},
+                      NumberCase{"-2147483648", -2147483647 - 1, true},
+                      NumberCase{"-2147483649", -2147483647 - 1, true}, NumberCase{" \t+5 ", 5, true},
+                      NumberCase{"-12xyz", -12, true}, NumberCase{"abc", 0, false}, NumberCase{"", 0, false},
+                      NumberCase{" -", 0, false}));
+
+struct ParseErrorCase {
+  std::string content;
+  std::string bad_line;
+  std::string error_text;
+};
+
+class MIniDataParseTest : public MIniDataTest, public ::testing::WithParamInterface<ParseErrorCase> {};
+
+TEST_P(MIniDataParseTest, FirstBadLineStopsOpenWithItsReason) {
+  const std::string path = File(GetParam().content);
+  MErrCapture capture;
+  const MIniData ini(path);
+  EXPECT_FALSE(ini.IsOpened());
+  EXPECT_EQ(ini.GetErrorText(), GetParam().error_text);
+  EXPECT_EQ(ini.SectionExists("s"), GetParam().content[0] == '[');  // lines before the bad one stay
+  EXPECT_THAT(capture.LogTexts(),
+              ElementsAre("MIniData::MIniData(): Open(\"" + path.substr(0, 60) + "\") failed",
+                          "MIniData::parse_line(): " + GetParam().error_text.substr(0, 70),
+                          "MIniData::Open(): parse_line(" + GetParam().bad_line.substr(0, 60) + ") failed"));
+}
+
+const std::string kLong(2000, 'k');
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, MIniDataParseTest,
+    ::testing::Values(
+        ParseErrorCase{"[s]\nx=1\n[s]\n", "[s]", "Section [s] seen twice"},
+        ParseErrorCase{"[s]\nx=1\n x =2\n", " x =2", "Entry \"x\" seen twice in section [s]"},
+        ParseErrorCase{"[s]\n[A\n", "[A", "no matching ']' found in \"[A\""},
+        ParseErrorCase{"[s]\n[\n", "[", "no matching ']' found in \"[\""},
+        ParseErrorCase{"[s] tail\n  [Sec]\n", "  [Sec]", "No '=' found in \"  [Sec]\" in section [s] tail"},
+        ParseErrorCase{"[s]\n \t=5\n", " \t=5", "No entry name found before '=' in \" \t=5\" in section [s]"},
+        ParseErrorCase{"[s]\n" + kLong + "\n", kLong, "No '=' found in \"" + kLong.substr(0, 50) + "\" in section [s]"},
+        ParseErrorCase{"# c\n  [Sec]\n", "  [Sec]", "Possible entry \"  [Sec]\" found before first section"},
+        ParseErrorCase{"\n" + kLong + "\n", kLong,
+                       ("Possible entry \"" + kLong + "\" found before first section").substr(0, 1023)}));
+
+class MIniDataBomTest : public MIniDataTest, public ::testing::WithParamInterface<std::string> {};
+
+TEST_P(MIniDataBomTest, Utf16And32AreRefused) {
+  const std::string path = File(GetParam() + "[A]\nx=1\n");
+  MErrCapture capture;
+  MIniData ini;
+  EXPECT_FALSE(ini.Open(path));
+  EXPECT_EQ(ini.GetErrorText(), "UTF16/32 Unicode format not supported.");
+  EXPECT_THAT(capture.ContextTexts(),
+              ElementsAre("MIniData::Open(\"" + path.substr(0, 80) + "\"): UTF16/32 Unicode format not supported"));
+}
+
+INSTANTIATE_TEST_SUITE_P(Marks, MIniDataBomTest,
+                         ::testing::Values("\xFF\xFE", "\xFE\xFF", std::string("\0\0\xFE\xFF", 4)));
+
+}  // namespace
