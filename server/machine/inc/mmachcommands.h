@@ -1,0 +1,10 @@
+// All machine command classes, for the code that creates or implements many of them.
+#pragma once
+
+#include "mmachaxiscommands.h"
+#include "mmachcommand.h"
+#include "mmachgeneralcommands.h"
+#include "mmachimagefifocommands.h"
+#include "mmachmovecommands.h"
+#include "mmachprobecommands.h"
+#include "mmachscancommands.h"

@@ -1,0 +1,3 @@
+#include "mmachcommand.h"
+
+MMachCommand::~MMachCommand() = default;
