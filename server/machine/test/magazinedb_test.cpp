@@ -1,0 +1,182 @@
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "merrcapture.h"
+#include "mmachmagazinedb.h"
+#include "mtestmachine.h"
+#include "mtesttempdir.h"
+
+using ::testing::Contains;
+using ::testing::ElementsAre;
+using ::testing::ElementsAreArray;
+using ::testing::IsEmpty;
+using ::testing::Pair;
+
+namespace {
+
+const std::string kSlot1 =
+    "[Optic_2_slot1]\nload.program=\"l1\"\nunload.program=\"u1\"\nprobe = 7\n";
+
+class MagazineDBTest : public ::testing::Test {
+ protected:
+  MagazineDBTest() {
+    machine.defined = {{"Optic", 2}, {"Optic", 3}, {"My_Optic", 2}};
+    machine.active = {"Optic", 2};
+    machine.magazine = &db;
+  }
+  // Writes the database file of the machine's configuration directory and opens it.
+  bool Load(const std::string& text) {
+    std::ofstream(path, std::ios::binary) << text;
+    return db.OpenInConfigdir(dir.path().string());
+  }
+  std::string FileText() const {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+  }
+  // "key: slot ..|" per magazine.
+  std::string Kept() const {
+    std::string text;
+    for (const auto& [key, slots] : db.Magazines()) {
+      text += key + ":";
+      for (const auto& slot : slots) text += " " + std::to_string(slot.first);
+      text += "|";
+    }
+    return text;
+  }
+
+  MTestTempDir dir;
+  const std::string path = dir.File("magazine.database");
+  MTestMachine machine;
+  MMachMagazineDB db{&machine};
+};
+
+TEST_F(MagazineDBTest, AnswersFromTheMagazineOfTheLoadedProbesystem) {
+  ASSERT_TRUE(Load("[HISTORY]\nanything=goes\n" + kSlot1 +
+                   "[Optic_2_slot4]\nload.program=l4\nunload.program=u4\nprobe=9\n"
+                   "[Optic_2_slot6]\nload.program=l6\nunload.program=u6\nprobe=9\n"
+                   "[My_Optic_2_slot1]\nload.program=m\nunload.program=m\nprobe=x\n"));
+  EXPECT_EQ(machine.GetMagazineSlotOfProbe(9), 4u);
+  EXPECT_EQ(machine.GetMagazineSlotOfProbe(5), 0u);
+  EXPECT_FALSE(machine.IsMagazineSlot(2));
+  EXPECT_THAT(machine.GetMagazineSlots("", 0),
+              ElementsAre(Pair(1u, 7u), Pair(4u, 9u), Pair(6u, 9u)));
+  EXPECT_THAT(machine.GetMagazineSlots("My_Optic", 2), ElementsAre(Pair(1u, 0u)));
+  machine.active = {"Optic", 3};
+  EXPECT_THAT(machine.GetMagazineSlots("", 0), IsEmpty());
+}
+
+TEST_F(MagazineDBTest, TheFirstBadSectionStopsTheAnalysisAndKeepsWhatCameBefore) {
+  const std::string split = "MMachMagazineDB::analyse_inifile(): split_section_name(";
+  const std::string analyse = "MMachMagazineDB::analyse_inifile(): ";
+  const struct {
+    std::string file;
+    std::vector<std::string> trace;
+    std::string kept;
+  } cases[] = {
+      {"[Optic]\n",
+       {"split_section_name(): no '_' found in Optic", split + "\"Optic\") failed"}, ""},
+      {"[Optic_2]\n",
+       {"split_section_name(): no second '_' found in Optic_2", split + "\"Optic_2\") failed"}, ""},
+      {kSlot1 + "[Optic_x_slot1]\n",
+       {"split_section_name(): could not parse '%u_slot%u' in Optic_x_slot1",
+        split + "\"Optic_x_slot1\") failed"}, "Optic_2: 1|"},
+      {"[Camera_2_slot1]\n", {analyse + "Probesystem \"Camera\" not defined"}, ""},
+      {kSlot1 + "[Optic_5_slot1]\n", {analyse + "Probesystem id 5 not defined for \"Optic\""},
+       "Optic_2: 1|"},
+      {kSlot1 + "[Optic_02_slot1]\nload.program=a\nunload.program=b\n",
+       {analyse + "Slot 1 exists more than once for \"Optic\" 2"}, "Optic_2: 1|"},
+      {kSlot1 + "[Optic_2_slot4]\nload.program=a\n",
+       {analyse + "Entry unload.program is missing in section \"Optic_2_slot4\""}, "Optic_2: 1|"},
+      {"[Optic_2_slot4]\nunload.program=a\n",
+       {analyse + "Entry load.program is missing in section \"Optic_2_slot4\""}, "Optic_2:|"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.file);
+    MErrCapture capture;
+    EXPECT_FALSE(Load(c.file));
+    std::vector<std::string> trace = c.trace;
+    trace.push_back("MMachMagazineDB::Open(): analyse_inifile() failed");
+    EXPECT_THAT(capture.ContextTexts(), ElementsAreArray(trace));
+    EXPECT_EQ(Kept(), c.kept);
+  }
+}
+
+TEST_F(MagazineDBTest, ProgramsLoseTheirQuotesAndChangesFallBackToUnloadAndLoad) {
+  ASSERT_TRUE(Load(kSlot1 + "change_to_04.program=\"old\"\nchange_to_4.program=\"c14\"\n"
+                   "change_to_9.program=c19\n"
+                   "[Optic_2_slot4]\nload.program=\"l4\"\nunload.program=\"u4\"\n"
+                   "change_to_1.prog=x\n"
+                   "[Optic_2_slot5]\nload.program=\"\"\nunload.program=\"\n"
+                   "[Optic_2_slot6]\nload.program=\"a\"\"b\"\"c\"\nunload.program=u6\n"));
+  const struct {
+    char what;  // 'l'oad, 'u'nload, 'c'hange
+    uint32_t from, to;
+    std::string expected;
+  } cases[] = {
+      {'l', 1, 0, "l1"}, {'u', 1, 0, "u1"}, {'l', 5, 0, ""}, {'u', 5, 0, "\""}, {'l', 9, 0, ""},
+      {'c', 1, 4, "c14"}, {'c', 1, 9, "c19"}, {'c', 4, 1, "u4\";\"l1"},
+      {'c', 4, 6, "u4\";\"a;b\"\"c"}, {'c', 6, 4, "u6;\"l4\""}, {'c', 4, 9, ""}, {'c', 9, 1, ""},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::string(1, c.what) + std::to_string(c.from) + ">" + std::to_string(c.to));
+    std::string out = "before";
+    const bool found = c.what == 'l'   ? machine.GetMagazineLoadProgram(out, c.from)
+                       : c.what == 'u' ? machine.GetMagazineUnloadProgram(out, c.from)
+                                       : machine.GetMagazineChangeProgram(out, c.from, c.to);
+    EXPECT_EQ(out, c.expected);
+    EXPECT_EQ(found, !c.expected.empty());
+  }
+}
+
+TEST_F(MagazineDBTest, SetSlotSavesAFileThatReadsBackToTheSameModel) {
+  ASSERT_TRUE(
+      Load("; magazine\n" + kSlot1 + "[Optic_2_slot4]\nload.program=l4\nunload.program=u4\n"));
+  EXPECT_TRUE(machine.SetMagazineSlot(1, 12));
+  EXPECT_TRUE(machine.SetMagazineSlot(4, 3000000000u));  // beyond the file's signed range
+  EXPECT_EQ(FileText(),
+            "; magazine\r\n[Optic_2_slot1]\r\nload.program=\"l1\"\r\nunload.program=\"u1\"\r\n"
+            "probe =12\r\n[Optic_2_slot4]\r\nload.program=l4\r\nunload.program=u4\r\n"
+            "probe=-1294967296\r\n");
+  MMachMagazineDB reread(&machine);
+  ASSERT_TRUE(reread.Open(path));
+  EXPECT_EQ(reread.Magazines(), db.Magazines());
+  EXPECT_THAT(reread.GetSlots("", 0), ElementsAre(Pair(1u, 12u), Pair(4u, 3000000000u)));
+}
+
+TEST_F(MagazineDBTest, RefusedSetSlotLeavesFileAndModelAlone) {
+  const std::string file = kSlot1 + "; no line end";
+  const struct {
+    uint32_t id, slot;
+    const char* message;
+  } cases[] = {{2, 9, "MMachMagazineDB::SetSlot(): slot number 9 not found"},
+               {3, 1, "MMachMagazineDB::SetSlot(): probesystem Optic_3 not found"}};
+  ASSERT_TRUE(Load(file));
+  for (const auto& c : cases) {
+    machine.active = {"Optic", c.id};
+    MErrCapture capture;
+    EXPECT_FALSE(machine.SetMagazineSlot(c.slot, 12));
+    EXPECT_THAT(capture.ContextTexts(), ElementsAre(c.message));
+    EXPECT_EQ(FileText(), file);
+    EXPECT_THAT(db.GetSlots("Optic", 2), ElementsAre(Pair(1u, 7u)));
+  }
+}
+
+TEST_F(MagazineDBTest, FailedSaveRebuildsTheModelFromTheFile) {
+  ASSERT_TRUE(Load(kSlot1));
+  std::filesystem::remove(path);
+  std::filesystem::create_directory(path);  // can be neither written nor read as a file
+  MErrCapture capture;
+  EXPECT_FALSE(machine.SetMagazineSlot(1, 12));
+  const auto trace = capture.ContextTexts();
+  EXPECT_THAT(trace, Contains("MMachMagazineDB::SetSlot(): inidata.Save() failed"));
+  EXPECT_THAT(trace, Contains("MMachMagazineDB::resync_inifile(): inidata.Reload() failed"));
+  EXPECT_FALSE(machine.IsMagazineSlot(1));
+}
+
+}  // namespace
