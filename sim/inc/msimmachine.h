@@ -1,0 +1,316 @@
+// MSimMachine: a configurable machine for tests, benchmarks and demos. It answers every query
+// from its tables (msimtables.h), creates commands whose course follows a behaviour per command
+// class (msimbehaviour.h), logs every command it created and counts the calls of every
+// operation it implements. A test sets it up with the chainable setters below, through
+// Tables(), or from an ini description (LoadDescription). Single-threaded, like every machine.
+#pragma once
+
+#include <cstdint>
+#include <deque>
+#include <functional>
+#include <map>
+#include <memory>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "mmachabstract.h"
+#include "msimbehaviour.h"
+#include "msimcommand.h"
+#include "msimtables.h"
+
+class MSimMachine : public MMachAbstract {
+ public:
+  // As every machine: the server owns the channel and the host service (which may be null).
+  MSimMachine(MOutputChannel* output, MMachHostService* host_service, const std::string& name,
+              const std::string& configdir);
+  // Detaches the commands still alive (see msimcommand.h).
+  ~MSimMachine() override;
+
+  // A machine set up from the ini description at `path`; null (and an error-log entry) when
+  // the description cannot be read or is malformed.
+  static std::unique_ptr<MSimMachine> NewFromDescription(MOutputChannel* output,
+                                                         MMachHostService* host_service,
+                                                         const std::string& name,
+                                                         const std::string& configdir,
+                                                         const std::string& path);
+  // Replaces the tables, the supported commands and the behaviours by the description at
+  // `path`. On failure reports to the error log, answers false and changes nothing.
+  bool LoadDescription(const std::string& path);
+
+  // Set-up. Each setter answers the machine, so that calls chain.
+  MSimMachine& SetIdentity(const std::string& name, const std::string& version,
+                           const std::string& description);
+  MSimMachine& AddAxis(const std::string& name, uint32_t flags = 0, double value = 0.0);
+  MSimMachine& AddAxis(const MMachAxisInfo& info, double value = 0.0);
+  MSimMachine& SetAxes(std::vector<MSimAxis> axes);
+  MSimMachine& SetAxisValue(const std::string& name, double value);
+  MSimMachine& AddComponent(const std::string& name, const std::string& version = "1.00",
+                            uint32_t flags = MMachComponentInfo::kDefaultFlags);
+  MSimMachine& AddVersion(const std::string& name, const std::string& version, bool flag = false);
+  // Lists `name` with one definition per id (no ids: listed without definitions).
+  MSimMachine& AddProbesystem(const std::string& name, const std::vector<uint32_t>& ids = {1});
+  MSimMachine& SetActiveProbesystem(const std::string& name, uint32_t id);
+  MSimMachine& AddProbe(uint32_t probe, uint32_t tip, const std::vector<double>& tip_data = {});
+  MSimMachine& SetPossibility(MSimPossibility query, MSimRule rule);
+  MSimMachine& SupportAllCommands();
+  // Runs `action` once, at the next Poll().
+  MSimMachine& AtNextPoll(std::function<void(MSimMachine&)> action);
+
+  // The behaviour of the commands of `command_class` ("MMachMoveCommand"), created as the
+  // default (done at the first poll) on first use.
+  MSimCommandBehaviour& Command(const std::string& command_class);
+  MSimTables& Tables() { return tables_; }
+  const MSimTables& Tables() const { return tables_; }
+  MOutputChannel* Output() const { return output; }
+
+  // Every command this machine created, oldest first (until ClearCommandLog).
+  const std::deque<MSimCommandRecord>& CommandLog() const { return log_; }
+  // The newest entry of that class (any class when empty), or null.
+  const MSimCommandRecord* LastCommand(const std::string& command_class = "") const;
+  void ClearCommandLog();
+
+  // Calls of an implemented operation of the machine interface, by name ("GetAxisValue").
+  uint64_t CallCount(const std::string& operation) const;
+  const std::map<std::string, uint64_t, std::less<>>& CallCounts() const { return calls_; }
+  void ResetCallCounts() { calls_.clear(); }
+
+  // The command class names of every factory, for SupportAllCommands.
+  static const std::vector<std::string>& CommandClassNames();
+
+  bool Open() override;
+  void Close() override;
+  int CallHostService(const std::string& command, const std::string& argument) override;
+  bool IsHostServiceReady() override;
+  void Poll() override;
+  bool IsCommandSupported(const std::string& command) override;
+
+  const char* GetMachineName() override;
+  const char* GetMachineVersion() override;
+  const char* GetMachineDescription() override;
+  const MMachComponentInfo* GetComponentInfo(const std::string& name) override;
+  const MMachComponentInfo* GetFirstComponentInfo() override;
+  const MMachComponentInfo* GetNextComponentInfo() override;
+  const MMachVersionInfo* GetFirstVersionInfo() override;
+  const MMachVersionInfo* GetNextVersionInfo() override;
+
+  const MMachAxisInfo* GetAxisInfo(const std::string& name) override;
+  const MMachAxisInfo* GetFirstAxisInfo() override;
+  const MMachAxisInfo* GetNextAxisInfo() override;
+  // NaN for an axis this machine does not list.
+  double GetAxisValue(const char* axis) override;
+  double GetLimitTolerance(const char* axis) override;
+  bool IsScanningPossibleWith(const MMachAxesSet& axes) override;
+  bool IsMovingPossibleWith(const MMachAxesSet& axes) override;
+  bool IsMoveIntoLimitSwitchPossibleWith(const MMachAxesSet& axes) override;
+  bool IsMovezeroingPossibleWith(const MMachAxesSet& axes) override;
+  bool IsTrackingPossibleWith(const MMachAxesSet& positions, const MMachAxesSet& tracking) override;
+  bool IsStrobePossibleWith(const MMachAxesSet& axes) override;
+  int IsScandataPossibleWith(const MMachAxesSet& axes) override;
+
+  bool HasAxisLists() override;
+  const char* GetFirstListedAxis() override;
+  const char* GetNextListedAxis() override;
+  const char* GetFirstSecondListedAxis() override;
+  const char* GetNextSecondListedAxis() override;
+  bool IsKeypadAxis(const std::string& axis) override;
+  bool HasKeypad() override;
+  const char* GetFirstKeypadAxis() override;
+  const char* GetNextKeypadAxis() override;
+  const char* GetFirstKeypadAxisValue(uint64_t& value) override;
+  const char* GetNextKeypadAxisValue(uint64_t& value) override;
+  bool IsSpinAxis(const std::string& axis) override;
+
+  bool IsAutoinfoPossible() override;
+  bool StartAutoinfo(MOutputChannel* out, uint32_t mode, const MMachAxesVector& axes) override;
+  void StopAutoinfo() override;
+  bool GetAutoinfoData(std::vector<double>& values) override;
+  bool IsAutoinfoActive() override;
+  bool IsAutolatchPossible() override;
+  bool StartAutolatch(MOutputChannel* out, const std::string& axis,
+                      const MMachAxesVector& axes) override;
+  void StopAutolatch() override;
+  bool IsAutolatchTriggered() override;
+  bool IsAutolatchActive() override;
+  bool IsPreviewPossible() override;
+  bool StartPreview(MOutputChannel* out, uint64_t value) override;
+  bool StopPreview() override;
+  bool GetPreviewData(std::vector<double>& values) override;
+  bool IsPreviewActive() override;
+  bool IsPreviewMemoryPossible() override;
+  bool StartPreviewMemory(MOutputChannel* out, uint32_t a, uint64_t b,
+                          const std::string& probesystem) override;
+  bool StopPreviewMemory(const std::string& probesystem) override;
+  bool IsPreviewMemoryActive(const std::string& probesystem) override;
+  bool IsPreviewMemoryReady(const std::string& probesystem) override;
+
+  // Probe systems, probes and magazine answer empty values while their Tables() flag
+  // (has_probesystems, has_probes, has_magazine) is false.
+  bool HasProbesystems() override;
+  bool IsProbesystemDefined(const std::string& name) override;
+  const MMachProbesystemEntry* GetFirstProbesystem() override;
+  const MMachProbesystemEntry* GetNextProbesystem() override;
+  bool IsProbesystemIdDefined(const std::string& name, uint32_t id) override;
+  // The definitions of `name` (all names when empty), all of them for id 0.
+  std::vector<MMachProbesystemInfo> GetProbesystemInfos(const std::string& name,
+                                                        uint32_t id) override;
+  bool HasActiveProbesystem() override;
+  bool IsProbesystemKnown(const std::string& name) override;
+  std::string GetActiveProbesystem() override;
+  uint32_t GetActiveProbesystemId() override;
+  MMachProbesystemType GetProbesystemType() override;
+
+  bool HasImagefifos() override;
+  MMachImagefifoEntry* GetActiveImagefifo() override;
+  MMachImagefifoEntry* FindImagefifo(const std::string& name) override;
+  MMachImagefifoEntry* GetFirstImagefifo() override;
+  MMachImagefifoEntry* GetNextImagefifo() override;
+  MMachImageFormat GetImageFormat() override;
+
+  bool HasProbes() override;
+  bool IsProbeDefined(uint32_t probe) override;
+  bool IsProbeTipDefined(uint32_t probe, uint32_t tip) override;
+  std::vector<double> GetProbeTipData(uint32_t probe, uint32_t tip) override;
+  uint64_t GetProbeInfo() override;
+  uint64_t GetProbeStatus() override;
+  uint32_t GetLoadedProbe() override;
+  uint64_t GetLoadedTip() override;
+
+  bool HasMagazine() override;
+  uint32_t GetMagazineSlotOfProbe(uint32_t probe) override;
+  bool IsMagazineSlot(uint32_t slot) override;
+  bool SetMagazineSlot(uint32_t slot, uint32_t probe) override;
+  bool GetMagazineLoadProgram(std::string& out, uint32_t slot) override;
+  bool GetMagazineUnloadProgram(std::string& out, uint32_t slot) override;
+  bool GetMagazineChangeProgram(std::string& out, uint32_t slot, uint32_t target) override;
+  // The one magazine, whatever probe system is named.
+  std::map<uint32_t, uint32_t> GetMagazineSlots(const std::string& probesystem,
+                                                uint32_t id) override;
+
+  std::string GetMachineText() override;
+  bool GetWobbleParameters(MMachWobbleParameters& out) override;
+  bool HasFeatureA() override;
+  bool IsReady() override;
+  bool IsInitAxis(const std::string& axis) override;
+  bool IsAxisInitialized(const std::string& axis) override;
+  bool HasFeatureB() override;
+  bool HasFeatureC() override;
+  bool IsProbeReady() override;
+  bool HasIdleCommand() override;
+
+  // Factories: every one with a command class creates an MSimCommand of it (the magazine set
+  // an MSimMagazineSetCommand); the two without a class keep the base behaviour.
+  MMachGetCommand* NewMMachGetCommand(MOutputChannel* output, const MMachAxesVector& axes) override;
+  MMachInitCommand* NewMMachInitCommand(MOutputChannel* output, const MMachAxesSet& axes) override;
+  MMachKeypadDisableCommand* NewMMachKeypadDisableCommand(MOutputChannel* output,
+                                                          const MMachAxesSet& axes) override;
+  MMachKeypadEnableCommand* NewMMachKeypadEnableCommand(MOutputChannel* output,
+                                                        const MMachAxesSet& axes) override;
+  MMachCommand* NewMMachMagazineSetCommand(MOutputChannel* output, uint32_t slot,
+                                           uint32_t probe) override;
+  MMachModuloCommand* NewMMachModuloCommand(MOutputChannel* output,
+                                            const MMachAxesSet& axes) override;
+  MMachMovebaseCommand* NewMMachMovebaseCommand(MOutputChannel* output,
+                                                const MMachAxesSet& axes) override;
+  MMachMoveCommand* NewMMachMoveCommand(MOutputChannel* output,
+                                        const MMachMovementPara& movement) override;
+  MMachMovecircleCommand* NewMMachMovecircleCommand(MOutputChannel* output,
+                                                    const MMachCirclePara& circle) override;
+  MMachMoveconeCommand* NewMMachMoveconeCommand(MOutputChannel* output,
+                                                const MMachConePara& cone) override;
+  MMachMovehomeCommand* NewMMachMovehomeCommand(MOutputChannel* output) override;
+  MMachMovezeroCommand* NewMMachMovezeroCommand(MOutputChannel* output,
+                                                const MMachMovementPara& movement) override;
+  MMachReceiveCommand* NewMMachReceiveCommand(MOutputChannel* output,
+                                              const std::string& component) override;
+  MMachSendCommand* NewMMachSendCommand(MOutputChannel* output, const std::string& component,
+                                        const std::string& data) override;
+  MMachSetCommand* NewMMachSetCommand(MOutputChannel* output,
+                                      const std::map<std::string, double>& values) override;
+  MMachScanCommand* NewMMachScanCommand(MOutputChannel* output,
+                                        const MMachMovementPara& movement) override;
+  MMachSpinDisableCommand* NewMMachSpinDisableCommand(MOutputChannel* output,
+                                                      const MMachAxesSet& axes) override;
+  MMachSpinEnableCommand* NewMMachSpinEnableCommand(MOutputChannel* output,
+                                                    const MMachAxesBoolMap& axes) override;
+  MMachIdleCommand* NewMMachIdleCommand(MOutputChannel* output) override;
+  MMachProbesystemLoadCommand* NewMMachProbesystemLoadCommand(MOutputChannel* output,
+                                                              const std::string& name,
+                                                              uint32_t id) override;
+  MMachProbesystemUnloadCommand* NewMMachProbesystemUnloadCommand(MOutputChannel* output) override;
+  MMachProbesystemDefineCommand* NewMMachProbesystemDefineCommand(
+      MOutputChannel* output, const MMachProbesystemInfo& info) override;
+  MMachProbesystemDeleteCommand* NewMMachProbesystemDeleteCommand(MOutputChannel* output,
+                                                                  const std::string& name,
+                                                                  uint32_t id) override;
+  MMachProbeLoadCommand* NewMMachProbeLoadCommand(MOutputChannel* output, uint32_t probe,
+                                                  uint32_t tip) override;
+  MMachProbeDeleteCommand* NewMMachProbeDeleteCommand(MOutputChannel* output, uint32_t probe,
+                                                      uint32_t tip) override;
+  MMachProbeDefineCommand* NewMMachProbeDefineCommand(MOutputChannel* output, uint32_t probe,
+                                                      uint32_t tip, uint64_t value) override;
+  MMachProbeUnloadCommand* NewMMachProbeUnloadCommand(MOutputChannel* output) override;
+  MMachCommand* NewMMachProbesystemTypeCommand(MOutputChannel* output) override;
+  MMachProbeOffsetCommand* NewMMachProbeOffsetCommand(
+      MOutputChannel* output, const MMachDestinationPara& destination) override;
+  MMachResetCommand* NewMMachResetCommand(MOutputChannel* output) override;
+  MMachScanbaseCommand* NewMMachScanbaseCommand(MOutputChannel* output,
+                                                const MMachAxesSet& axes) override;
+  MMachScancircleCommand* NewMMachScancircleCommand(MOutputChannel* output,
+                                                    const MMachCirclePara& circle) override;
+  MMachScanconeCommand* NewMMachScanconeCommand(MOutputChannel* output,
+                                                const MMachConePara& cone) override;
+  MMachScandataCommand* NewMMachScandataCommand(MOutputChannel* output,
+                                                const MMachAxesVector& axes) override;
+  MMachCommand* NewMMachImagefifoInfoCommand(MOutputChannel* output,
+                                             const std::string& name) override;
+  MMachScanpointCommand* NewMMachScanpointCommand(MOutputChannel* output,
+                                                  const MMachMovementPara& movement) override;
+  MMachMovepolyCommand* NewMMachMovepolyCommand(MOutputChannel* output,
+                                                const MMachMovepolyPara& poly) override;
+  MMachScanpolyCommand* NewMMachScanpolyCommand(MOutputChannel* output,
+                                                const MMachMovepolyPara& poly) override;
+  MMachImagefifoCreateCommand* NewMMachImagefifoCreateCommand(MOutputChannel* output,
+                                                              const std::string& name,
+                                                              uint64_t size) override;
+  MMachImagefifoDeleteCommand* NewMMachImagefifoDeleteCommand(MOutputChannel* output,
+                                                              const std::string& name) override;
+  MMachImagefifoResetCommand* NewMMachImagefifoResetCommand(MOutputChannel* output) override;
+  MMachImagefifoSelectCommand* NewMMachImagefifoSelectCommand(MOutputChannel* output,
+                                                              const std::string& name) override;
+  MMachWobbleCommand* NewMMachWobbleCommand(MOutputChannel* output,
+                                            const MMachWobbleParameters& parameters) override;
+
+ private:
+  friend class MSimCommandCore;
+
+  void count_call(const char* operation);
+  bool possible(MSimPossibility query, const MMachAxesSet& axes) const;
+  int possibility_answer(MSimPossibility query, const MMachAxesSet& axes) const;
+  MSimCommandRecord* find_record(uint64_t serial);
+  const MMachProbesystemEntry* next_probesystem();
+  // The factory frame of every command: counts the factory call, refuses or creates the
+  // command with the behaviour of its class, and logs it.
+  template <class Command, class... Args>
+  Command* new_command(const char* factory, MOutputChannel* output, MSimCommandParams params,
+                       Args&&... args);
+
+  MSimTables tables_;
+  std::map<std::string, MSimCommandBehaviour> behaviours_;
+  std::vector<std::function<void(MSimMachine&)>> poll_actions_;
+  std::map<std::string, uint64_t, std::less<>> calls_;
+  std::deque<MSimCommandRecord> log_;
+  uint64_t first_serial_ = 0;                  // the serial of log_.front()
+  std::set<MSimCommandCore*> live_commands_;  // not owned: the callers own the commands
+  // Listing cursors: the index of the next element.
+  size_t axis_cursor_ = 0;
+  size_t component_cursor_ = 0;
+  size_t version_cursor_ = 0;
+  size_t probesystem_cursor_ = 0;
+  size_t first_list_cursor_ = 0;
+  size_t second_list_cursor_ = 0;
+  size_t keypad_cursor_ = 0;
+  size_t keypad_value_cursor_ = 0;
+  std::string imagefifo_cursor_;  // the name handed out last
+  MMachProbesystemEntry probesystem_entry_;
+};

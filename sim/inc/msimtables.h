@@ -1,0 +1,165 @@
+// The tables behind a simulated machine: what it says about itself (identity, axes, components,
+// probe systems, probes, axis lists, image FIFOs, magazine, capability flags) and the state of
+// the features that the server starts directly on it. Plain values that MSimMachine answers
+// from; a test sets them up through the machine's setters or changes them in Tables().
+#pragma once
+
+#include <cstdint>
+#include <deque>
+#include <functional>
+#include <map>
+#include <optional>
+#include <set>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "mmachaxisrecords.h"
+#include "mmachimagefifoentry.h"
+#include "mmachmachinerecords.h"
+#include "mmachparameterrecords.h"
+#include "moutputchannel.h"
+
+// One axis: its description and its current value.
+struct MSimAxis {
+  MMachAxisInfo info;
+  double value = 0.0;
+
+  static MSimAxis Make(const std::string& name, uint32_t flags = 0, double value = 0.0);
+};
+
+// One occupied magazine slot with its part programs.
+struct MSimMagazineSlot {
+  uint32_t probe = 0;
+  std::string load_program;
+  std::string unload_program;
+  std::map<uint32_t, std::string> change_programs;  // by target slot
+};
+
+// A feature that the server starts, reads and stops on the machine itself. A start fails
+// (answers false and changes nothing) while `start_succeeds` is false; the reads hand out
+// `data` one vector per call while the feature is active.
+struct MSimFeature {
+  bool possible = false;
+  bool start_succeeds = true;
+  bool stop_succeeds = true;
+  bool active = false;
+  MOutputChannel* out = nullptr;  // the channel of the last successful start; not owned
+  std::deque<std::vector<double>> data;
+};
+
+struct MSimAutoinfo : MSimFeature {
+  uint32_t mode = 0;
+  MMachAxesVector axes;
+};
+
+struct MSimAutolatch : MSimFeature {
+  std::string axis;
+  MMachAxesVector axes;
+  bool triggered = false;
+};
+
+struct MSimPreview : MSimFeature {
+  uint64_t value = 0;
+};
+
+// Preview memory runs per probe-system name; `running` holds the started ones.
+struct MSimPreviewMemory {
+  struct Run {
+    uint32_t a = 0;
+    uint64_t b = 0;
+    bool ready = false;
+  };
+  bool possible = false;
+  bool start_succeeds = true;
+  bool stop_succeeds = true;
+  std::map<std::string, Run> running;
+};
+
+// The seven possibility queries on axis sets.
+enum class MSimPossibility {
+  kScanning,
+  kMoving,
+  kMoveIntoLimitSwitch,
+  kMovezeroing,
+  kTracking,
+  kStrobe,
+  kScandata,
+};
+
+// Answers a possibility query for the named axes (tracking: position and tracking axes
+// together). The int is the answer of IsScandataPossibleWith; the other queries take it as a
+// bool. Without a rule a query answers whether every named axis is usable here.
+using MSimRule = std::function<int(const MMachAxesSet& axes)>;
+
+struct MSimTables {
+  // Identity and machine-wide flags; `machine_name` starts as the name given at construction.
+  std::string machine_name;
+  std::string machine_version = "1.00";
+  std::string machine_description;
+  std::string machine_text;
+  bool open_succeeds = true;
+  bool is_open = false;
+  bool ready = true;
+  bool probe_ready = true;
+  bool feature_a = false;
+  bool feature_b = false;
+  bool feature_c = false;
+  bool idle_command = false;
+  std::optional<MMachWobbleParameters> wobble;  // GetWobbleParameters answers false without
+
+  // Axes in listing order. A name may be listed twice (a faulty machine); queries by name use
+  // the first. An axis is usable when listed without MMachAxisInfo::kNotAvailable.
+  std::vector<MSimAxis> axes;
+  std::map<std::string, double> limit_tolerances;  // absent: 5.0
+  std::set<std::string> init_axes;
+  std::set<std::string> uninitialized_axes;  // IsAxisInitialized is true for all others
+  std::set<std::string> spin_axes;
+  bool has_axis_lists = false;
+  std::vector<std::string> first_axis_list;
+  std::vector<std::string> second_axis_list;
+  bool has_keypad = false;
+  std::vector<std::pair<std::string, uint64_t>> keypad_axes;  // name and keypad value
+  std::map<MSimPossibility, MSimRule> possibility_rules;
+
+  std::vector<MMachComponentInfo> components;  // listing order
+  std::vector<MMachVersionInfo> versions;      // listing order
+
+  // Probe systems: the listed names, their definitions and the loaded one (empty: none).
+  bool has_probesystems = false;
+  std::vector<std::string> probesystem_names;
+  std::vector<MMachProbesystemInfo> probesystem_definitions;
+  std::string active_probesystem;
+  uint32_t active_probesystem_id = 0;
+  MMachProbesystemType probesystem_type{1, {}};
+
+  bool has_probes = false;
+  std::map<uint32_t, std::map<uint32_t, std::vector<double>>> probes;  // probe → tip → tip data
+  uint32_t loaded_probe = 0;
+  uint64_t loaded_tip = 0;
+  uint64_t probe_info = 0;
+  uint64_t probe_status = 0;
+
+  bool has_imagefifos = false;
+  std::map<std::string, MMachImagefifoEntry> imagefifos;
+  std::string active_imagefifo;
+  MMachImageFormat image_format;
+
+  // One magazine, whatever probe system is asked for.
+  bool has_magazine = false;
+  std::map<uint32_t, MSimMagazineSlot> magazine;
+
+  std::map<std::string, std::string> receive_data;  // component → contents a receive delivers
+  std::map<std::string, std::string> sent_data;     // component → contents a send stored
+
+  MSimAutoinfo autoinfo;
+  MSimAutolatch autolatch;
+  MSimPreview preview;
+  MSimPreviewMemory preview_memory;
+
+  // The first axis of that name, or null.
+  const MSimAxis* FindAxis(const std::string& name) const;
+  MSimAxis* FindAxis(const std::string& name);
+  bool IsUsableAxis(const std::string& name) const;
+  bool IsProbesystemListed(const std::string& name) const;
+};

@@ -1,0 +1,207 @@
+#include "msimmachine.h"
+
+#include <algorithm>
+#include <string_view>
+#include <utility>
+
+MSimMachine::MSimMachine(MOutputChannel* output, MMachHostService* host_service,
+                         const std::string& name, const std::string& configdir)
+    : MMachAbstract(output, host_service, name, configdir) {
+  tables_.machine_name = name;
+}
+
+MSimMachine::~MSimMachine() {
+  for (MSimCommandCore* command : live_commands_) command->Detach();
+}
+
+// Set-up.
+
+MSimMachine& MSimMachine::SetIdentity(const std::string& name, const std::string& version,
+                                      const std::string& description) {
+  tables_.machine_name = name;
+  tables_.machine_version = version;
+  tables_.machine_description = description;
+  return *this;
+}
+
+MSimMachine& MSimMachine::AddAxis(const std::string& name, uint32_t flags, double value) {
+  tables_.axes.push_back(MSimAxis::Make(name, flags, value));
+  return *this;
+}
+
+MSimMachine& MSimMachine::AddAxis(const MMachAxisInfo& info, double value) {
+  tables_.axes.push_back({info, value});
+  return *this;
+}
+
+MSimMachine& MSimMachine::SetAxes(std::vector<MSimAxis> axes) {
+  tables_.axes = std::move(axes);
+  return *this;
+}
+
+MSimMachine& MSimMachine::SetAxisValue(const std::string& name, double value) {
+  if (MSimAxis* axis = tables_.FindAxis(name)) axis->value = value;
+  return *this;
+}
+
+MSimMachine& MSimMachine::AddComponent(const std::string& name, const std::string& version,
+                                       uint32_t flags) {
+  tables_.components.push_back({name, version, flags});
+  return *this;
+}
+
+MSimMachine& MSimMachine::AddVersion(const std::string& name, const std::string& version,
+                                     bool flag) {
+  tables_.versions.push_back({name, version, flag});
+  return *this;
+}
+
+MSimMachine& MSimMachine::AddProbesystem(const std::string& name,
+                                         const std::vector<uint32_t>& ids) {
+  tables_.has_probesystems = true;
+  tables_.probesystem_names.push_back(name);
+  for (uint32_t id : ids) {
+    MMachProbesystemInfo info;
+    info.name = name;
+    info.id = id;
+    tables_.probesystem_definitions.push_back(info);
+  }
+  return *this;
+}
+
+MSimMachine& MSimMachine::SetActiveProbesystem(const std::string& name, uint32_t id) {
+  tables_.active_probesystem = name;
+  tables_.active_probesystem_id = id;
+  return *this;
+}
+
+MSimMachine& MSimMachine::AddProbe(uint32_t probe, uint32_t tip,
+                                   const std::vector<double>& tip_data) {
+  tables_.has_probes = true;
+  tables_.probes[probe][tip] = tip_data;
+  return *this;
+}
+
+MSimMachine& MSimMachine::SetPossibility(MSimPossibility query, MSimRule rule) {
+  tables_.possibility_rules[query] = std::move(rule);
+  return *this;
+}
+
+MSimMachine& MSimMachine::SupportAllCommands() {
+  for (const std::string& command : CommandClassNames()) SetCommandSupported(command);
+  return *this;
+}
+
+MSimMachine& MSimMachine::AtNextPoll(std::function<void(MSimMachine&)> action) {
+  poll_actions_.push_back(std::move(action));
+  return *this;
+}
+
+MSimCommandBehaviour& MSimMachine::Command(const std::string& command_class) {
+  return behaviours_[command_class];
+}
+
+const std::vector<std::string>& MSimMachine::CommandClassNames() {
+  static const std::vector<std::string> names = {
+      "MMachGetCommand", "MMachIdleCommand", "MMachImagefifoCreateCommand",
+      "MMachImagefifoDeleteCommand", "MMachImagefifoInfoCommand", "MMachImagefifoResetCommand",
+      "MMachImagefifoSelectCommand", "MMachInitCommand", "MMachKeypadDisableCommand",
+      "MMachKeypadEnableCommand", "MMachMagazineSetCommand", "MMachModuloCommand",
+      "MMachMoveCommand", "MMachMovebaseCommand", "MMachMovecircleCommand",
+      "MMachMoveconeCommand", "MMachMovehomeCommand", "MMachMovepolyCommand",
+      "MMachMovezeroCommand", "MMachProbeDefineCommand", "MMachProbeDeleteCommand",
+      "MMachProbeLoadCommand", "MMachProbeOffsetCommand", "MMachProbeUnloadCommand",
+      "MMachProbesystemDefineCommand", "MMachProbesystemDeleteCommand",
+      "MMachProbesystemLoadCommand", "MMachProbesystemTypeCommand",
+      "MMachProbesystemUnloadCommand", "MMachReceiveCommand", "MMachResetCommand",
+      "MMachScanCommand", "MMachScanbaseCommand", "MMachScancircleCommand",
+      "MMachScanconeCommand", "MMachScandataCommand", "MMachScanpointCommand",
+      "MMachScanpolyCommand", "MMachSendCommand", "MMachSetCommand", "MMachSpinDisableCommand",
+      "MMachSpinEnableCommand", "MMachWobbleCommand"};
+  return names;
+}
+
+// Command log and call counters.
+
+const MSimCommandRecord* MSimMachine::LastCommand(const std::string& command_class) const {
+  for (auto it = log_.rbegin(); it != log_.rend(); ++it) {
+    if (command_class.empty() || it->command_class == command_class) return &*it;
+  }
+  return nullptr;
+}
+
+void MSimMachine::ClearCommandLog() {
+  first_serial_ += log_.size();
+  log_.clear();
+}
+
+MSimCommandRecord* MSimMachine::find_record(uint64_t serial) {
+  if (serial < first_serial_ || serial - first_serial_ >= log_.size()) return nullptr;
+  return &log_[static_cast<size_t>(serial - first_serial_)];
+}
+
+uint64_t MSimMachine::CallCount(const std::string& operation) const {
+  const auto it = calls_.find(operation);
+  return it == calls_.end() ? 0 : it->second;
+}
+
+void MSimMachine::count_call(const char* operation) {
+  const auto it = calls_.find(std::string_view(operation));
+  if (it != calls_.end()) {
+    ++it->second;
+  } else {
+    calls_.emplace(operation, 1);
+  }
+}
+
+// Possibility rules.
+
+int MSimMachine::possibility_answer(MSimPossibility query, const MMachAxesSet& axes) const {
+  const auto rule = tables_.possibility_rules.find(query);
+  if (rule != tables_.possibility_rules.end() && rule->second) return rule->second(axes);
+  return std::all_of(axes.begin(), axes.end(),
+                     [&](const std::string& axis) { return tables_.IsUsableAxis(axis); })
+             ? 1
+             : 0;
+}
+
+bool MSimMachine::possible(MSimPossibility query, const MMachAxesSet& axes) const {
+  return possibility_answer(query, axes) != 0;
+}
+
+// Life of the machine.
+
+bool MSimMachine::Open() {
+  count_call(__func__);
+  if (!tables_.open_succeeds) return false;
+  tables_.is_open = true;
+  return true;
+}
+
+void MSimMachine::Close() {
+  count_call(__func__);
+  tables_.is_open = false;
+}
+
+int MSimMachine::CallHostService(const std::string& command, const std::string& argument) {
+  count_call(__func__);
+  return MMachAbstract::CallHostService(command, argument);
+}
+
+bool MSimMachine::IsHostServiceReady() {
+  count_call(__func__);
+  return MMachAbstract::IsHostServiceReady();
+}
+
+void MSimMachine::Poll() {
+  count_call(__func__);
+  // Actions may queue further actions for the poll after this one.
+  std::vector<std::function<void(MSimMachine&)>> actions;
+  actions.swap(poll_actions_);
+  for (auto& action : actions) action(*this);
+}
+
+bool MSimMachine::IsCommandSupported(const std::string& command) {
+  count_call(__func__);
+  return MMachAbstract::IsCommandSupported(command);
+}

@@ -1,0 +1,272 @@
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <ostream>
+#include <memory>
+#include <string>
+#include <variant>
+#include <vector>
+
+#include "msimmachine.h"
+
+using ::testing::ElementsAre;
+using ::testing::Pair;
+
+namespace {
+
+std::string text_of(const MOutputChannel& channel) {
+  std::string text;
+  return channel.Peek(text);
+}
+
+class SimCommandTest : public ::testing::Test {
+ protected:
+  ~SimCommandTest() override {
+    output.Clear();
+    machine_output.Clear();
+  }
+
+  std::unique_ptr<MMachCommand> move(const MMachMovementPara& movement = {}) {
+    return std::unique_ptr<MMachCommand>(sim.NewMMachMoveCommand(&output, movement));
+  }
+
+  // The answers of `polls` IsDone() calls.
+  static std::vector<bool> poll(MMachCommand& command, int polls) {
+    std::vector<bool> answers;
+    for (int i = 0; i < polls; ++i) answers.push_back(command.IsDone());
+    return answers;
+  }
+
+  MOutputChannel machine_output{1};
+  MSimMachine sim{&machine_output, nullptr, "sim", "/etc/sim"};
+  MOutputChannel output{7};
+};
+
+struct CourseCase {
+  const char* label;
+  std::function<void(MSimCommandBehaviour&)> setup;
+  std::vector<bool> answers;
+  std::string text;
+  friend void PrintTo(const CourseCase& c, std::ostream* os) { *os << c.label; }
+};
+
+class SimCommandCourseTest : public SimCommandTest,
+                             public ::testing::WithParamInterface<CourseCase> {};
+
+TEST_P(SimCommandCourseTest, FollowsItsBehaviourPollByPoll) {
+  GetParam().setup(sim.Command("MMachMoveCommand"));
+  auto command = move();
+  ASSERT_NE(command, nullptr);
+  const int polls = static_cast<int>(GetParam().answers.size());
+  EXPECT_EQ(poll(*command, polls), GetParam().answers);
+  EXPECT_EQ(text_of(output), GetParam().text);
+  const MSimCommandRecord* record = sim.LastCommand("MMachMoveCommand");
+  ASSERT_NE(record, nullptr);
+  EXPECT_EQ(record->polls, static_cast<uint32_t>(polls));
+  EXPECT_EQ(record->done, GetParam().answers.back());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Behaviours, SimCommandCourseTest,
+    ::testing::Values(
+        CourseCase{"DoneAtFirstPollByDefault", [](MSimCommandBehaviour&) {}, {true, true}, ""},
+        CourseCase{"DoneAfterThreePolls", [](MSimCommandBehaviour& b) { b.DoneAfter(3); },
+                   {false, false, true, true}, ""},
+        CourseCase{"FailsAtItsPollWithTheCode",
+                   [](MSimCommandBehaviour& b) { b.DoneAfter(5).FailAtPoll(2, 20); },
+                   {false, true, true}, "0007\terror \"undefined probesystem\"\r\n"},
+        CourseCase{"WritesDataAtItsPolls",
+                   [](MSimCommandBehaviour& b) {
+                     b.DoneAfter(2).DataAt(2, std::vector<double>{1.5, -2}).DataAt(1, "first");
+                   },
+                   {false, true}, "0007\tdata first\r\n0007\tdata 1.5 -2\r\n"},
+        CourseCase{"RaisesEventsAtItsPolls",
+                   [](MSimCommandBehaviour& b) { b.DoneAfter(2).EventAt(2, 12).EventAt(1, 11); },
+                   {false, true},
+                   "0000\tevent \"movement: begin\"\r\n0000\tevent \"movement: end\"\r\n"},
+        CourseCase{"EndlessNeverFinishesByItself", [](MSimCommandBehaviour& b) { b.Endless(); },
+                   {false, false, false, false}, ""}),
+    [](const auto& info) { return std::string(info.param.label); });
+
+struct RefusalCase {
+  const char* label;
+  std::function<void(MSimCommandBehaviour&)> setup;
+  std::string text;
+  friend void PrintTo(const RefusalCase& c, std::ostream* os) { *os << c.label; }
+};
+
+class SimRefusalTest : public SimCommandTest,
+                       public ::testing::WithParamInterface<RefusalCase> {};
+
+TEST_P(SimRefusalTest, FactoryAnswersNullAndLogsNothing) {
+  GetParam().setup(sim.Command("MMachMoveCommand"));
+  EXPECT_EQ(move(), nullptr);
+  EXPECT_EQ(text_of(output), GetParam().text);
+  EXPECT_TRUE(sim.CommandLog().empty());
+  EXPECT_EQ(sim.CallCount("NewMMachMoveCommand"), 1u);
+  // Other classes are not affected.
+  EXPECT_NE(std::unique_ptr<MMachCommand>(sim.NewMMachInitCommand(&output, {"x"})), nullptr);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Refusals, SimRefusalTest,
+    ::testing::Values(
+        RefusalCase{"Silent", [](MSimCommandBehaviour& b) { b.Refuse(); }, ""},
+        RefusalCase{"WithErrorLine", [](MSimCommandBehaviour& b) { b.RefuseWithError(4); },
+                    "0007\terror \"invalid axis\"\r\n"}),
+    [](const auto& info) { return std::string(info.param.label); });
+
+class SimAbortTest : public SimCommandTest, public ::testing::WithParamInterface<bool> {};
+
+TEST_P(SimAbortTest, EndlessCommandEndsAtThePollAfterAbort) {
+  const bool with_error = GetParam();
+  auto& behaviour = sim.Command("MMachScanCommand").Endless();
+  if (with_error) behaviour.AbortWithError();
+  std::unique_ptr<MMachScanCommand> scan(sim.NewMMachScanCommand(&output, {}));
+  EXPECT_THAT(poll(*scan, 2), ElementsAre(false, false));
+  scan->Abort();
+  EXPECT_TRUE(scan->IsDone());
+  EXPECT_EQ(text_of(output), with_error ? "0007\terror \"aborted\"\r\n" : "");
+  scan->Abort();  // after done: recorded, nothing else
+  EXPECT_TRUE(scan->IsDone());
+  EXPECT_EQ(text_of(output), with_error ? "0007\terror \"aborted\"\r\n" : "");
+  EXPECT_EQ(sim.LastCommand()->aborts, 2u);
+  EXPECT_EQ(sim.LastCommand()->polls, 4u);
+}
+
+INSTANTIATE_TEST_SUITE_P(WithAndWithoutError, SimAbortTest, ::testing::Bool());
+
+TEST_F(SimCommandTest, ScanDataIsDeliveredOneVectorPerCallFromItsPoll) {
+  sim.Command("MMachScanpointCommand").DoneAfter(3).ScanData({{1.0, 2.0}, {3.0}}, 2);
+  std::unique_ptr<MMachScanpointCommand> scan(sim.NewMMachScanpointCommand(&output, {}));
+  std::vector<double> values{9.0};
+  EXPECT_FALSE(scan->GetData(values));
+  EXPECT_FALSE(scan->IsDone());
+  EXPECT_FALSE(scan->GetData(values));
+  EXPECT_FALSE(scan->IsDone());
+  ASSERT_TRUE(scan->GetData(values));
+  EXPECT_THAT(values, ElementsAre(1.0, 2.0));
+  ASSERT_TRUE(scan->GetData(values));
+  EXPECT_THAT(values, ElementsAre(3.0));
+  EXPECT_FALSE(scan->GetData(values));
+  EXPECT_THAT(values, ElementsAre(3.0));
+}
+
+TEST_F(SimCommandTest, AxisTableChangesWithCapabilitiesEventAtItsPoll) {
+  sim.AddAxis("x");
+  sim.Command("MMachMoveCommand")
+      .DoneAfter(3)
+      .ChangeAxesAt(2, {MSimAxis::Make("x"), MSimAxis::Make("y", MMachAxisInfo::kNotAvailable)});
+  auto command = move();
+  command->IsDone();
+  EXPECT_FALSE(output.HasEvent(1));
+  EXPECT_EQ(sim.GetAxisInfo("y"), nullptr);
+  command->IsDone();
+  EXPECT_TRUE(output.HasEvent(1));
+  EXPECT_EQ(text_of(output), "0000\tevent \"capabilities changed\"\r\n");
+  ASSERT_NE(sim.GetAxisInfo("y"), nullptr);
+  EXPECT_EQ(sim.GetAxisInfo("y")->flags, MMachAxisInfo::kNotAvailable);
+  EXPECT_FALSE(sim.IsMovingPossibleWith({"y"}));
+}
+
+TEST_F(SimCommandTest, LogKeepsParametersPollsAbortsAndDeletion) {
+  MMachMovementPara movement;
+  movement.positions["x"] = {5.0, true};
+  movement.tracking = {"c"};
+  auto command = move(movement);
+  command->IsDone();
+  command->Abort();
+  command.reset();
+  std::unique_ptr<MMachCommand> load(sim.NewMMachProbesystemLoadCommand(&output, "ps", 3));
+  ASSERT_EQ(sim.CommandLog().size(), 2u);
+  const MSimCommandRecord& record = sim.CommandLog()[0];
+  EXPECT_EQ(record.command_class, "MMachMoveCommand");
+  EXPECT_EQ(record.name, "move");
+  EXPECT_EQ(std::get<MMachMovementPara>(record.params), movement);
+  EXPECT_THAT(std::get<MMachMovementPara>(record.params).positions,
+              ElementsAre(Pair("x", MMachAxisTarget{5.0, true})));
+  EXPECT_EQ(record.polls, 1u);
+  EXPECT_EQ(record.aborts, 1u);
+  EXPECT_TRUE(record.deleted);
+  EXPECT_EQ(std::get<MSimNameArgs>(sim.CommandLog()[1].params), (MSimNameArgs{"ps", 3}));
+  EXPECT_EQ(sim.CommandLog()[1].name, "probesystem load");
+  EXPECT_FALSE(sim.CommandLog()[1].deleted);
+}
+
+TEST_F(SimCommandTest, ClearedLogAndDeadMachineAreNotTouchedByLiveCommands) {
+  auto first = move();
+  sim.ClearCommandLog();
+  first->IsDone();
+  first.reset();
+  EXPECT_TRUE(sim.CommandLog().empty());
+
+  auto machine = std::make_unique<MSimMachine>(&machine_output, nullptr, "gone", "");
+  machine->Command("MMachMoveCommand").Endless().DataAt(1, "never");
+  std::unique_ptr<MMachCommand> orphan(machine->NewMMachMoveCommand(&output, {}));
+  machine.reset();
+  EXPECT_TRUE(orphan->IsDone());
+  EXPECT_EQ(text_of(output), "");
+}
+
+// Commands that change the machine's tables when they finish, and their failures.
+TEST_F(SimCommandTest, ProbesystemCommandsChangeTheTablesWhenTheyFinish) {
+  sim.AddProbesystem("ps", {1});
+  const auto run = [&](MMachCommand* command) {
+    std::unique_ptr<MMachCommand> owned(command);
+    while (!owned->IsDone()) {
+    }
+    std::string text;
+    output.Take(text, true);
+    output.ClearError();
+    return text;
+  };
+  MMachProbesystemInfo info;
+  info.name = "probe2";
+  info.id = 7;
+  EXPECT_EQ(run(sim.NewMMachProbesystemDefineCommand(&output, info)), "");
+  EXPECT_TRUE(sim.IsProbesystemKnown("probe2"));
+  EXPECT_TRUE(sim.IsProbesystemIdDefined("probe2", 7));
+
+  EXPECT_EQ(run(sim.NewMMachProbesystemLoadCommand(&output, "probe2", 7)), "");
+  EXPECT_EQ(sim.GetActiveProbesystem(), "probe2");
+  EXPECT_EQ(sim.GetActiveProbesystemId(), 7u);
+  EXPECT_EQ(run(sim.NewMMachProbesystemLoadCommand(&output, "nothere", 1)),
+            "0007\terror \"unknown probesystem\"\r\n");
+  EXPECT_EQ(sim.GetActiveProbesystem(), "probe2");
+
+  EXPECT_EQ(run(sim.NewMMachProbesystemDeleteCommand(&output, "probe2", 8)),
+            "0007\terror \"undefined probesystem id\"\r\n");
+  EXPECT_EQ(run(sim.NewMMachProbesystemDeleteCommand(&output, "probe2", 0)), "");
+  EXPECT_FALSE(sim.IsProbesystemKnown("probe2"));
+  EXPECT_FALSE(sim.HasActiveProbesystem());
+
+  sim.SetActiveProbesystem("ps", 1);
+  sim.Command("MMachProbesystemUnloadCommand").FailAtPoll(1);
+  EXPECT_EQ(run(sim.NewMMachProbesystemUnloadCommand(&output)),
+            "0007\terror \"internal error\"\r\n");
+  EXPECT_EQ(sim.GetActiveProbesystem(), "ps");
+}
+
+TEST_F(SimCommandTest, GetReceiveAndSendUseTheTables) {
+  sim.AddAxis("x", 0, 1.5).AddAxis("y", 0, -2.0);
+  sim.Tables().receive_data["probe.config"] = "[Probe]\r\n";
+  std::unique_ptr<MMachGetCommand> get(sim.NewMMachGetCommand(&output, {"y", "x"}));
+  EXPECT_TRUE(get->IsDone());
+  EXPECT_THAT(get->values, ElementsAre(-2.0, 1.5));
+  std::unique_ptr<MMachGetCommand> unknown(sim.NewMMachGetCommand(&output, {"x", "q"}));
+  EXPECT_TRUE(unknown->IsDone());
+  EXPECT_TRUE(unknown->values.empty());
+  EXPECT_EQ(text_of(output), "0007\terror \"unknown axis\"\r\n");
+  output.Clear();
+
+  std::unique_ptr<MMachReceiveCommand> receive(sim.NewMMachReceiveCommand(&output, "probe.config"));
+  EXPECT_TRUE(receive->IsDone());
+  EXPECT_EQ(receive->data, "[Probe]\r\n");
+  std::unique_ptr<MMachSendCommand> send(sim.NewMMachSendCommand(&output, "a.config", "text"));
+  EXPECT_TRUE(send->IsDone());
+  EXPECT_THAT(sim.Tables().sent_data, ElementsAre(Pair("a.config", "text")));
+  EXPECT_EQ(text_of(output), "");
+}
+
+}  // namespace

@@ -1,0 +1,161 @@
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <ostream>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "merrcapture.h"
+#include "msimmachine.h"
+#include "mtesttempdir.h"
+
+using ::testing::ElementsAre;
+using ::testing::Pair;
+
+namespace {
+
+class SimLoaderTest : public ::testing::Test {
+ protected:
+  ~SimLoaderTest() override { output.Clear(); }
+
+  std::string write(const std::string& text) {
+    const std::string path = dir.File("sim.ini");
+    std::ofstream(path, std::ios::binary) << text;
+    return path;
+  }
+
+  MTestTempDir dir;
+  MOutputChannel output{3};
+};
+
+TEST_F(SimLoaderTest, DescriptionSetsUpTablesCommandsAndBehaviours) {
+  const std::string path = write(
+      "; a bench with two axes\r\n"
+      "[Machine]\r\nname=Bench A\r\nversion=2.10\r\ndescription=simulated bench\r\n"
+      "features=A, C\r\nwobble=1 2 3 4 5 6\r\n"
+      "[Commands]\r\nsupported=all\r\nunsupported=MMachWobbleCommand\r\n"
+      "[Axis x]\r\nflags=0x8\r\nvalue= 12.5 \r\nmin=-100\r\nmax=1e2\r\ntolerance=0.5\r\n"
+      "list=1 2\r\nkeypad=7\r\n"
+      "[Axis y]\r\nflags=16\r\ninitialized=0\r\n"
+      "[Component probe.config]\r\nversion=1.00-00\r\nflags=11\r\n"
+      "[Probesystem ps]\r\nids=1 2\r\nactive=2\r\n"
+      "[Command MMachScanCommand]\r\npolls=2\r\nscandata=1 2 3, 4.5 -6\r\n"
+      "[Command MMachMoveCommand]\r\nfail_at_poll=1\r\nerror=20\r\n");
+  MErrCapture capture;
+  auto sim = MSimMachine::NewFromDescription(&output, nullptr, "bench", "/etc/sim", path);
+  ASSERT_NE(sim, nullptr);
+  EXPECT_TRUE(capture.LogTexts().empty());
+
+  EXPECT_STREQ(sim->GetMachineName(), "Bench A");
+  EXPECT_STREQ(sim->GetMachineVersion(), "2.10");
+  EXPECT_TRUE(sim->HasFeatureA() && !sim->HasFeatureB() && sim->HasFeatureC());
+  MMachWobbleParameters wobble;
+  EXPECT_TRUE(sim->GetWobbleParameters(wobble));
+  EXPECT_EQ(wobble.values[5], 6.0);
+
+  const MMachAxisInfo* x = sim->GetFirstAxisInfo();
+  ASSERT_NE(x, nullptr);
+  EXPECT_EQ(x->name, "x");
+  EXPECT_EQ(x->flags, MMachAxisInfo::kHasRange);
+  EXPECT_EQ(x->range_min, -100.0);
+  EXPECT_EQ(x->range_max, 100.0);
+  EXPECT_EQ(sim->GetAxisValue("x"), 12.5);
+  EXPECT_EQ(sim->GetLimitTolerance("x"), 0.5);
+  EXPECT_STREQ(sim->GetFirstSecondListedAxis(), "x");
+  uint64_t keypad_value = 0;
+  EXPECT_STREQ(sim->GetFirstKeypadAxisValue(keypad_value), "x");
+  EXPECT_EQ(keypad_value, 7u);
+  EXPECT_EQ(sim->GetNextAxisInfo()->flags, MMachAxisInfo::kNotAvailable);
+  EXPECT_FALSE(sim->IsAxisInitialized("y"));
+  EXPECT_EQ(sim->GetComponentInfo("probe.config")->flags, 11u);
+
+  EXPECT_EQ(sim->GetActiveProbesystem(), "ps");
+  EXPECT_EQ(sim->GetActiveProbesystemId(), 2u);
+  EXPECT_EQ(sim->GetProbesystemInfos("ps", 0).size(), 2u);
+
+  EXPECT_TRUE(sim->IsCommandSupported("MMachScandataCommand"));
+  EXPECT_FALSE(sim->IsCommandSupported("MMachWobbleCommand"));
+  std::unique_ptr<MMachScanCommand> scan(sim->NewMMachScanCommand(&output, {}));
+  EXPECT_FALSE(scan->IsDone());
+  EXPECT_TRUE(scan->IsDone());
+  std::vector<double> values;
+  ASSERT_TRUE(scan->GetData(values));
+  EXPECT_THAT(values, ElementsAre(1.0, 2.0, 3.0));
+  ASSERT_TRUE(scan->GetData(values));
+  EXPECT_THAT(values, ElementsAre(4.5, -6.0));
+  std::unique_ptr<MMachCommand> move(sim->NewMMachMoveCommand(&output, {}));
+  EXPECT_TRUE(move->IsDone());
+  std::string text;
+  EXPECT_EQ(output.Peek(text), "0003\terror \"undefined probesystem\"\r\n");
+}
+
+struct MalformedCase {
+  const char* label;
+  std::string content;
+  std::string reason;  // the error-trace entry under the report
+  friend void PrintTo(const MalformedCase& c, std::ostream* os) { *os << c.label; }
+};
+
+class SimMalformedDescriptionTest : public SimLoaderTest,
+                                    public ::testing::WithParamInterface<MalformedCase> {};
+
+TEST_P(SimMalformedDescriptionTest, IsReportedAndChangesNothing) {
+  const std::string path = write(GetParam().content);
+  MSimMachine sim(&output, nullptr, "bench", "/etc/sim");
+  sim.AddAxis("kept");
+  MErrCapture capture;
+  EXPECT_FALSE(sim.LoadDescription(path));
+  EXPECT_THAT(capture.LogTexts(),
+              ElementsAre("MSimMachine::LoadDescription(): \"" + path + "\" not loaded",
+                          GetParam().reason));
+  ASSERT_NE(sim.GetFirstAxisInfo(), nullptr);
+  EXPECT_EQ(sim.GetFirstAxisInfo()->name, "kept");
+  EXPECT_EQ(sim.GetNextAxisInfo(), nullptr);
+  EXPECT_EQ(sim.NewFromDescription(&output, nullptr, "bench", "", path), nullptr);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Inputs, SimMalformedDescriptionTest,
+    ::testing::Values(
+        MalformedCase{"NotAFlag", "[Axis x]\nflags=abc\n",
+                      "[Axis x] flags: \"abc\" is not an unsigned 32-bit number"},
+        MalformedCase{"FlagBeyond32Bits", "[Axis x]\nflags=4294967296\n",
+                      "[Axis x] flags: \"4294967296\" is not an unsigned 32-bit number"},
+        MalformedCase{"DecimalComma", "[Axis x]\nvalue=1,5\n",
+                      "[Axis x] value: \"1,5\" is not a number"},
+        MalformedCase{"MisspeltEntry", "[Axis x]\nspeeed=1\n", "[Axis x] speeed: unknown entry"},
+        MalformedCase{"UnknownSection", "[Machine]\nname=a\n[Axes]\n", "[Axes]: unknown section"},
+        MalformedCase{"UnknownCommandClass", "[Command MMachMoovCommand]\npolls=2\n",
+                      "[Command MMachMoovCommand]: \"MMachMoovCommand\" is not a command class"},
+        MalformedCase{"UnknownSupportedCommand", "[Commands]\nsupported=MMachMoveCommand, all\n",
+                      "[Commands] supported: \"all\" is not a command class"},
+        MalformedCase{"TwoActiveProbesystems",
+                      "[Probesystem a]\nactive=1\n[Probesystem b]\nactive=1\n",
+                      "[Probesystem b] active: \"a\" is already the active probe system"},
+        MalformedCase{"NotABoolean", "[Machine]\nopen=yes\n",
+                      "[Machine] open: \"yes\" is not 0 or 1"},
+        MalformedCase{"BadScanData", "[Command MMachScanCommand]\nscandata=1 2, 3 x\n",
+                      "[Command MMachScanCommand] scandata: \"1 2, 3 x\" is not a list of "
+                      "numbers"}),
+    [](const auto& info) { return std::string(info.param.label); });
+
+TEST_F(SimLoaderTest, MissingOrUnreadableFileIsReported) {
+  MErrCapture capture;
+  MSimMachine sim(&output, nullptr, "bench", "/etc/sim");
+  const std::string missing = dir.File("missing.ini");
+  EXPECT_FALSE(sim.LoadDescription(missing));
+  EXPECT_THAT(capture.LogTexts(),
+              ElementsAre("MSimMachine::LoadDescription(): \"" + missing + "\" not loaded",
+                          "file not found"));
+  capture.Reset();
+  const std::string broken = write("[Machine]\nname\n");
+  EXPECT_FALSE(sim.LoadDescription(broken));
+  const std::vector<std::string> texts = capture.LogTexts();
+  ASSERT_GE(texts.size(), 2u);
+  EXPECT_EQ(texts[0], "MSimMachine::LoadDescription(): \"" + broken + "\" not loaded");
+  EXPECT_THAT(texts, testing::Contains(testing::HasSubstr("No '=' found")));
+}
+
+}  // namespace

@@ -1,0 +1,203 @@
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include "msimmachine.h"
+
+using ::testing::ElementsAre;
+using ::testing::IsEmpty;
+using ::testing::Pair;
+
+namespace {
+
+class SimMachineTest : public ::testing::Test {
+ protected:
+  ~SimMachineTest() override { output.Clear(); }
+
+  MOutputChannel output{1};
+  MSimMachine sim{&output, nullptr, "bench", "/etc/sim"};
+};
+
+TEST_F(SimMachineTest, CountsEveryCallByOperationUntilReset) {
+  sim.AddAxis("x");
+  sim.GetAxisValue("x");
+  sim.GetAxisValue("nothere");
+  sim.IsCommandSupported("MMachMoveCommand");
+  delete sim.NewMMachIdleCommand(&output);
+  EXPECT_EQ(sim.NewMMachImagefifoInfoCommand(&output, "f"), nullptr);  // base behaviour
+  EXPECT_EQ(sim.CallCount("GetAxisValue"), 2u);
+  EXPECT_EQ(sim.CallCount("IsCommandSupported"), 1u);
+  EXPECT_EQ(sim.CallCount("NewMMachIdleCommand"), 1u);
+  EXPECT_EQ(sim.CallCount("NewMMachImagefifoInfoCommand"), 1u);
+  EXPECT_EQ(sim.CallCount("GetAxisInfo"), 0u);
+  EXPECT_EQ(sim.CallCounts().size(), 4u);
+  sim.ResetCallCounts();
+  EXPECT_EQ(sim.CallCount("GetAxisValue"), 0u);
+  EXPECT_THAT(sim.CallCounts(), IsEmpty());
+}
+
+// The possibility queries answer from the axis table unless a rule is set.
+struct PossibilityCase {
+  MMachAxesSet axes;
+  bool usable;
+  friend void PrintTo(const PossibilityCase& c, std::ostream* os) {
+    *os << ::testing::PrintToString(c.axes);
+  }
+};
+
+class SimPossibilityTest : public SimMachineTest,
+                           public ::testing::WithParamInterface<PossibilityCase> {
+ protected:
+  SimPossibilityTest() {
+    sim.AddAxis("x").AddAxis("y", MMachAxisInfo::kNotAvailable | MMachAxisInfo::kHasRange);
+  }
+};
+
+TEST_P(SimPossibilityTest, DefaultRuleIsEveryNamedAxisUsable) {
+  const MMachAxesSet& axes = GetParam().axes;
+  const bool usable = GetParam().usable;
+  EXPECT_EQ(sim.IsScanningPossibleWith(axes), usable);
+  EXPECT_EQ(sim.IsMovingPossibleWith(axes), usable);
+  EXPECT_EQ(sim.IsMoveIntoLimitSwitchPossibleWith(axes), usable);
+  EXPECT_EQ(sim.IsMovezeroingPossibleWith(axes), usable);
+  EXPECT_EQ(sim.IsStrobePossibleWith(axes), usable);
+  EXPECT_EQ(sim.IsTrackingPossibleWith(axes, {}), usable);
+  EXPECT_EQ(sim.IsTrackingPossibleWith({}, axes), usable);
+  EXPECT_EQ(sim.IsScandataPossibleWith(axes), usable ? 1 : 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(Axes, SimPossibilityTest,
+                         ::testing::Values(PossibilityCase{{}, true}, PossibilityCase{{"x"}, true},
+                                           PossibilityCase{{"y"}, false},
+                                           PossibilityCase{{"z"}, false},
+                                           PossibilityCase{{"x", "z"}, false},
+                                           PossibilityCase{{"X"}, false}));
+
+TEST_F(SimMachineTest, RulesReplaceTheDefaultPerQuery) {
+  sim.AddAxis("x");
+  MMachAxesSet asked;
+  sim.SetPossibility(MSimPossibility::kMoving, [&](const MMachAxesSet& axes) {
+       asked = axes;
+       return 0;
+     })
+      .SetPossibility(MSimPossibility::kScandata, [](const MMachAxesSet&) { return -1; });
+  EXPECT_FALSE(sim.IsMovingPossibleWith({"x"}));
+  EXPECT_THAT(asked, ElementsAre("x"));
+  EXPECT_TRUE(sim.IsScanningPossibleWith({"x"}));
+  EXPECT_EQ(sim.IsScandataPossibleWith({}), -1);
+  sim.SetPossibility(MSimPossibility::kTracking, [&](const MMachAxesSet& axes) {
+    asked = axes;
+    return 1;
+  });
+  EXPECT_TRUE(sim.IsTrackingPossibleWith({"x"}, {"q"}));
+  EXPECT_THAT(asked, ElementsAre("q", "x"));
+}
+
+TEST_F(SimMachineTest, ProbesystemQueriesAnswerFromTheDefinitions) {
+  sim.AddProbesystem("ps", {1, 7}).AddProbesystem("other", {}).SetActiveProbesystem("ps", 7);
+  const auto ids = [&](const std::string& name, uint32_t id) {
+    std::vector<uint32_t> result;
+    for (const auto& info : sim.GetProbesystemInfos(name, id)) result.push_back(info.id);
+    return result;
+  };
+  EXPECT_THAT(ids("ps", 0), ElementsAre(1u, 7u));
+  EXPECT_THAT(ids("ps", 7), ElementsAre(7u));
+  EXPECT_THAT(ids("ps", 2), IsEmpty());
+  EXPECT_THAT(ids("other", 0), IsEmpty());
+  EXPECT_TRUE(sim.IsProbesystemKnown("other"));
+  EXPECT_FALSE(sim.IsProbesystemDefined("other"));
+  ASSERT_NE(sim.GetFirstProbesystem(), nullptr);
+  EXPECT_EQ(sim.GetNextProbesystem()->name, "other");
+  EXPECT_EQ(sim.GetNextProbesystem(), nullptr);
+
+  // Without the flag the machine has no probe systems at all.
+  sim.Tables().has_probesystems = false;
+  EXPECT_EQ(sim.GetFirstProbesystem(), nullptr);
+  EXPECT_EQ(sim.GetActiveProbesystem(), "");
+  EXPECT_FALSE(sim.HasActiveProbesystem());
+  EXPECT_THAT(ids("ps", 0), IsEmpty());
+}
+
+TEST_F(SimMachineTest, AutoinfoStartsOnlyWhenAllowedAndDeliversQueuedData) {
+  MSimAutoinfo& autoinfo = sim.Tables().autoinfo;
+  autoinfo.possible = true;
+  autoinfo.data = {{1.0}, {2.0}};
+  autoinfo.start_succeeds = false;
+  std::vector<double> values;
+  EXPECT_FALSE(sim.StartAutoinfo(&output, 3, {"x", "y"}));
+  EXPECT_FALSE(sim.IsAutoinfoActive());
+  EXPECT_FALSE(sim.GetAutoinfoData(values));
+
+  autoinfo.start_succeeds = true;
+  EXPECT_TRUE(sim.StartAutoinfo(&output, 3, {"x", "y"}));
+  EXPECT_EQ(autoinfo.mode, 3u);
+  EXPECT_THAT(autoinfo.axes, ElementsAre("x", "y"));
+  ASSERT_TRUE(sim.GetAutoinfoData(values));
+  EXPECT_THAT(values, ElementsAre(1.0));
+  sim.StopAutoinfo();
+  EXPECT_FALSE(sim.IsAutoinfoActive());
+  EXPECT_FALSE(sim.GetAutoinfoData(values));
+}
+
+TEST_F(SimMachineTest, PreviewMemoryRunsPerProbesystem) {
+  MSimPreviewMemory& memory = sim.Tables().preview_memory;
+  memory.possible = true;
+  EXPECT_TRUE(sim.StartPreviewMemory(&output, 1, 2, "ps"));
+  EXPECT_TRUE(sim.IsPreviewMemoryActive("ps"));
+  EXPECT_FALSE(sim.IsPreviewMemoryActive("other"));
+  EXPECT_FALSE(sim.IsPreviewMemoryReady("ps"));
+  memory.running["ps"].ready = true;
+  EXPECT_TRUE(sim.IsPreviewMemoryReady("ps"));
+  EXPECT_FALSE(sim.StopPreviewMemory("other"));
+  memory.stop_succeeds = false;
+  EXPECT_FALSE(sim.StopPreviewMemory("ps"));
+  EXPECT_FALSE(sim.IsPreviewMemoryActive("ps"));
+}
+
+TEST_F(SimMachineTest, MagazineProgramsLeaveTheTextAloneWithoutMagazine) {
+  std::string text = "unchanged";
+  EXPECT_FALSE(sim.GetMagazineLoadProgram(text, 1));
+  EXPECT_EQ(text, "unchanged");
+  sim.Tables().has_magazine = true;
+  sim.Tables().magazine[1] = {4, "load1", "unload1", {{2, "change1to2"}}};
+  sim.Tables().magazine[2] = {5, "", "", {}};
+  EXPECT_TRUE(sim.GetMagazineChangeProgram(text, 1, 2));
+  EXPECT_EQ(text, "change1to2");
+  EXPECT_FALSE(sim.GetMagazineLoadProgram(text, 2));
+  EXPECT_EQ(text, "");
+  EXPECT_EQ(sim.GetMagazineSlotOfProbe(5), 2u);
+  EXPECT_THAT(sim.GetMagazineSlots("", 0), ElementsAre(Pair(1u, 4u), Pair(2u, 5u)));
+
+  std::unique_ptr<MMachCommand> set(sim.NewMMachMagazineSetCommand(&output, 3, 9));
+  EXPECT_STREQ(set->GetName(), "magazine set");
+  EXPECT_TRUE(set->IsDone());
+  EXPECT_TRUE(output.HasError());  // no slot 3
+  output.Clear();
+}
+
+TEST_F(SimMachineTest, OpenCanFailAndPollRunsQueuedActionsOnce) {
+  sim.Tables().open_succeeds = false;
+  EXPECT_FALSE(sim.Open());
+  sim.Tables().open_succeeds = true;
+  EXPECT_TRUE(sim.Open());
+  EXPECT_TRUE(sim.Tables().is_open);
+
+  int runs = 0;
+  sim.AtNextPoll([&](MSimMachine& machine) {
+    ++runs;
+    machine.Output()->Event(1);
+    machine.AddAxis("new");
+  });
+  sim.Poll();
+  sim.Poll();
+  EXPECT_EQ(runs, 1);
+  EXPECT_TRUE(output.HasEvent(1));
+  EXPECT_NE(sim.GetAxisInfo("new"), nullptr);
+  EXPECT_EQ(sim.CallCount("Poll"), 2u);
+}
+
+}  // namespace
