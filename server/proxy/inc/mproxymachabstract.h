@@ -1,0 +1,246 @@
+// MProxyMachAbstract: one machine made of the submachines that the server hands over. Open merges
+// their axes, components and probe systems into tables with collision-free proxy names; every
+// query is answered by the owning submachine with names translated both ways. The server owns the
+// submachines, the channel and the host service; the proxy owns only its tables. One thread.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <map>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "mmachabstract.h"
+#include "mproxyentries.h"
+
+// Merges the values that several submachines report for one shared axis.
+using MProxyCombineFunction = double (*)(double, double);
+
+class MProxyMachAbstract : public MMachAbstract {
+ public:
+  using AxisTable = std::map<std::string, MProxyAxisEntry>;
+  using ComponentTable = std::map<std::string, MProxyComponentEntry>;
+  using ProbesystemTable = std::map<std::string, MProxyProbesystemEntry>;
+
+  // Copies the submachine list (not owned); reads no file and calls no submachine.
+  MProxyMachAbstract(MOutputChannel* output, MMachHostService* host_service,
+                     const std::vector<MMachAbstract*>& submachines, const std::string& name,
+                     const std::string& configdir);
+  // Neither closes nor destroys the submachines.
+  ~MProxyMachAbstract() override;
+
+  bool Open() override;
+  // Closes and forgets the submachines and empties the axis, component and supported-command
+  // tables; the probe-system table, the current probe system and the aliases stay.
+  void Close() override;
+  // Polls every submachine (all write into this machine's channel) and re-reads the capabilities
+  // of each one that raised "capabilities changed".
+  void Poll() override;
+
+  const char* GetMachineName() override;
+  const char* GetMachineVersion() override;
+  const char* GetMachineDescription() override;
+  const MMachComponentInfo* GetComponentInfo(const std::string& name) override;
+  const MMachComponentInfo* GetFirstComponentInfo() override;
+  const MMachComponentInfo* GetNextComponentInfo() override;
+  const MMachVersionInfo* GetFirstVersionInfo() override;
+  const MMachVersionInfo* GetNextVersionInfo() override;
+
+  const MMachAxisInfo* GetAxisInfo(const std::string& name) override;
+  const MMachAxisInfo* GetFirstAxisInfo() override;
+  const MMachAxisInfo* GetNextAxisInfo() override;
+  double GetAxisValue(const char* axis) override;
+  double GetLimitTolerance(const char* axis) override;
+  bool IsScanningPossibleWith(const MMachAxesSet& axes) override;
+  bool IsMovingPossibleWith(const MMachAxesSet& axes) override;
+  bool IsMoveIntoLimitSwitchPossibleWith(const MMachAxesSet& axes) override;
+  bool IsMovezeroingPossibleWith(const MMachAxesSet& axes) override;
+  bool IsTrackingPossibleWith(const MMachAxesSet& positions, const MMachAxesSet& tracking) override;
+  bool IsStrobePossibleWith(const MMachAxesSet& axes) override;
+  // -1 for the empty set and when no owner refuses; 0 when an owner that restricts scan data
+  // refuses (or an axis is unknown); 1 or a single owner's answer otherwise.
+  int IsScandataPossibleWith(const MMachAxesSet& axes) override;
+
+  bool HasAxisLists() override;
+  const char* GetFirstListedAxis() override;
+  const char* GetNextListedAxis() override;
+  const char* GetFirstSecondListedAxis() override;
+  const char* GetNextSecondListedAxis() override;
+  bool IsKeypadAxis(const std::string& axis) override;
+  bool HasKeypad() override;
+  const char* GetFirstKeypadAxis() override;
+  const char* GetNextKeypadAxis() override;
+  const char* GetFirstKeypadAxisValue(uint64_t& value) override;
+  const char* GetNextKeypadAxisValue(uint64_t& value) override;
+  bool IsSpinAxis(const std::string& axis) override;
+
+  bool IsAutoinfoPossible() override;
+  bool IsAutolatchPossible() override;
+  bool IsPreviewPossible() override;
+  bool IsPreviewMemoryPossible() override;
+
+  bool HasProbesystems() override;
+  bool IsProbesystemDefined(const std::string& name) override;
+  const MMachProbesystemEntry* GetFirstProbesystem() override;
+  const MMachProbesystemEntry* GetNextProbesystem() override;
+  bool IsProbesystemIdDefined(const std::string& name, uint32_t id) override;
+  std::vector<MMachProbesystemInfo> GetProbesystemInfos(const std::string& name,
+                                                        uint32_t id) override;
+  bool HasActiveProbesystem() override;
+  bool IsProbesystemKnown(const std::string& name) override;
+  std::string GetActiveProbesystem() override;
+  uint32_t GetActiveProbesystemId() override;
+  MMachProbesystemType GetProbesystemType() override;
+
+  bool HasImagefifos() override;
+  MMachImagefifoEntry* GetActiveImagefifo() override;
+  MMachImagefifoEntry* FindImagefifo(const std::string& name) override;
+  MMachImagefifoEntry* GetFirstImagefifo() override;
+  MMachImagefifoEntry* GetNextImagefifo() override;
+  MMachImageFormat GetImageFormat() override;
+
+  bool HasProbes() override;
+  bool IsProbeDefined(uint32_t probe) override;
+  bool IsProbeTipDefined(uint32_t probe, uint32_t tip) override;
+  std::vector<double> GetProbeTipData(uint32_t probe, uint32_t tip) override;
+  uint64_t GetProbeInfo() override;
+  uint64_t GetProbeStatus() override;
+  uint32_t GetLoadedProbe() override;
+  uint64_t GetLoadedTip() override;
+
+  bool HasMagazine() override;
+  uint32_t GetMagazineSlotOfProbe(uint32_t probe) override;
+  bool IsMagazineSlot(uint32_t slot) override;
+  bool SetMagazineSlot(uint32_t slot, uint32_t probe) override;
+  bool GetMagazineLoadProgram(std::string& out, uint32_t slot) override;
+  bool GetMagazineUnloadProgram(std::string& out, uint32_t slot) override;
+  bool GetMagazineChangeProgram(std::string& out, uint32_t slot, uint32_t target) override;
+  std::map<uint32_t, uint32_t> GetMagazineSlots(const std::string& probesystem,
+                                                uint32_t id) override;
+
+  std::string GetMachineText() override;
+  bool GetWobbleParameters(MMachWobbleParameters& out) override;
+  bool HasFeatureA() override;
+  bool IsReady() override;
+  bool IsInitAxis(const std::string& axis) override;
+  bool IsAxisInitialized(const std::string& axis) override;
+  bool HasFeatureB() override;
+  bool HasFeatureC() override;
+  bool IsProbeReady() override;
+  bool HasIdleCommand() override;
+
+  // The operations appended to the machine interface, in this binary order.
+  // The submachines (list order) that share `axis`, an axis of the combine table; `combine`
+  // receives its combine function. Any other axis: empty, `combine` untouched.
+  virtual std::vector<MMachAbstract*> get_submachines_with_axis(const std::string& axis,
+                                                                MProxyCombineFunction* combine);
+  // Rebuild the merged tables from the stored submachine infos; `changed` (may be null) is set
+  // when a submachine's entry is new or differs.
+  virtual void update_axis_table(bool* changed);
+  virtual void update_component_table(bool* changed);
+  // The owner of the loaded probe system, or null.
+  virtual MMachAbstract* get_active_submachine();
+  // Makes the first submachine with an active probe system the active one and unloads the probe
+  // systems of the later ones.
+  virtual bool load_startup_probesystem();
+  // Re-reads every submachine; raises "capabilities changed" and "machine changed" on `out`.
+  virtual void UpdateCapabilities(MOutputChannel* out);
+
+  // Re-reads one submachine's axes and components and rebuilds the tables; the flags may be null.
+  void UpdateCapabilities(MMachAbstract* submachine, bool* axes_changed, bool* components_changed);
+  // Reads the component prefix of every submachine from configdir\<name>.ini, section "Aliases".
+  void read_config_file();
+  void update_supported_commands();
+  // Rebuilds the probe-system table from the name sets read at Open; keeps the current probe
+  // system by name.
+  void update_probesystem_table();
+  // The proxy name of a submachine's probe system; an empty name (and a log entry) when unknown.
+  const std::string& probesystem_submach2proxy_name(const std::string& submachine_name,
+                                                    MMachAbstract* submachine);
+
+  // The owner of a proxy axis, null when unknown; the second form also gives its own name.
+  MMachAbstract* find_submachine_for_axis(const std::string& axis) const;
+  MMachAbstract* find_submachine_for_axis(const std::string& axis,
+                                          std::string& submachine_axis) const;
+  // Adds each axis's own name to the set of its owner; false (and a trace entry) at an unknown axis.
+  bool split_axesset_to_submachines(const MMachAxesSet& axes,
+                                    MProxyBySubmachine<MMachAxesSet>& result) const;
+  // Every proxy name (table order) of submachine `index`'s axis, else the name itself; the
+  // pointers stay valid until the axis table is rebuilt.
+  void axis_submach2proxy_names(const char* submachine_axis, size_t index,
+                                std::vector<const char*>& names) const;
+
+  // `name` followed by `number`, with "_" between when `name` ends in a digit.
+  static std::string append_number(const std::string& name, size_t number);
+  // A component name of submachine `index` with its alias ("alias.name"), or numbered without aliases.
+  std::string apply_component_prefix(const std::string& name, size_t index) const;
+
+  const std::vector<std::string>& aliases() const { return aliases_; }
+  const std::vector<MMachAbstract*>& submachines() const { return submachines_; }
+  const AxisTable& axis_table() const { return axis_table_; }
+  const ComponentTable& component_table() const { return component_table_; }
+  const ProbesystemTable& probesystem_table() const { return probesystem_table_; }
+
+ protected:
+  // The usable test of a shared axis: listed by `submachine` without the not-available bit.
+  static bool is_axis_usable(MMachAbstract* submachine, const std::string& axis);
+  // False for an axis outside the combine table; else stores its function through `combine`.
+  bool find_combine_function(const std::string& axis, MProxyCombineFunction* combine) const;
+
+ private:
+  using NameCursor = std::set<std::string>::const_iterator;
+
+  bool get_axisinfos(MMachAbstract* submachine, std::map<std::string, MMachAxisInfo>& infos);
+  bool get_componentinfos(MMachAbstract* submachine,
+                          std::map<std::string, MMachComponentInfo>& infos);
+  bool get_probesystems(MMachAbstract* submachine,
+                        std::multimap<std::string, MMachProbesystemInfo>& infos,
+                        std::set<std::string>& names);
+  // The position of `submachine` in the list, or the list size when absent.
+  size_t submachine_index(const MMachAbstract* submachine) const;
+  // The axis entry of `axis`; an error-log entry naming `operation` when absent.
+  const MProxyAxisEntry* find_axis_or_report(const char* operation, const std::string& axis) const;
+  bool any_submachine(bool (MMachAbstract::*ask)());
+  bool possible_with(const char* operation, const MMachAxesSet& axes,
+                     bool (MMachAbstract::*ask)(const MMachAxesSet&), bool ask_every_owner);
+  void rebuild_versions();
+  const char* next_name(std::set<std::string>& list, NameCursor& cursor);
+  void rebuild_name_list(bool (MMachAbstract::*guard)(), const char* (MMachAbstract::*first)(),
+                         const char* (MMachAbstract::*next)(), std::set<std::string>& list);
+  MMachImagefifoEntry* imagefifo_from_cursor(bool ask_first);
+  void error_line(const char* format, ...) M_PRINTF_FORMAT(2, 3);
+  void error_code(uint32_t code);
+
+  // Configuration and the merged tables (Open).
+  std::vector<std::string> aliases_;
+  std::set<std::string> shared_config_files_;
+  std::string own_config_component_;
+  std::vector<MMachAbstract*> submachines_;  // not owned
+  AxisTable axis_table_;
+  std::vector<std::map<std::string, MMachAxisInfo>> submachine_axisinfos_;
+  ComponentTable component_table_;
+  std::vector<std::map<std::string, MMachComponentInfo>> submachine_componentinfos_;
+  ProbesystemTable probesystem_table_;
+  ProbesystemTable::iterator current_probesystem_;  // end(): no probe system loaded
+  std::vector<std::multimap<std::string, MMachProbesystemInfo>> submachine_probesystem_infos_;
+  std::vector<std::set<std::string>> submachine_probesystem_names_;
+  std::vector<std::string> candidate_commands_;
+  std::map<std::string, MProxyCombineFunction> combine_functions_;
+
+  // Cursors and caches of the listings; every table rebuild ends a walk of that table.
+  std::vector<MMachVersionInfo> versions_;
+  size_t version_cursor_ = 0;
+  std::multimap<std::string, MMachVersionInfo> submachine_versions_;
+  std::multimap<std::string, MMachVersionInfo>::const_iterator submachine_version_cursor_;
+  ComponentTable::const_iterator component_cursor_;
+  AxisTable::const_iterator axis_cursor_;
+  std::set<std::string> first_axis_list_, second_axis_list_, keypad_axis_list_;
+  NameCursor first_axis_cursor_, second_axis_cursor_, keypad_axis_cursor_;
+  std::map<std::string, uint64_t> keypad_values_;
+  std::map<std::string, uint64_t>::const_iterator keypad_value_cursor_;
+  ProbesystemTable::const_iterator probesystem_cursor_;
+  MMachProbesystemEntry probesystem_listing_entry_;
+  std::vector<MMachProbesystemInfo> probesystem_definitions_;
+  size_t imagefifo_cursor_ = SIZE_MAX;  // a submachine index; past the end: listing over
+};

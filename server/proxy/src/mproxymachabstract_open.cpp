@@ -1,0 +1,270 @@
+// Opening the proxy: reading the submachines' descriptions, merging them into the axis and
+// component tables, the supported commands, the startup probe system and capability updates.
+#include "mproxymachabstract.h"
+
+#include <memory>
+#include <utility>
+
+#include "errlog.h"
+#include "errtrace.h"
+#include "mproxynamemerge.h"
+#include "msleep_sec.h"
+#include "trace.h"
+
+namespace {
+
+// Polls `command` until it is done, sleeping 0.01 s between polls (no time limit).
+void run_until_done(MMachCommand& command) {
+  while (!command.IsDone()) msleep_sec(0.01);
+}
+
+// Copies a submachine's first/next listing into `infos`; false at a name met twice.
+template <class Info, class First, class Next>
+bool copy_listing(const char* function, std::map<std::string, Info>& infos, First first, Next next) {
+  for (const Info* info = first(); info; info = next()) {
+    if (infos.count(info->name) != 0) {
+      MERRTRACE("MProxyMachAbstract::%s(): \"%.20s\" found twice", function, info->name.c_str());
+      return false;
+    }
+    infos.emplace(info->name, *info);
+  }
+  return true;
+}
+
+// Each submachine's stored infos as (own name, table entry) pairs, in name order.
+template <class Entry, class Info>
+std::vector<std::vector<std::pair<std::string, Entry>>> candidates_from(
+    const std::vector<MMachAbstract*>& submachines, const std::vector<std::map<std::string, Info>>& infos) {
+  std::vector<std::vector<std::pair<std::string, Entry>>> candidates(submachines.size());
+  for (size_t k = 0; k < submachines.size() && k < infos.size(); ++k) {
+    for (const auto& [own_name, info] : infos[k]) {
+      candidates[k].emplace_back(own_name, Entry{info, own_name, submachines[k]});
+    }
+  }
+  return candidates;
+}
+
+}  // namespace
+
+bool MProxyMachAbstract::Open() {
+  const size_t count = submachines_.size();
+  submachine_axisinfos_.resize(count);
+  submachine_componentinfos_.resize(count);
+  submachine_probesystem_infos_.resize(count);
+  submachine_probesystem_names_.resize(count);
+
+  read_config_file();
+
+  for (size_t i = 0; i < count; ++i) {
+    MMachAbstract* submachine = submachines_[i];
+    if (!submachine->Open()) {
+      MERRTRACE("MProxyMachAbstract::Open(): Open() for submachine index %zu failed", i);
+      error_code(16);  // "internal error"
+      submachines_.resize(i);
+      Close();
+      return false;
+    }
+    const char* failed = nullptr;
+    if (!get_axisinfos(submachine, submachine_axisinfos_[i])) {
+      failed = "get_axisinfos";
+    } else if (!get_componentinfos(submachine, submachine_componentinfos_[i])) {
+      failed = "get_componentinfos";
+    } else if (!get_probesystems(submachine, submachine_probesystem_infos_[i],
+                                 submachine_probesystem_names_[i])) {
+      failed = "get_probesystems";
+    }
+    if (failed) {
+      MERRTRACE("MProxyMachAbstract::Open(): %s(%zu) failed", failed, i);
+      error_code(16);
+      return false;
+    }
+  }
+
+  update_probesystem_table();
+
+  MErrTraceContext context;
+  if (!load_startup_probesystem()) {
+    MERRDUMP(context, "%s(): load_startup_probesystem() failed", "MProxyMachAbstract::Open");
+    error_line("Failed to load startup probesystem");
+    std::unique_ptr<MMachCommand> unload(NewMMachProbesystemUnloadCommand(output));
+    if (unload) run_until_done(*unload);
+  }
+  update_axis_table(nullptr);
+  update_component_table(nullptr);
+  update_supported_commands();
+  return true;
+}
+
+bool MProxyMachAbstract::get_axisinfos(MMachAbstract* submachine,
+                                       std::map<std::string, MMachAxisInfo>& infos) {
+  return copy_listing(
+      "get_axisinfos", infos, [submachine] { return submachine->GetFirstAxisInfo(); },
+      [submachine] { return submachine->GetNextAxisInfo(); });
+}
+
+bool MProxyMachAbstract::get_componentinfos(MMachAbstract* submachine,
+                                            std::map<std::string, MMachComponentInfo>& infos) {
+  return copy_listing(
+      "get_componentinfos", infos, [submachine] { return submachine->GetFirstComponentInfo(); },
+      [submachine] { return submachine->GetNextComponentInfo(); });
+}
+
+bool MProxyMachAbstract::get_probesystems(MMachAbstract* submachine,
+                                          std::multimap<std::string, MMachProbesystemInfo>& infos,
+                                          std::set<std::string>& names) {
+  if (!submachine->HasProbesystems()) return true;
+  for (const MMachProbesystemEntry* entry = submachine->GetFirstProbesystem(); entry;
+       entry = submachine->GetNextProbesystem()) {
+    if (!names.insert(entry->name).second) {
+      MERRTRACE("MProxyMachAbstract::get_probesystems(): \"%.20s\" found twice", entry->name.c_str());
+      return false;
+    }
+    for (MMachProbesystemInfo& info : submachine->GetProbesystemInfos(entry->name, 0)) {
+      infos.emplace(info.name, std::move(info));
+    }
+  }
+  return true;
+}
+
+void MProxyMachAbstract::update_axis_table(bool* changed) {
+  MProxyMergeRules<MProxyAxisEntry> rules;
+  rules.rename = [](const std::string& axis, size_t index) { return append_number(axis, index + 1); };
+  // The plain name follows the active submachine; without one it stays usable only for a
+  // shared axis (combined over the submachines) that some submachine offers.
+  rules.settle_plain = [this](MProxyAxisEntry& plain, const std::string& axis) {
+    MMachAbstract* active = get_active_submachine();
+    if (const MMachAxisInfo* info = active ? active->GetAxisInfo(axis) : nullptr) {
+      plain = MProxyAxisEntry{*info, axis, active};
+      plain.info.name = axis;
+      return;
+    }
+    bool offered = false;
+    for (const auto& infos : submachine_axisinfos_) {
+      const auto it = infos.find(axis);
+      if (it != infos.end() && it->second.IsAvailable()) {
+        offered = true;
+        break;
+      }
+    }
+    if (offered && combine_functions_.count(axis) != 0) {
+      plain.info.flags &= ~MMachAxisInfo::kNotAvailable;
+    } else {
+      plain.info.flags |= MMachAxisInfo::kNotAvailable;
+    }
+  };
+  merge_into_table(axis_table_, submachines_,
+                   candidates_from<MProxyAxisEntry>(submachines_, submachine_axisinfos_), rules, changed);
+  axis_cursor_ = axis_table_.end();
+}
+
+void MProxyMachAbstract::update_component_table(bool* changed) {
+  MProxyMergeRules<MProxyComponentEntry> rules;
+  rules.rename = [this](const std::string& component, size_t index) {
+    return apply_component_prefix(component, index);
+  };
+  rules.rename_at_once = [this](const std::string& component) {
+    return !aliases_.empty() && shared_config_files_.count(component) == 0;
+  };
+  // The plain name follows the active submachine, and stays available only for a shared file.
+  rules.settle_plain = [this](MProxyComponentEntry& plain, const std::string& component) {
+    MMachAbstract* active = get_active_submachine();
+    if (const MMachComponentInfo* info = active ? active->GetComponentInfo(component) : nullptr) {
+      plain = MProxyComponentEntry{*info, component, active};
+      plain.info.name = component;
+      if (shared_config_files_.count(component) != 0) return;
+    }
+    plain.info.flags |= MMachComponentInfo::kNotAvailable;
+  };
+  merge_into_table(component_table_, submachines_,
+                   candidates_from<MProxyComponentEntry>(submachines_, submachine_componentinfos_),
+                   rules, changed);
+  MProxyComponentEntry own{MMachComponentInfo{own_config_component_, "1.00-00",
+                                              MMachComponentInfo::kDefaultFlags},
+                           own_config_component_, this};
+  component_table_[own_config_component_] = std::move(own);
+  component_cursor_ = component_table_.end();
+}
+
+void MProxyMachAbstract::update_supported_commands() {
+  supported_commands.clear();
+  for (const std::string& command : candidate_commands_) {
+    for (MMachAbstract* submachine : submachines_) {
+      if (submachine->IsCommandSupported(command)) {
+        SetCommandSupported(command);
+        break;
+      }
+    }
+  }
+}
+
+bool MProxyMachAbstract::load_startup_probesystem() {
+  auto has_active_probesystem = [](MMachAbstract* submachine) {
+    return submachine->HasProbesystems() && !submachine->GetActiveProbesystem().empty();
+  };
+  size_t first = 0;
+  while (first < submachines_.size() && !has_active_probesystem(submachines_[first])) ++first;
+  if (first == submachines_.size()) return true;
+
+  MMachAbstract* active = submachines_[first];
+  const std::string active_name = active->GetActiveProbesystem();
+  for (auto it = probesystem_table_.begin(); it != probesystem_table_.end(); ++it) {
+    if (it->second.submachine_name == active_name && it->second.submachine == active) {
+      current_probesystem_ = it;
+      break;
+    }
+  }
+
+  MOutputChannel channel(1);
+  for (size_t k = first + 1; k < submachines_.size(); ++k) {
+    MMachAbstract* submachine = submachines_[k];
+    if (!has_active_probesystem(submachine) ||
+        !submachine->IsCommandSupported("MMachProbesystemUnloadCommand")) {
+      continue;
+    }
+    std::unique_ptr<MMachCommand> unload(submachine->NewMMachProbesystemUnloadCommand(&channel));
+    if (unload) run_until_done(*unload);
+    std::string text;
+    if (!channel.Peek(text).empty()) {
+      channel.Take(text, true);
+      MERRLOG("load_startup_probesystem(): error during unload at machine %s [%s]: %s",
+              submachine->GetMachineName(), submachine->GetMachineDescription(), text.c_str());
+    }
+  }
+  return true;
+}
+
+void MProxyMachAbstract::UpdateCapabilities(MMachAbstract* submachine, bool* axes_changed,
+                                            bool* components_changed) {
+  MErrTraceContext context;
+  const size_t k = submachine_index(submachine);
+  if (k == submachines_.size()) {
+    MERRDUMP(context, "UpdateCapabilities(): submachine %s not found", submachine->GetMachineName());
+    error_code(16);
+    return;
+  }
+  submachine_axisinfos_[k].clear();
+  submachine_componentinfos_[k].clear();
+  if (!get_axisinfos(submachine, submachine_axisinfos_[k]) ||
+      !get_componentinfos(submachine, submachine_componentinfos_[k])) {
+    MERRDUMP(context, "UpdateCapabilities(): failed to update axis infos for machine %s",
+             submachine->GetMachineName());
+    error_code(16);
+    return;
+  }
+  update_axis_table(axes_changed);
+  update_component_table(components_changed);
+  update_supported_commands();
+  MTRACE(5, "UpdateCapabilities(): capabilities for machine \"%s\" updated",
+         submachine->GetMachineName());
+}
+
+void MProxyMachAbstract::UpdateCapabilities(MOutputChannel* out) {
+  bool axes_changed = false;
+  bool components_changed = false;
+  for (size_t k = 0; k < submachines_.size(); ++k) {
+    UpdateCapabilities(submachines_[k], &axes_changed, &components_changed);
+  }
+  if (!out) return;
+  if (axes_changed) out->Event(1);        // "capabilities changed"
+  if (components_changed) out->Event(8);  // "machine changed"
+}

@@ -1,0 +1,303 @@
+// Queries answered by the submachines: flags merged over all of them, identity, the version and
+// table listings, per-axis questions routed to the owner, and the possibility queries on axis sets.
+#include "mproxymachabstract.h"
+
+#include "errlog.h"
+#include "errtrace.h"
+#include "stl_utilities.h"
+
+namespace {
+
+constexpr const char* kNoSubmachineName = "Orvex Proxy";
+constexpr const char* kNoSubmachineVersion = "1.00";
+
+}  // namespace
+
+// Flags: true when any submachine says so; readiness needs every submachine.
+
+bool MProxyMachAbstract::any_submachine(bool (MMachAbstract::*ask)()) {
+  for (MMachAbstract* submachine : submachines_) {
+    if ((submachine->*ask)()) return true;
+  }
+  return false;
+}
+
+bool MProxyMachAbstract::HasAxisLists() { return any_submachine(&MMachAbstract::HasAxisLists); }
+bool MProxyMachAbstract::HasKeypad() { return any_submachine(&MMachAbstract::HasKeypad); }
+bool MProxyMachAbstract::IsAutoinfoPossible() { return any_submachine(&MMachAbstract::IsAutoinfoPossible); }
+bool MProxyMachAbstract::IsAutolatchPossible() { return any_submachine(&MMachAbstract::IsAutolatchPossible); }
+bool MProxyMachAbstract::IsPreviewPossible() { return any_submachine(&MMachAbstract::IsPreviewPossible); }
+bool MProxyMachAbstract::IsPreviewMemoryPossible() {
+  return any_submachine(&MMachAbstract::IsPreviewMemoryPossible);
+}
+bool MProxyMachAbstract::HasProbesystems() { return any_submachine(&MMachAbstract::HasProbesystems); }
+bool MProxyMachAbstract::HasImagefifos() { return any_submachine(&MMachAbstract::HasImagefifos); }
+bool MProxyMachAbstract::HasProbes() { return any_submachine(&MMachAbstract::HasProbes); }
+bool MProxyMachAbstract::HasMagazine() { return any_submachine(&MMachAbstract::HasMagazine); }
+bool MProxyMachAbstract::HasFeatureA() { return any_submachine(&MMachAbstract::HasFeatureA); }
+bool MProxyMachAbstract::HasFeatureB() { return any_submachine(&MMachAbstract::HasFeatureB); }
+bool MProxyMachAbstract::HasFeatureC() { return any_submachine(&MMachAbstract::HasFeatureC); }
+bool MProxyMachAbstract::HasIdleCommand() { return any_submachine(&MMachAbstract::HasIdleCommand); }
+
+bool MProxyMachAbstract::IsReady() {
+  for (MMachAbstract* submachine : submachines_) {
+    if (!submachine->IsReady()) return false;
+  }
+  return true;
+}
+
+// Not ready only when a submachine with a loaded probe system and a loaded probe says so.
+bool MProxyMachAbstract::IsProbeReady() {
+  for (MMachAbstract* submachine : submachines_) {
+    if (submachine->HasProbesystems() && submachine->HasActiveProbesystem() && submachine->HasProbes() &&
+        submachine->GetLoadedProbe() != 0 && !submachine->IsProbeReady()) {
+      return false;
+    }
+  }
+  return true;
+}
+
+// Identity: the first submachine's.
+
+const char* MProxyMachAbstract::GetMachineName() {
+  return submachines_.empty() ? kNoSubmachineName : submachines_.front()->GetMachineName();
+}
+
+const char* MProxyMachAbstract::GetMachineVersion() {
+  return submachines_.empty() ? kNoSubmachineVersion : submachines_.front()->GetMachineVersion();
+}
+
+const char* MProxyMachAbstract::GetMachineDescription() {
+  return submachines_.empty() ? "" : submachines_.front()->GetMachineDescription();
+}
+
+// Versions: one line per submachine and the proxy's own (built once), then the submachines'
+// lines under their component-prefixed names.
+
+void MProxyMachAbstract::rebuild_versions() {
+  submachine_versions_.clear();
+  for (size_t i = 0; i < submachines_.size(); ++i) {
+    MMachAbstract* submachine = submachines_[i];
+    for (const MMachVersionInfo* line = submachine->GetFirstVersionInfo(); line;
+         line = submachine->GetNextVersionInfo()) {
+      MMachVersionInfo copy = *line;
+      if (!aliases_.empty()) copy.name = apply_component_prefix(copy.name, i);
+      submachine_versions_.emplace(copy.name, copy);
+    }
+  }
+  if (!versions_.empty()) return;
+  for (size_t i = 0; i < submachines_.size(); ++i) {
+    MMachAbstract* submachine = submachines_[i];
+    MMachVersionInfo line;
+    if (!aliases_.empty()) {
+      stl_string_printf(line.name, "%zu: '%s': %s", i + 1, apply_component_prefix("", i).c_str(),
+                        submachine->GetMachineName());
+    } else {
+      line.name = apply_component_prefix("", i) + ": " + submachine->GetMachineName();
+    }
+    line.version = submachine->GetMachineVersion();
+    versions_.push_back(line);
+  }
+  versions_.push_back(MMachVersionInfo{"Generic Orvex Proxy", "2.00-00", false});
+}
+
+const MMachVersionInfo* MProxyMachAbstract::GetFirstVersionInfo() {
+  rebuild_versions();
+  version_cursor_ = 0;
+  submachine_version_cursor_ = submachine_versions_.begin();
+  return GetNextVersionInfo();
+}
+
+const MMachVersionInfo* MProxyMachAbstract::GetNextVersionInfo() {
+  if (version_cursor_ < versions_.size()) return &versions_[version_cursor_++];
+  if (submachine_version_cursor_ == submachine_versions_.end()) return nullptr;
+  return &(submachine_version_cursor_++)->second;
+}
+
+// Listings of the merged tables.
+
+const MMachComponentInfo* MProxyMachAbstract::GetComponentInfo(const std::string& component) {
+  const auto it = component_table_.find(component);
+  return it != component_table_.end() ? &it->second.info : nullptr;
+}
+
+const MMachComponentInfo* MProxyMachAbstract::GetFirstComponentInfo() {
+  component_cursor_ = component_table_.begin();
+  return GetNextComponentInfo();
+}
+
+const MMachComponentInfo* MProxyMachAbstract::GetNextComponentInfo() {
+  if (component_cursor_ == component_table_.end()) return nullptr;
+  return &(component_cursor_++)->second.info;
+}
+
+const MMachAxisInfo* MProxyMachAbstract::GetAxisInfo(const std::string& axis) {
+  const auto it = axis_table_.find(axis);
+  return it != axis_table_.end() ? &it->second.info : nullptr;
+}
+
+const MMachAxisInfo* MProxyMachAbstract::GetFirstAxisInfo() {
+  axis_cursor_ = axis_table_.begin();
+  return GetNextAxisInfo();
+}
+
+const MMachAxisInfo* MProxyMachAbstract::GetNextAxisInfo() {
+  if (axis_cursor_ == axis_table_.end()) return nullptr;
+  return &(axis_cursor_++)->second.info;
+}
+
+// Per-axis questions, asked of the owner.
+
+const MProxyAxisEntry* MProxyMachAbstract::find_axis_or_report(const char* operation,
+                                                               const std::string& axis) const {
+  const auto it = axis_table_.find(axis);
+  if (it != axis_table_.end()) return &it->second;
+  MERRLOG("MProxyMachAbstract::%s(): could not find axis \"%.40s\"", operation, axis.c_str());
+  return nullptr;
+}
+
+// These pass the proxy's name on unchanged (a null name counts as empty).
+double MProxyMachAbstract::GetLimitTolerance(const char* axis) {
+  if (!axis) axis = "";
+  const MProxyAxisEntry* entry = find_axis_or_report("GetLimitTolerance", axis);
+  return entry ? entry->submachine->GetLimitTolerance(axis) : 0.0;
+}
+
+bool MProxyMachAbstract::IsSpinAxis(const std::string& axis) {
+  const MProxyAxisEntry* entry = find_axis_or_report("IsSpinAxis", axis);
+  return entry && entry->submachine->IsSpinAxis(axis);
+}
+
+// These pass the owner's own name.
+bool MProxyMachAbstract::IsKeypadAxis(const std::string& axis) {
+  const MProxyAxisEntry* entry = find_axis_or_report("IsKeypadAxis", axis);
+  return entry && entry->submachine->IsKeypadAxis(entry->submachine_name);
+}
+
+bool MProxyMachAbstract::IsInitAxis(const std::string& axis) {
+  const MProxyAxisEntry* entry = find_axis_or_report("IsInitAxis", axis);
+  return entry && entry->submachine->IsInitAxis(entry->submachine_name);
+}
+
+bool MProxyMachAbstract::IsAxisInitialized(const std::string& axis) {
+  const MProxyAxisEntry* entry = find_axis_or_report("IsAxisInitialized", axis);
+  return entry && entry->submachine->IsAxisInitialized(entry->submachine_name);
+}
+
+// A shared axis combines the values of every entry that leads to a sharing submachine's axis of
+// that name; any other axis is its owner's. The caller's name is passed on unchanged.
+double MProxyMachAbstract::GetAxisValue(const char* axis) {
+  if (!axis) axis = "";
+  MProxyCombineFunction combine = nullptr;
+  const std::vector<MMachAbstract*> sharing = get_submachines_with_axis(axis, &combine);
+  if (sharing.empty()) {
+    const MProxyAxisEntry* entry = find_axis_or_report("GetAxisValue", axis);
+    return entry ? entry->submachine->GetAxisValue(axis) : 0.0;
+  }
+  double value = 0.0;
+  bool first = true;
+  for (const auto& [proxy_name, entry] : axis_table_) {
+    if (entry.submachine_name != axis) continue;
+    bool shares = false;
+    for (MMachAbstract* submachine : sharing) shares = shares || submachine == entry.submachine;
+    if (!shares) continue;
+    const double answer = entry.submachine->GetAxisValue(axis);
+    value = first ? answer : combine(value, answer);
+    first = false;
+  }
+  return value;
+}
+
+// Possibility queries: the set goes to its owners with their own names.
+
+bool MProxyMachAbstract::possible_with(const char* operation, const MMachAxesSet& axes,
+                                       bool (MMachAbstract::*ask)(const MMachAxesSet&),
+                                       bool ask_every_owner) {
+  if (axes.empty()) {
+    for (MMachAbstract* submachine : submachines_) {
+      if ((submachine->*ask)(axes)) return true;
+    }
+    return false;
+  }
+  MErrTraceContext context;
+  MProxyBySubmachine<MMachAxesSet> owners;
+  if (!split_axesset_to_submachines(axes, owners)) {
+    MERRDUMP(context, "MProxyMachAbstract::%s(): split_axesset_to_submachines() failed", operation);
+    return false;
+  }
+  if (owners.size() == 1) return (owners.begin()->first->*ask)(owners.begin()->second);
+  if (!ask_every_owner) return false;
+  bool all = true;
+  for (const auto& [owner, names] : owners) all = (owner->*ask)(names) && all;
+  return all;
+}
+
+bool MProxyMachAbstract::IsScanningPossibleWith(const MMachAxesSet& axes) {
+  return possible_with("IsScanningPossibleWith", axes, &MMachAbstract::IsScanningPossibleWith, false);
+}
+
+bool MProxyMachAbstract::IsMovingPossibleWith(const MMachAxesSet& axes) {
+  return possible_with("IsMovingPossibleWith", axes, &MMachAbstract::IsMovingPossibleWith, true);
+}
+
+bool MProxyMachAbstract::IsMoveIntoLimitSwitchPossibleWith(const MMachAxesSet& axes) {
+  return possible_with("IsMoveIntoLimitSwitchPossibleWith", axes,
+                       &MMachAbstract::IsMoveIntoLimitSwitchPossibleWith, false);
+}
+
+bool MProxyMachAbstract::IsMovezeroingPossibleWith(const MMachAxesSet& axes) {
+  return possible_with("IsMovezeroingPossibleWith", axes, &MMachAbstract::IsMovezeroingPossibleWith,
+                       false);
+}
+
+bool MProxyMachAbstract::IsStrobePossibleWith(const MMachAxesSet& axes) {
+  return possible_with("IsStrobePossibleWith", axes, &MMachAbstract::IsStrobePossibleWith, false);
+}
+
+// An owner that restricts scan data (non-zero for the empty set) decides with its own names.
+int MProxyMachAbstract::IsScandataPossibleWith(const MMachAxesSet& axes) {
+  if (axes.empty()) return -1;
+  MErrTraceContext context;
+  MProxyBySubmachine<MMachAxesSet> owners;
+  if (!split_axesset_to_submachines(axes, owners)) {
+    MERRDUMP(context, "%s(): split_axesset_to_submachines() failed",
+             "MProxyMachAbstract::IsScandataPossibleWith");
+    return 0;
+  }
+  static const MMachAxesSet kNoAxes;
+  if (owners.size() == 1) {
+    MMachAbstract* owner = owners.begin()->first;
+    return owner->IsScandataPossibleWith(kNoAxes) != 0 ? owner->IsScandataPossibleWith(owners.begin()->second)
+                                                       : 1;
+  }
+  for (const auto& [owner, names] : owners) {
+    if (owner->IsScandataPossibleWith(kNoAxes) != 0 && owner->IsScandataPossibleWith(names) == 0) return 0;
+  }
+  return -1;
+}
+
+bool MProxyMachAbstract::IsTrackingPossibleWith(const MMachAxesSet& positions,
+                                                const MMachAxesSet& tracking) {
+  if (positions.empty() && tracking.empty()) {
+    for (MMachAbstract* submachine : submachines_) {
+      if (submachine->IsTrackingPossibleWith(positions, tracking)) return true;
+    }
+    return false;
+  }
+  MErrTraceContext context;
+  MProxyBySubmachine<MMachAxesSet> position_owners;
+  MProxyBySubmachine<MMachAxesSet> tracking_owners;
+  if (!split_axesset_to_submachines(positions, position_owners) ||
+      !split_axesset_to_submachines(tracking, tracking_owners)) {
+    MERRDUMP(context, "MProxyMachAbstract::IsTrackingPossibleWith(): split_axesset_to_submachines() failed");
+    return false;
+  }
+  if (position_owners.size() > 1 || tracking_owners.size() > 1) return false;
+  if (position_owners.size() == 1 && tracking_owners.size() == 1 &&
+      position_owners.begin()->first != tracking_owners.begin()->first) {
+    return false;
+  }
+  MMachAbstract* owner =
+      tracking_owners.empty() ? position_owners.begin()->first : tracking_owners.begin()->first;
+  return owner->IsTrackingPossibleWith(position_owners[owner], tracking_owners[owner]);
+}

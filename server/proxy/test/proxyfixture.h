@@ -1,0 +1,87 @@
+// Test rig: a proxy machine named "px" over simulated submachines "sim1".."simN" (descriptions
+// "d1".."dN") that all write into the proxy's channel. The submachines live in one array in
+// list order, so that their addresses ascend with the list.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "moutputchannel.h"
+#include "mproxyasyncmachabstract.h"
+#include "msimmachine.h"
+#include "mtesttempdir.h"
+
+inline bool available(const MProxyAxisEntry& entry) { return entry.info.IsAvailable(); }
+inline bool available(const MProxyComponentEntry& entry) { return entry.info.IsAvailable(); }
+inline bool available(const MProxyProbesystemEntry&) { return true; }
+
+class ProxyFixture : public ::testing::Test {
+ protected:
+  void TearDown() override {
+    proxy_.reset();
+    channel.Clear();
+  }
+
+  // Replaces the proxy and the submachines of an earlier call.
+  void MakeSims(size_t count) {
+    proxy_.reset();
+    sims_.clear();
+    storage_ = std::make_unique<std::optional<MSimMachine>[]>(count);
+    for (size_t i = 0; i < count; ++i) {
+      const std::string number = std::to_string(i + 1);
+      storage_[i].emplace(&channel, nullptr, "sim" + number, dir.path().string());
+      storage_[i]->SetIdentity("sim" + number, "1." + number, "d" + number);
+      sims_.push_back(&*storage_[i]);
+    }
+  }
+  MSimMachine& Sim(size_t index) { return *storage_[index]; }
+
+  template <class Proxy = MProxyMachAbstract>
+  Proxy& MakeProxy() {
+    proxy_ = std::make_unique<Proxy>(&channel, nullptr, sims_, "px", dir.path().string());
+    return static_cast<Proxy&>(*proxy_);
+  }
+  template <class Proxy = MProxyMachAbstract>
+  Proxy& OpenProxy() {
+    Proxy& proxy = MakeProxy<Proxy>();
+    EXPECT_TRUE(proxy.Open());
+    return proxy;
+  }
+
+  void WriteConfig(const std::string& text) { std::ofstream(dir.File("px.ini"), std::ios::binary) << text; }
+
+  // Everything the channel holds (pending events included); the channel is emptied.
+  std::string TakeLines() {
+    std::string text;
+    channel.Take(text, true);
+    channel.Clear();
+    return text;
+  }
+
+  // A merged table as "proxy name=owner:own name", with " (n/a)" for unavailable entries.
+  template <class Table>
+  std::vector<std::string> Describe(const Table& table) const {
+    std::vector<std::string> lines;
+    for (const auto& [name, entry] : table) {
+      std::string owner = entry.submachine == proxy_.get() ? "px" : "?";
+      for (size_t i = 0; i < sims_.size(); ++i) {
+        if (entry.submachine == sims_[i]) owner = "sim" + std::to_string(i + 1);
+      }
+      lines.push_back(name + "=" + owner + ":" + entry.submachine_name + (available(entry) ? "" : " (n/a)"));
+    }
+    return lines;
+  }
+
+  MOutputChannel channel{1};
+  MTestTempDir dir;
+
+ private:
+  std::unique_ptr<std::optional<MSimMachine>[]> storage_;
+  std::vector<MMachAbstract*> sims_;
+  std::unique_ptr<MProxyMachAbstract> proxy_;
+};
