@@ -12,10 +12,9 @@
 #include <vector>
 
 #include "mmachabstract.h"
+#include "mproxyaxesvectorpart.h"
+#include "mproxycommand.h"
 #include "mproxyentries.h"
-
-// Merges the values that several submachines report for one shared axis.
-using MProxyCombineFunction = double (*)(double, double);
 
 class MProxyMachAbstract : public MMachAbstract {
  public:
@@ -130,6 +129,50 @@ class MProxyMachAbstract : public MMachAbstract {
   bool IsProbeReady() override;
   bool HasIdleCommand() override;
 
+  // Command factories: each splits its parameters over the owning submachines, creates the
+  // sub-commands there and wraps them in the matching proxy command (null and a report on failure).
+  MMachGetCommand* NewMMachGetCommand(MOutputChannel* output, const MMachAxesVector& axes) override;
+  MMachInitCommand* NewMMachInitCommand(MOutputChannel* output, const MMachAxesSet& axes) override;
+  MMachKeypadDisableCommand* NewMMachKeypadDisableCommand(MOutputChannel* output, const MMachAxesSet& axes) override;
+  MMachKeypadEnableCommand* NewMMachKeypadEnableCommand(MOutputChannel* output, const MMachAxesSet& axes) override;
+  MMachCommand* NewMMachMagazineSetCommand(MOutputChannel* output, uint32_t slot, uint32_t probe) override;
+  MMachModuloCommand* NewMMachModuloCommand(MOutputChannel* output, const MMachAxesSet& axes) override;
+  MMachMovebaseCommand* NewMMachMovebaseCommand(MOutputChannel* output, const MMachAxesSet& axes) override;
+  MMachMoveCommand* NewMMachMoveCommand(MOutputChannel* output, const MMachMovementPara& movement) override;
+  MMachMovecircleCommand* NewMMachMovecircleCommand(MOutputChannel* output, const MMachCirclePara& circle) override;
+  MMachMoveconeCommand* NewMMachMoveconeCommand(MOutputChannel* output, const MMachConePara& cone) override;
+  MMachMovehomeCommand* NewMMachMovehomeCommand(MOutputChannel* output) override;
+  MMachMovezeroCommand* NewMMachMovezeroCommand(MOutputChannel* output, const MMachMovementPara& movement) override;
+  MMachReceiveCommand* NewMMachReceiveCommand(MOutputChannel* output, const std::string& component) override;
+  MMachSendCommand* NewMMachSendCommand(MOutputChannel* output, const std::string& component, const std::string& data) override;
+  MMachSetCommand* NewMMachSetCommand(MOutputChannel* output, const std::map<std::string, double>& values) override;
+  MMachScanCommand* NewMMachScanCommand(MOutputChannel* output, const MMachMovementPara& movement) override;
+  MMachSpinDisableCommand* NewMMachSpinDisableCommand(MOutputChannel* output, const MMachAxesSet& axes) override;
+  MMachSpinEnableCommand* NewMMachSpinEnableCommand(MOutputChannel* output, const MMachAxesBoolMap& axes) override;
+  MMachIdleCommand* NewMMachIdleCommand(MOutputChannel* output) override;
+  MMachProbesystemLoadCommand* NewMMachProbesystemLoadCommand(MOutputChannel* output, const std::string& name, uint32_t id) override;
+  MMachProbesystemUnloadCommand* NewMMachProbesystemUnloadCommand(MOutputChannel* output) override;
+  MMachProbesystemDefineCommand* NewMMachProbesystemDefineCommand(MOutputChannel* output, const MMachProbesystemInfo& info) override;
+  MMachProbesystemDeleteCommand* NewMMachProbesystemDeleteCommand(MOutputChannel* output, const std::string& name, uint32_t id) override;
+  MMachProbeLoadCommand* NewMMachProbeLoadCommand(MOutputChannel* output, uint32_t probe, uint32_t tip) override;
+  MMachProbeDeleteCommand* NewMMachProbeDeleteCommand(MOutputChannel* output, uint32_t probe, uint32_t tip) override;
+  MMachProbeDefineCommand* NewMMachProbeDefineCommand(MOutputChannel* output, uint32_t probe, uint32_t tip, uint64_t value) override;
+  MMachProbeUnloadCommand* NewMMachProbeUnloadCommand(MOutputChannel* output) override;
+  MMachProbeOffsetCommand* NewMMachProbeOffsetCommand(MOutputChannel* output, const MMachDestinationPara& destination) override;
+  MMachResetCommand* NewMMachResetCommand(MOutputChannel* output) override;
+  MMachScanbaseCommand* NewMMachScanbaseCommand(MOutputChannel* output, const MMachAxesSet& axes) override;
+  MMachScancircleCommand* NewMMachScancircleCommand(MOutputChannel* output, const MMachCirclePara& circle) override;
+  MMachScanconeCommand* NewMMachScanconeCommand(MOutputChannel* output, const MMachConePara& cone) override;
+  MMachScandataCommand* NewMMachScandataCommand(MOutputChannel* output, const MMachAxesVector& axes) override;
+  MMachScanpointCommand* NewMMachScanpointCommand(MOutputChannel* output, const MMachMovementPara& movement) override;
+  MMachMovepolyCommand* NewMMachMovepolyCommand(MOutputChannel* output, const MMachMovepolyPara& poly) override;
+  MMachScanpolyCommand* NewMMachScanpolyCommand(MOutputChannel* output, const MMachMovepolyPara& poly) override;
+  MMachImagefifoCreateCommand* NewMMachImagefifoCreateCommand(MOutputChannel* output, const std::string& name, uint64_t size) override;
+  MMachImagefifoDeleteCommand* NewMMachImagefifoDeleteCommand(MOutputChannel* output, const std::string& name) override;
+  MMachImagefifoResetCommand* NewMMachImagefifoResetCommand(MOutputChannel* output) override;
+  MMachImagefifoSelectCommand* NewMMachImagefifoSelectCommand(MOutputChannel* output, const std::string& name) override;
+  MMachWobbleCommand* NewMMachWobbleCommand(MOutputChannel* output, const MMachWobbleParameters& parameters) override;
+
   // The operations appended to the machine interface, in this binary order.
   // The submachines (list order) that share `axis`, an axis of the combine table; `combine`
   // receives its combine function. Any other axis: empty, `combine` untouched.
@@ -170,6 +213,31 @@ class MProxyMachAbstract : public MMachAbstract {
   // pointers stay valid until the axis table is rebuilt.
   void axis_submach2proxy_names(const char* submachine_axis, size_t index,
                                 std::vector<const char*>& names) const;
+  // Further splitters: each adds the request's share of every owning submachine (own axis names)
+  // to `result`; false (and a trace entry) at an unknown axis.
+  bool split_axesvector_to_submachines(const MMachAxesVector& axes, MProxyAxesVectorParts& result,
+                                       std::vector<MProxySharedAxis>& shared) const;
+  bool split_axesboolmap_to_submachines(const MMachAxesBoolMap& axes,
+                                        MProxyBySubmachine<MMachAxesBoolMap>& result) const;
+  bool split_destinationpara_to_submachines(const MMachDestinationPara& destination,
+                                            MProxyBySubmachine<MMachDestinationPara>& result) const;
+  bool split_movementpara_to_submachines(const MMachMovementPara& movement,
+                                         MProxyBySubmachine<MMachMovementPara>& result) const;
+  // The values of a split axes vector in request order (positions nobody delivered stay 0.0);
+  // shared axes combine the values of the submachines that delivered one.
+  static std::vector<double> merge_axesvector_values(
+      const MProxyAxesVectorParts& parts, const std::vector<MProxySharedAxis>& shared,
+      const MProxyBySubmachine<std::vector<double>>& values);
+
+  // The scandata axes each submachine provides, as the last successful scandata factory split
+  // them (request positions included); read by the scan factories and commands.
+  MProxyAxesVectorParts scandata_assignment;
+
+  // --- helper A (command base, splitting, simple commands): declarations below this line ---
+
+  // --- helper B (single-submachine factories): declarations below this line ---
+
+  // --- helper C (probe-system commands, transfer): declarations below this line ---
 
   // `name` followed by `number`, with "_" between when `name` ends in a digit.
   static std::string append_number(const std::string& name, size_t number);

@@ -1,0 +1,30 @@
+// Creation of one sub-command on a submachine, shared by every factory of the proxy machine:
+// the sub-command gets a fresh output channel carrying the number of the server's channel.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+
+#include "mmachabstract.h"
+#include "mproxycommand.h"
+
+// Calls `factory(submachine, channel)` with a new channel numbered like `output`. A created
+// command goes into `subcommands` under `submachine`, owning the channel. A refusal (null) appends
+// the channel's text (the submachine's explanation) to `output`, clears the channel first when
+// `clear_refused` is set (otherwise its destructor reports the text left in it), deletes it and
+// answers false.
+template <class Factory>
+bool create_subcommand(MMachAbstract* submachine, MOutputChannel* output,
+                       MProxyCommand::SubcommandMap& subcommands, Factory&& factory,
+                       bool clear_refused = false) {
+  auto channel = std::make_unique<MOutputChannel>(static_cast<uint32_t>(output->GetNumber()));
+  MMachCommand* const command = factory(submachine, channel.get());
+  if (command == nullptr) {
+    output->Append(*channel);
+    if (clear_refused) channel->Clear();
+    return false;
+  }
+  channel.release();  // the Subcommand deletes it after the command
+  subcommands[submachine] = std::shared_ptr<MProxyCommand::Subcommand>(new MProxyCommand::Subcommand(command));
+  return true;
+}
