@@ -216,7 +216,7 @@ class MProxyMachAbstract : public MMachAbstract {
   // Further splitters: each adds the request's share of every owning submachine (own axis names)
   // to `result`; false (and a trace entry) at an unknown axis.
   bool split_axesvector_to_submachines(const MMachAxesVector& axes, MProxyAxesVectorParts& result,
-                                       std::vector<MProxySharedAxis>& shared) const;
+                                       std::vector<MProxySharedAxis>& shared);
   bool split_axesboolmap_to_submachines(const MMachAxesBoolMap& axes,
                                         MProxyBySubmachine<MMachAxesBoolMap>& result) const;
   bool split_destinationpara_to_submachines(const MMachDestinationPara& destination,
@@ -235,9 +235,44 @@ class MProxyMachAbstract : public MMachAbstract {
 
   // --- helper A (command base, splitting, simple commands): declarations below this line ---
 
+  // The machine's own channel (not owned); a proxy command aborts itself while it shows an error.
+  MOutputChannel* GetOutputChannel() const { return output; }
+  // Sub-command creation over a split request, one algorithm instantiated per submachine command
+  // class (`Command`, e.g. MMachInitCommand): splits the request by owner (a request that names
+  // no axis goes, empty, to every submachine supporting `Command`) and creates one sub-command
+  // per owner in key order into `subcommands`. On failure: a trace entry, a refused sub-command's
+  // channel text appended to `output`, `subcommands` emptied, false. `unused` is always null.
+  template <class Command>
+  bool split_axesset_to_subcommands(const MMachAxesSet& axes, MOutputChannel* output, void* unused,
+                                    MProxyCommand::SubcommandMap& subcommands);
+  template <class Command>
+  bool split_axesboolmap_to_subcommands(const MMachAxesBoolMap& axes, MOutputChannel* output,
+                                        void* unused, MProxyCommand::SubcommandMap& subcommands);
+  template <class Command>
+  bool split_destinationpara_to_subcommands(const MMachDestinationPara& destination,
+                                            MOutputChannel* output, void* unused,
+                                            MProxyCommand::SubcommandMap& subcommands);
+  template <class Command>
+  bool split_movementpara_to_subcommands(const MMachMovementPara& movement, MOutputChannel* output,
+                                         void* unused, MProxyCommand::SubcommandMap& subcommands);
+  // Polygons go to exactly one submachine: axes of two owners, or no position axis at all, fail.
+  template <class Command>
+  bool split_movepolypara_to_subcommands(const MMachMovepolyPara& poly, MOutputChannel* output,
+                                         void* unused, MProxyCommand::SubcommandMap& subcommands);
+
   // --- helper B (single-submachine factories): declarations below this line ---
 
   // --- helper C (probe-system commands, transfer): declarations below this line ---
+
+  // The owner of a component of the component table, which turns `name` into the owner's own
+  // component name; null (and `name` unchanged) when the table has no such component.
+  MMachAbstract* find_submachine_for_component(std::string& name);
+  // The probe-system state that the probe-system commands keep up to date: the current probe
+  // system (none when `proxy_name` is not in the table) and the definitions of a submachine by
+  // its own probe-system names (null when `submachine` is not one of this proxy's).
+  void set_current_probesystem(const std::string& proxy_name);
+  std::multimap<std::string, MMachProbesystemInfo>* submachine_probesystem_list(
+      const MMachAbstract* submachine);
 
   // `name` followed by `number`, with "_" between when `name` ends in a digit.
   static std::string append_number(const std::string& name, size_t number);

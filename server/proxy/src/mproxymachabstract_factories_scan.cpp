@@ -1,11 +1,40 @@
 #include "mproxymachabstract.h"
 
-// Factories not written yet keep the machine interface's answer (error 15, null).
+#include "errtrace.h"
+#include "mproxyfactoryframe.h"
+#include "mproxyscanpolycommand.h"
+
+// The scan factory is not written yet: it keeps the machine interface's answer (error 15, null).
 
 MMachScanCommand* MProxyMachAbstract::NewMMachScanCommand(MOutputChannel* output, const MMachMovementPara& movement) {
   return MMachAbstract::NewMMachScanCommand(output, movement);
 }
 
-MMachScanpolyCommand* MProxyMachAbstract::NewMMachScanpolyCommand(MOutputChannel* output, const MMachMovepolyPara& poly) {
-  return MMachAbstract::NewMMachScanpolyCommand(output, poly);
+// A polygon scan needs the active submachine to move and to provide every scandata axis.
+MMachScanpolyCommand* MProxyMachAbstract::NewMMachScanpolyCommand(MOutputChannel* output,
+                                                                  const MMachMovepolyPara& poly) {
+  static constexpr const char* kName = "MProxyMachAbstract::NewMMachScanpolyCommand";
+  MErrTraceContext context;
+  MProxyCommand::SubcommandMap subcommands;
+  if (!split_movepolypara_to_subcommands<MMachScanpolyCommand>(poly, output, nullptr, subcommands)) {
+    MPROXY_FAIL_T(context, output, "%s(): split_movepolypara_to_subcommands() failed", kName);
+    return nullptr;
+  }
+  if (subcommands.size() != 1) {
+    MPROXY_FAIL_L(output, 4, "%s(): we support only one machine, but axes for %zu machines are given", kName,
+                  subcommands.size());
+    return nullptr;
+  }
+  MMachAbstract* const mover = subcommands.begin()->first;
+  MMachAbstract* const active = get_active_submachine();
+  if (mover != active) {
+    MPROXY_FAIL_L(output, 4, "%s(): we support only the active machine (%p!=%p)", kName, static_cast<void*>(mover),
+                  static_cast<void*>(active));
+    return nullptr;
+  }
+  if (scandata_assignment.size() != 1 || scandata_assignment.begin()->first != mover) {
+    MPROXY_FAIL_L(output, 4, "%s(): all scandata axes must be provided by the active machine", kName);
+    return nullptr;
+  }
+  return new MProxyScanpolyCommand(this, subcommands, output, poly);
 }

@@ -1,87 +1,475 @@
+// Factories of the commands that run on one chosen submachine, or on every submachine with a
+// capability: the base moves and scans, circles and cones, component values, the commands by
+// capability, the probe and image FIFO commands of the active submachine, and the scanpoint.
 #include "mproxymachabstract.h"
 
-// Factories not written yet keep the machine interface's answer (error 15, null).
+#include <cmath>
+#include <limits>
+#include <set>
+#include <string>
+#include <utility>
 
-MMachMovebaseCommand* MProxyMachAbstract::NewMMachMovebaseCommand(MOutputChannel* output, const MMachAxesSet& axes) {
-  return MMachAbstract::NewMMachMovebaseCommand(output, axes);
+#include "errlog.h"
+#include "errtrace.h"
+#include "mproxyfactoryframe.h"
+#include "mproxysimplecommands.h"
+#include "mproxysinglecommands.h"
+#include "mproxysubcommand.h"
+
+namespace {
+
+using SubcommandMap = MProxyCommand::SubcommandMap;
+
+// A direction or taper component above this magnitude makes an axis move.
+constexpr double kEpsilon = 1e-8;
+
+// Creates the one sub-command of a factory on `submachine` and wraps it in `Proxy` (built with
+// `args`); a refusal reports "<qualified>(): subcommand creation failed" by the failure policy.
+template <class Proxy, class Create, class... Args>
+Proxy* new_on_submachine(MProxyMachAbstract& proxy, MMachAbstract* submachine, MErrTraceContext& context,
+                         MOutputChannel* output, const char* qualified, Create&& create, Args&&... args) {
+  SubcommandMap subcommands;
+  if (!create_subcommand(submachine, output, subcommands, create)) {
+    MPROXY_FAIL_T(context, output, "%s(): subcommand creation failed", qualified);
+    return nullptr;
+  }
+  return new Proxy(&proxy, subcommands, output, std::forward<Args>(args)...);
 }
 
-MMachScanbaseCommand* MProxyMachAbstract::NewMMachScanbaseCommand(MOutputChannel* output, const MMachAxesSet& axes) {
-  return MMachAbstract::NewMMachScanbaseCommand(output, axes);
+// The commands of the active submachine: without one, error 22 and no message.
+template <class Proxy, class Create, class... Args>
+Proxy* new_on_active(MProxyMachAbstract& proxy, MOutputChannel* output, const char* qualified,
+                     Create&& create, Args&&... args) {
+  MErrTraceContext context;
+  MMachAbstract* const active = proxy.get_active_submachine();
+  if (active == nullptr) {
+    output->Error(22);
+    return nullptr;
+  }
+  return new_on_submachine<Proxy>(proxy, active, context, output, qualified, create,
+                                  std::forward<Args>(args)...);
 }
 
-MMachMovecircleCommand* MProxyMachAbstract::NewMMachMovecircleCommand(MOutputChannel* output, const MMachCirclePara& circle) {
-  return MMachAbstract::NewMMachMovecircleCommand(output, circle);
+// One sub-command on every submachine (list order) that `qualifies`; a refusal only forwards the
+// submachine's explanation.
+template <class Qualifies, class Create>
+SubcommandMap create_on_capable(MProxyMachAbstract& proxy, MOutputChannel* output, Qualifies&& qualifies,
+                                Create&& create) {
+  SubcommandMap subcommands;
+  for (MMachAbstract* submachine : proxy.submachines()) {
+    if (qualifies(submachine)) create_subcommand(submachine, output, subcommands, create);
+  }
+  return subcommands;
 }
 
-MMachMoveconeCommand* MProxyMachAbstract::NewMMachMoveconeCommand(MOutputChannel* output, const MMachConePara& cone) {
-  return MMachAbstract::NewMMachMoveconeCommand(output, cone);
+// Movehome and wobble: exactly one submachine supports `command_class` and creates the command.
+template <class Proxy, class Create, class... Args>
+Proxy* new_on_single_capable(MProxyMachAbstract& proxy, MOutputChannel* output, const char* command_class,
+                             const char* qualified, const char* what, Create&& create, Args&&... args) {
+  SubcommandMap subcommands = create_on_capable(
+      proxy, output,
+      [command_class](MMachAbstract* submachine) { return submachine->IsCommandSupported(command_class); },
+      create);
+  if (subcommands.size() != 1) {
+    MPROXY_FAIL_L(output, 15, "%s(): we support %s only with a single machine", qualified, what);
+    return nullptr;
+  }
+  return new Proxy(&proxy, subcommands, output, std::forward<Args>(args)...);
 }
 
-MMachScancircleCommand* MProxyMachAbstract::NewMMachScancircleCommand(MOutputChannel* output, const MMachCirclePara& circle) {
-  return MMachAbstract::NewMMachScancircleCommand(output, circle);
+// Movebase and scanbase: the axes of one submachine (scanbase: of the active one, when there is
+// one); an empty set goes to every submachine that supports `command_class`.
+template <class Proxy, class Create>
+Proxy* new_base_command(MProxyMachAbstract& proxy, MOutputChannel* output, const MMachAxesSet& axes,
+                        const char* factory, const char* command_class, bool scan, Create&& create) {
+  MErrTraceContext context;
+  MProxyBySubmachine<MMachAxesSet> parts;
+  if (!proxy.split_axesset_to_submachines(axes, parts)) {
+    MPROXY_FAIL_T_CODE(context, output, 4, MProxyErrorPolicy::kAlways,
+                       "%s(): split_axesset_to_submachines() failed", factory);
+    return nullptr;
+  }
+  if (scan) {
+    MMachAbstract* const active = proxy.get_active_submachine();
+    if (parts.size() > 1 || (parts.size() == 1 && active != nullptr && parts.begin()->first != active)) {
+      MPROXY_FAIL_L(output, 4, "%s(): we support scanbase only with the active machine", factory);
+      return nullptr;
+    }
+  } else if (parts.size() > 1) {
+    MPROXY_FAIL_L(output, 4, "%s(): we support only one machine, but axes for %zu machines are given",
+                  factory, parts.size());
+    return nullptr;
+  }
+  if (parts.empty()) {
+    for (MMachAbstract* submachine : proxy.submachines()) {
+      if (submachine->IsCommandSupported(command_class)) parts[submachine];
+    }
+  }
+  SubcommandMap subcommands;
+  for (const auto& [submachine, own_axes] : parts) {
+    const MMachAxesSet& part = own_axes;
+    const auto with_part = [&create, &part](MMachAbstract* target, MOutputChannel* channel) {
+      return create(target, channel, part);
+    };
+    if (!create_subcommand(submachine, output, subcommands, with_part)) {
+      MPROXY_FAIL_T(context, output, "%s(): failed", factory);
+      return nullptr;
+    }
+  }
+  return new Proxy(&proxy, subcommands, output, axes);
 }
 
-MMachScanconeCommand* MProxyMachAbstract::NewMMachScanconeCommand(MOutputChannel* output, const MMachConePara& cone) {
-  return MMachAbstract::NewMMachScanconeCommand(output, cone);
+// The movement of a circle or cone with a target for every Cartesian axis that moves on it, at
+// the record's point; `taper` is 0 for a circle.
+template <class Para>
+MMachMovementPara with_curve_targets(const Para& para, double taper) {
+  MMachMovementPara movement = para.movement;
+  const auto moves = [](double a, double b, double c) {
+    return std::fabs(a) > kEpsilon || std::fabs(b) > kEpsilon || std::fabs(c) > kEpsilon;
+  };
+  const auto& p = para.point;
+  const auto& d = para.direction;
+  if (moves(d[1], d[2], taper)) movement.positions[movement.xaxis] = MMachAxisTarget{p[0], true};
+  if (moves(d[0], d[2], taper)) movement.positions[movement.yaxis] = MMachAxisTarget{p[1], true};
+  if (moves(d[0], d[1], taper)) movement.positions[movement.zaxis] = MMachAxisTarget{p[2], true};
+  return movement;
 }
 
-MMachSetCommand* MProxyMachAbstract::NewMMachSetCommand(MOutputChannel* output, const std::map<std::string, double>& values) {
-  return MMachAbstract::NewMMachSetCommand(output, values);
+struct CurveFactory {
+  const char* qualified;           // "MProxyMachAbstract::NewMMachMovecircleCommand"
+  const char* submachine_factory;  // "NewMMachMovecircleCommand"
+  bool scan;
+};
+
+// Circles and cones run on the one submachine that owns the moving axes (scans: the active one,
+// which must also provide all scan data); it receives the record as the server passed it.
+template <class Proxy, class Para, class Create>
+Proxy* new_curve_command(MProxyMachAbstract& proxy, MOutputChannel* output, const Para& para, double taper,
+                         const CurveFactory& names, Create&& create) {
+  MErrTraceContext context;
+  MProxyBySubmachine<MMachMovementPara> parts;
+  if (!proxy.split_movementpara_to_submachines(with_curve_targets(para, taper), parts)) {
+    MPROXY_FAIL_T_CODE(context, output, 4, MProxyErrorPolicy::kAlways,
+                       "%s(): split_movementpara_to_submachines() failed", names.qualified);
+    return nullptr;
+  }
+  if (parts.size() != 1) {
+    MPROXY_FAIL_L(output, 4, "%s(): we support only one machine, but axes for %zu machines are given",
+                  names.qualified, parts.size());
+    return nullptr;
+  }
+  MMachAbstract* const submachine = parts.begin()->first;
+  if (names.scan) {
+    MMachAbstract* const active = proxy.get_active_submachine();
+    if (submachine != active) {
+      MPROXY_FAIL_L(output, 4, "%s(): we support only the active machine (%p!=%p)", names.qualified,
+                    static_cast<void*>(submachine), static_cast<void*>(active));
+      return nullptr;
+    }
+    const MProxyAxesVectorParts& assignment = proxy.scandata_assignment;
+    if (assignment.size() != 1 || assignment.begin()->first != submachine) {
+      MPROXY_FAIL_L(output, 4, "%s(): all scandata axes must be provided by the active machine",
+                    names.qualified);
+      return nullptr;
+    }
+  }
+  SubcommandMap subcommands;
+  const auto with_record = [&create, &para](MMachAbstract* target, MOutputChannel* channel) {
+    return create(target, channel, para);
+  };
+  if (!create_subcommand(submachine, output, subcommands, with_record)) {
+    MPROXY_FAIL_T(context, output, "%s(): %s() failed on %s (%s)", names.qualified, names.submachine_factory,
+                  submachine->GetMachineName(), submachine->GetMachineDescription());
+    return nullptr;
+  }
+  return new Proxy(&proxy, subcommands, output, para);
 }
+
+// The values that "set" hands to every submachine whose axis of that name qualifies.
+bool is_shared_set_value(const std::string& name) {
+  static const std::set<std::string> kNames = {"speed", "accel", "jerk", "compensation", "scanstep"};
+  return kNames.count(name) != 0;
+}
+
+bool takes_shared_set_value(MMachAbstract* submachine, const std::string& name) {
+  const MMachAxisInfo* info = submachine->GetAxisInfo(name);
+  return info != nullptr && info->IsAvailable() && (info->flags & MMachAxisInfo::kPeriodGroup) != 0;
+}
+
+}  // namespace
+
+// --- by axes set, on one submachine ---
+
+MMachMovebaseCommand* MProxyMachAbstract::NewMMachMovebaseCommand(MOutputChannel* output,
+                                                                  const MMachAxesSet& axes) {
+  return new_base_command<MProxyMovebaseCommand>(
+      *this, output, axes, "NewMMachMovebaseCommand", "MMachMovebaseCommand", false,
+      [](MMachAbstract* submachine, MOutputChannel* channel, const MMachAxesSet& part) {
+        return submachine->NewMMachMovebaseCommand(channel, part);
+      });
+}
+
+MMachScanbaseCommand* MProxyMachAbstract::NewMMachScanbaseCommand(MOutputChannel* output,
+                                                                  const MMachAxesSet& axes) {
+  return new_base_command<MProxyScanbaseCommand>(
+      *this, output, axes, "NewMMachScanbaseCommand", "MMachScanbaseCommand", true,
+      [](MMachAbstract* submachine, MOutputChannel* channel, const MMachAxesSet& part) {
+        return submachine->NewMMachScanbaseCommand(channel, part);
+      });
+}
+
+// --- circles and cones ---
+
+MMachMovecircleCommand* MProxyMachAbstract::NewMMachMovecircleCommand(MOutputChannel* output,
+                                                                      const MMachCirclePara& circle) {
+  static constexpr CurveFactory kNames{"MProxyMachAbstract::NewMMachMovecircleCommand",
+                                       "NewMMachMovecircleCommand", false};
+  return new_curve_command<MProxyMovecircleCommand>(
+      *this, output, circle, 0.0, kNames,
+      [](MMachAbstract* submachine, MOutputChannel* channel, const MMachCirclePara& para) {
+        return submachine->NewMMachMovecircleCommand(channel, para);
+      });
+}
+
+MMachMoveconeCommand* MProxyMachAbstract::NewMMachMoveconeCommand(MOutputChannel* output,
+                                                                  const MMachConePara& cone) {
+  static constexpr CurveFactory kNames{"MProxyMachAbstract::NewMMachMoveconeCommand",
+                                       "NewMMachMoveconeCommand", false};
+  return new_curve_command<MProxyMoveconeCommand>(
+      *this, output, cone, cone.taper, kNames,
+      [](MMachAbstract* submachine, MOutputChannel* channel, const MMachConePara& para) {
+        return submachine->NewMMachMoveconeCommand(channel, para);
+      });
+}
+
+MMachScancircleCommand* MProxyMachAbstract::NewMMachScancircleCommand(MOutputChannel* output,
+                                                                      const MMachCirclePara& circle) {
+  static constexpr CurveFactory kNames{"MProxyMachAbstract::NewMMachScancircleCommand",
+                                       "NewMMachScancircleCommand", true};
+  return new_curve_command<MProxyScancircleCommand>(
+      *this, output, circle, 0.0, kNames,
+      [](MMachAbstract* submachine, MOutputChannel* channel, const MMachCirclePara& para) {
+        return submachine->NewMMachScancircleCommand(channel, para);
+      });
+}
+
+MMachScanconeCommand* MProxyMachAbstract::NewMMachScanconeCommand(MOutputChannel* output,
+                                                                  const MMachConePara& cone) {
+  static constexpr CurveFactory kNames{"MProxyMachAbstract::NewMMachScanconeCommand",
+                                       "NewMMachScanconeCommand", true};
+  return new_curve_command<MProxyScanconeCommand>(
+      *this, output, cone, cone.taper, kNames,
+      [](MMachAbstract* submachine, MOutputChannel* channel, const MMachConePara& para) {
+        return submachine->NewMMachScanconeCommand(channel, para);
+      });
+}
+
+// --- component values ---
+
+// Shared values go to every submachine whose axis of that name is usable and periodic or
+// discrete; any other name must be a component of a submachine (the proxy's own configuration
+// is not one). Failures leave no error in the channel.
+MMachSetCommand* MProxyMachAbstract::NewMMachSetCommand(MOutputChannel* output,
+                                                        const std::map<std::string, double>& values) {
+  MErrTraceContext context;
+  MProxyBySubmachine<std::map<std::string, double>> parts;
+  for (const auto& [name, value] : values) {
+    if (is_shared_set_value(name)) {
+      for (MMachAbstract* submachine : submachines_) {
+        if (takes_shared_set_value(submachine, name)) parts[submachine][name] = value;
+      }
+      continue;
+    }
+    const auto component = component_table_.find(name);
+    if (component == component_table_.end() || component->second.submachine == this) {
+      MPROXY_FAIL_L_NOCODE(output, "MProxyMachAbstract::NewMMachSetCommand(): %.40s not found!",
+                           name.c_str());
+      return nullptr;
+    }
+    parts[component->second.submachine][component->second.submachine_name] = value;
+  }
+  SubcommandMap subcommands;
+  for (const auto& [submachine, part] : parts) {
+    const std::map<std::string, double>& own_values = part;
+    const auto create = [&own_values](MMachAbstract* target, MOutputChannel* channel) {
+      return target->NewMMachSetCommand(channel, own_values);
+    };
+    if (!create_subcommand(submachine, output, subcommands, create)) {
+      MPROXY_FAIL_T_CODE(context, output, 0, MProxyErrorPolicy::kNever,
+                         "MProxyMachAbstract::NewMMachSetCommand(): NewMMachSetCommand() failed");
+      return nullptr;
+    }
+  }
+  return new MProxySetCommand(this, subcommands, output, values);
+}
+
+// --- by capability ---
 
 MMachIdleCommand* MProxyMachAbstract::NewMMachIdleCommand(MOutputChannel* output) {
-  return MMachAbstract::NewMMachIdleCommand(output);
+  const SubcommandMap subcommands = create_on_capable(
+      *this, output, [](MMachAbstract* submachine) { return submachine->HasIdleCommand(); },
+      [](MMachAbstract* submachine, MOutputChannel* channel) {
+        return submachine->NewMMachIdleCommand(channel);
+      });
+  return new MProxyIdleCommand(this, subcommands, output);
 }
 
 MMachResetCommand* MProxyMachAbstract::NewMMachResetCommand(MOutputChannel* output) {
-  return MMachAbstract::NewMMachResetCommand(output);
+  const SubcommandMap subcommands = create_on_capable(
+      *this, output,
+      [](MMachAbstract* submachine) { return submachine->IsCommandSupported("MMachResetCommand"); },
+      [](MMachAbstract* submachine, MOutputChannel* channel) {
+        return submachine->NewMMachResetCommand(channel);
+      });
+  return new MProxyResetCommand(this, subcommands, output);
 }
 
 MMachMovehomeCommand* MProxyMachAbstract::NewMMachMovehomeCommand(MOutputChannel* output) {
-  return MMachAbstract::NewMMachMovehomeCommand(output);
+  return new_on_single_capable<MProxyMovehomeCommand>(
+      *this, output, "MMachMovehomeCommand", "MProxyMachAbstract::NewMMachMovehomeCommand", "movehome",
+      [](MMachAbstract* submachine, MOutputChannel* channel) {
+        return submachine->NewMMachMovehomeCommand(channel);
+      });
 }
 
-MMachWobbleCommand* MProxyMachAbstract::NewMMachWobbleCommand(MOutputChannel* output, const MMachWobbleParameters& parameters) {
-  return MMachAbstract::NewMMachWobbleCommand(output, parameters);
+MMachWobbleCommand* MProxyMachAbstract::NewMMachWobbleCommand(MOutputChannel* output,
+                                                              const MMachWobbleParameters& parameters) {
+  return new_on_single_capable<MProxyWobbleCommand>(
+      *this, output, "MMachWobbleCommand", "MProxyMachAbstract::NewMMachWobbleCommand", "wobble",
+      [&parameters](MMachAbstract* submachine, MOutputChannel* channel) {
+        return submachine->NewMMachWobbleCommand(channel, parameters);
+      },
+      parameters);
 }
 
-MMachImagefifoCreateCommand* MProxyMachAbstract::NewMMachImagefifoCreateCommand(MOutputChannel* output, const std::string& name, uint64_t size) {
-  return MMachAbstract::NewMMachImagefifoCreateCommand(output, name, size);
+// --- on the active submachine ---
+
+MMachImagefifoCreateCommand* MProxyMachAbstract::NewMMachImagefifoCreateCommand(MOutputChannel* output,
+                                                                                const std::string& name,
+                                                                                uint64_t size) {
+  return new_on_active<MProxyImagefifoCreateCommand>(
+      *this, output, "MProxyMachAbstract::NewMMachImagefifoCreateCommand",
+      [&name, size](MMachAbstract* submachine, MOutputChannel* channel) {
+        return submachine->NewMMachImagefifoCreateCommand(channel, name, size);
+      },
+      this, name, size);
 }
 
 MMachImagefifoResetCommand* MProxyMachAbstract::NewMMachImagefifoResetCommand(MOutputChannel* output) {
-  return MMachAbstract::NewMMachImagefifoResetCommand(output);
+  return new_on_active<MProxyImagefifoResetCommand>(
+      *this, output, "MProxyMachAbstract::NewMMachImagefifoResetCommand",
+      [](MMachAbstract* submachine, MOutputChannel* channel) {
+        return submachine->NewMMachImagefifoResetCommand(channel);
+      });
 }
 
-MMachImagefifoSelectCommand* MProxyMachAbstract::NewMMachImagefifoSelectCommand(MOutputChannel* output, const std::string& name) {
-  return MMachAbstract::NewMMachImagefifoSelectCommand(output, name);
+MMachImagefifoSelectCommand* MProxyMachAbstract::NewMMachImagefifoSelectCommand(MOutputChannel* output,
+                                                                                const std::string& name) {
+  return new_on_active<MProxyImagefifoSelectCommand>(
+      *this, output, "MProxyMachAbstract::NewMMachImagefifoSelectCommand",
+      [&name](MMachAbstract* submachine, MOutputChannel* channel) {
+        return submachine->NewMMachImagefifoSelectCommand(channel, name);
+      },
+      name);
 }
 
-MMachProbeDefineCommand* MProxyMachAbstract::NewMMachProbeDefineCommand(MOutputChannel* output, uint32_t probe, uint32_t tip, uint64_t value) {
-  return MMachAbstract::NewMMachProbeDefineCommand(output, probe, tip, value);
+MMachProbeDefineCommand* MProxyMachAbstract::NewMMachProbeDefineCommand(MOutputChannel* output,
+                                                                        uint32_t probe, uint32_t tip,
+                                                                        uint64_t value) {
+  return new_on_active<MProxyProbeDefineCommand>(
+      *this, output, "MProxyMachAbstract::NewMMachProbeDefineCommand",
+      [probe, tip, value](MMachAbstract* submachine, MOutputChannel* channel) {
+        return submachine->NewMMachProbeDefineCommand(channel, probe, tip, value);
+      });
 }
 
-MMachProbeDeleteCommand* MProxyMachAbstract::NewMMachProbeDeleteCommand(MOutputChannel* output, uint32_t probe, uint32_t tip) {
-  return MMachAbstract::NewMMachProbeDeleteCommand(output, probe, tip);
+MMachProbeDeleteCommand* MProxyMachAbstract::NewMMachProbeDeleteCommand(MOutputChannel* output,
+                                                                        uint32_t probe, uint32_t tip) {
+  return new_on_active<MProxyProbeDeleteCommand>(
+      *this, output, "MProxyMachAbstract::NewMMachProbeDeleteCommand",
+      [probe, tip](MMachAbstract* submachine, MOutputChannel* channel) {
+        return submachine->NewMMachProbeDeleteCommand(channel, probe, tip);
+      });
 }
 
-MMachProbeLoadCommand* MProxyMachAbstract::NewMMachProbeLoadCommand(MOutputChannel* output, uint32_t probe, uint32_t tip) {
-  return MMachAbstract::NewMMachProbeLoadCommand(output, probe, tip);
+MMachProbeLoadCommand* MProxyMachAbstract::NewMMachProbeLoadCommand(MOutputChannel* output, uint32_t probe,
+                                                                    uint32_t tip) {
+  return new_on_active<MProxyProbeLoadCommand>(
+      *this, output, "MProxyMachAbstract::NewMMachProbeLoadCommand",
+      [probe, tip](MMachAbstract* submachine, MOutputChannel* channel) {
+        return submachine->NewMMachProbeLoadCommand(channel, probe, tip);
+      });
 }
 
 MMachProbeUnloadCommand* MProxyMachAbstract::NewMMachProbeUnloadCommand(MOutputChannel* output) {
-  return MMachAbstract::NewMMachProbeUnloadCommand(output);
+  return new_on_active<MProxyProbeUnloadCommand>(*this, output,
+                                                 "MProxyMachAbstract::NewMMachProbeUnloadCommand",
+                                                 [](MMachAbstract* submachine, MOutputChannel* channel) {
+                                                   return submachine->NewMMachProbeUnloadCommand(channel);
+                                                 });
 }
 
-MMachCommand* MProxyMachAbstract::NewMMachMagazineSetCommand(MOutputChannel* output, uint32_t slot, uint32_t probe) {
-  return MMachAbstract::NewMMachMagazineSetCommand(output, slot, probe);
+// The active submachine's own command, with the server's channel.
+MMachCommand* MProxyMachAbstract::NewMMachMagazineSetCommand(MOutputChannel* output, uint32_t slot,
+                                                             uint32_t probe) {
+  MMachAbstract* const active = get_active_submachine();
+  if (active == nullptr) {
+    MPROXY_FAIL_L(output, 22, "%s(): no active machine", "MProxyMachAbstract::NewMMachMagazineSetCommand");
+    return nullptr;
+  }
+  MMachCommand* const command = active->NewMMachMagazineSetCommand(output, slot, probe);
+  if (command == nullptr) mproxy_frame::set_error(output, 16, MProxyErrorPolicy::kIfNone);
+  return command;
 }
 
-MMachImagefifoDeleteCommand* MProxyMachAbstract::NewMMachImagefifoDeleteCommand(MOutputChannel* output, const std::string& name) {
-  return MMachAbstract::NewMMachImagefifoDeleteCommand(output, name);
+// --- on the owner of an image FIFO ---
+
+MMachImagefifoDeleteCommand* MProxyMachAbstract::NewMMachImagefifoDeleteCommand(MOutputChannel* output,
+                                                                                const std::string& name) {
+  MErrTraceContext context;
+  for (MMachAbstract* submachine : submachines_) {
+    if (submachine->FindImagefifo(name) == nullptr) continue;
+    return new_on_submachine<MProxyImagefifoDeleteCommand>(
+        *this, submachine, context, output, "MProxyMachAbstract::NewMMachImagefifoDeleteCommand",
+        [&name](MMachAbstract* owner, MOutputChannel* channel) {
+          return owner->NewMMachImagefifoDeleteCommand(channel, name);
+        },
+        this, name);
+  }
+  MPROXY_FAIL_L(output, 16, "MProxyMachAbstract::NewMMachImagefifoDeleteCommand(): %s not found",
+                name.c_str());
+  return nullptr;
 }
 
-MMachScanpointCommand* MProxyMachAbstract::NewMMachScanpointCommand(MOutputChannel* output, const MMachMovementPara& movement) {
-  return MMachAbstract::NewMMachScanpointCommand(output, movement);
+// --- scanpoint ---
+
+// The moving submachines through the movement splitter, then a "time" scanpoint on every
+// submachine of the scandata assignment that moves nothing, so that it delivers its scan data.
+MMachScanpointCommand* MProxyMachAbstract::NewMMachScanpointCommand(MOutputChannel* output,
+                                                                    const MMachMovementPara& movement) {
+  static constexpr const char* kQualified = "MProxyMachAbstract::NewMMachScanpointCommand";
+  MErrTraceContext context;
+  SubcommandMap subcommands;
+  if (!split_movementpara_to_subcommands<MMachScanpointCommand>(movement, output, nullptr, subcommands)) {
+    MPROXY_FAIL_T(context, output, "%s(): split_movementpara_to_subcommands() failed", kQualified);
+    return nullptr;
+  }
+  MMachMovementPara time_only;
+  time_only.positions["time"] = MMachAxisTarget{std::numeric_limits<double>::max(), false};
+  const auto create = [&time_only](MMachAbstract* submachine, MOutputChannel* channel) {
+    MMachScanpointCommand* const command = submachine->NewMMachScanpointCommand(channel, time_only);
+    if (command == nullptr && !channel->HasError()) channel->Error(16);
+    return command;
+  };
+  for (const auto& entry : scandata_assignment) {
+    MMachAbstract* const submachine = entry.first;
+    if (subcommands.count(submachine) != 0) continue;
+    if (!create_subcommand(submachine, output, subcommands, create, true)) {
+      MPROXY_FAIL_T_CODE(context, output, 0, MProxyErrorPolicy::kNever,
+                         "%s(): NewMMachScanpointCommand() failed on %s(%s)", kQualified,
+                         submachine->GetMachineName(), submachine->GetMachineDescription());
+      return nullptr;
+    }
+  }
+  return new MProxyScanpointCommand(this, subcommands, output, movement);
 }

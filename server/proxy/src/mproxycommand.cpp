@@ -1,0 +1,60 @@
+#include "mproxycommand.h"
+
+#include <string>
+
+#include "mproxymachabstract.h"
+
+MProxyCommand::Subcommand::~Subcommand() {
+  if (command == nullptr) return;
+  MOutputChannel* const channel = command->output;
+  delete command;
+  delete channel;
+  command = nullptr;
+}
+
+MProxyCommand::MProxyCommand(MProxyMachAbstract* machine, const SubcommandMap& subcommands,
+                             MOutputChannel* output)
+    : subcommands(subcommands), machine(machine), output(output) {}
+
+MProxyCommand::~MProxyCommand() = default;
+
+void MProxyCommand::handle_finished_subcommand(MMachAbstract*, MMachCommand*) {}
+
+bool MProxyCommand::IsDone() {
+  bool result = true;
+  for (const auto& [submachine, record] : subcommands) {
+    MMachCommand* const command = record->command;
+    MOutputChannel* const channel = command->output;
+
+    if (!aborted) {
+      if (machine->GetOutputChannel()->HasError()) {
+        Abort();
+      } else if (channel->HasError()) {
+        for (const auto& [other, other_record] : subcommands) {
+          if (other != submachine) other_record->command->Abort();
+        }
+      }
+    }
+    if (finished.count(command) != 0) continue;
+
+    const bool done = command->IsDone();
+    if (channel->HasEvent(1)) machine->UpdateCapabilities(submachine, nullptr, nullptr);
+    output->Append(*channel);
+    std::string discarded;
+    channel->Take(discarded, true);
+
+    if (done) {
+      handle_finished_subcommand(submachine, command);
+      finished.insert(command);
+    } else {
+      result = false;
+    }
+  }
+  return result;
+}
+
+void MProxyCommand::Abort() {
+  if (aborted) return;
+  for (const auto& [submachine, record] : subcommands) record->command->Abort();
+  aborted = true;
+}

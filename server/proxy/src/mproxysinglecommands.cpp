@@ -1,0 +1,22 @@
+#include "mproxysinglecommands.h"
+
+#include <utility>
+
+#include "mproxymachabstract.h"
+
+bool MProxyScanpointCommand::IsDone() {
+  if (!done) done = MProxyCommand::IsDone();
+  return done;
+}
+
+bool MProxyScanpointCommand::GetData(std::vector<double>& values) {
+  MProxyBySubmachine<std::vector<double>> delivered;
+  for (const auto& [submachine, record] : subcommands) {
+    std::vector<double> data;
+    if (!static_cast<MMachScanpointCommand*>(record->command)->GetData(data)) return false;
+    delivered[submachine] = std::move(data);
+  }
+  // The assignment of now: a submachine that delivered nothing for it leaves its positions 0.0.
+  values = MProxyMachAbstract::merge_axesvector_values(machine->scandata_assignment, {}, delivered);
+  return true;
+}
