@@ -58,6 +58,12 @@ class MFastFileReader : public MFastFile {
   bool ReadLine(std::string& line);
   // True at end of file and when no file is open; problems go to the error log.
   bool IsEOF();
+  // Whether an IsEOF since Open answered end of file because it could not read: the caller that
+  // loops until IsEOF learns here that it did not see the whole file.
+  bool ReadFailed() const { return read_failed_; }
+
+ private:
+  bool read_failed_ = false;
 };
 
 // Whole-file operations; results are byte counts, or -1 on failure.

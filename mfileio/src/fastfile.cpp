@@ -145,6 +145,7 @@ bool MFastFileReader::Open(const char* name) {
   mode_ = 0;
   current_ = end_ = buffer_;
   name_ = name;
+  read_failed_ = false;
   return true;
 }
 
@@ -210,6 +211,7 @@ bool MFastFileReader::IsEOF() {
     if (!fill_buffer()) {
       MERRDUMP(context, "MFastFileReader::IsEOF(): fill_buffer() failed");
       context.Clear();
+      read_failed_ = true;
     }
   }
   return current_ == end_;

@@ -1,7 +1,8 @@
 // The one layer through which the file module reaches the operating system: every file call of
-// fastfile.cpp and fileops.cpp goes through here, implemented per platform in
-// fileplatform_win32.cpp and fileplatform_posix.cpp. A failing call records the system error of
-// this thread at once, so that tracing afterwards cannot overwrite it.
+// fastfile.cpp and fileops.cpp goes through here (fileplatform.cpp, which adds the test hook of
+// mfilefaults.h), implemented per platform in fileplatform_win32.cpp and fileplatform_posix.cpp.
+// A failing call records the system error of this thread at once, so that tracing afterwards
+// cannot overwrite it.
 #pragma once
 
 #include <cstdint>
@@ -41,4 +42,26 @@ bool exists(const char* path);
 uint32_t last_error_code();
 std::string last_error_text();
 
+// The platform's own calls behind the functions above, one file per platform. The functions
+// above are these, with the test hook of mfilefaults.h in front (fileplatform.cpp).
+namespace native {
+
+bool open_read(const char* name, MFileHandle& handle);
+MFileHandle open_write(const char* name, int mode);
+bool read_file(MFileHandle handle, void* buffer, uint32_t size, uint32_t& count);
+bool write_file(MFileHandle handle, const void* data, uint32_t size, uint32_t& count);
+bool flush_file(MFileHandle handle);
+bool close_file(MFileHandle handle);
+bool create_temp_file(const char* directory, std::string& path);
+bool replace_file(const char* from, const char* to);
+bool remove_file(const char* path);
+FindResult find_first(const char* path);
+bool stat_size(const char* path, int64_t& size);
+bool exists(const char* path);
+
+// The code of an injected failure, and recording it as this thread's last error.
+uint32_t injected_error_code();
+void record_injected_error();
+
+}  // namespace native
 }  // namespace fileplatform

@@ -50,6 +50,8 @@ int open_flags(int mode) {
 
 }  // namespace
 
+namespace native {
+
 bool open_read(const char* name, MFileHandle& handle) {
   const int fd = ::open(native_path(name).c_str(), O_RDONLY);
   if (fd < 0) return fail();
@@ -157,6 +159,12 @@ bool stat_size(const char* path, int64_t& size) {
 }
 
 bool exists(const char* path) { return ::access(native_path(path).c_str(), F_OK) == 0 || fail(); }
+
+uint32_t injected_error_code() { return EIO; }
+
+void record_injected_error() { last_errno = EIO; }
+
+}  // namespace native
 
 uint32_t last_error_code() { return static_cast<uint32_t>(last_errno); }
 

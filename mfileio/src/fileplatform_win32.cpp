@@ -43,6 +43,8 @@ MFileHandle from_handle(HANDLE handle) { return reinterpret_cast<MFileHandle>(ha
 
 }  // namespace
 
+namespace native {
+
 bool open_read(const char* name, MFileHandle& handle) {
   SECURITY_ATTRIBUTES inheritable{sizeof(SECURITY_ATTRIBUTES), nullptr, TRUE};
   const HANDLE file = CreateFileA(name, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, &inheritable,
@@ -119,6 +121,12 @@ bool stat_size(const char* path, int64_t& size) {
 }
 
 bool exists(const char* path) { return _access(path, 0) == 0 || fail_runtime(); }
+
+uint32_t injected_error_code() { return ERROR_IO_DEVICE; }
+
+void record_injected_error() { last_error = {ERROR_IO_DEVICE, false}; }
+
+}  // namespace native
 
 uint32_t last_error_code() { return last_error.code; }
 

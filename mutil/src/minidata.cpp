@@ -8,6 +8,7 @@
 #include <limits>
 #include <new>
 #include <string_view>
+#include <tuple>
 
 #include "errtrace.h"
 #include "fastfile.h"
@@ -91,9 +92,14 @@ int32_t to_int32(const std::string& text, bool& converted) {
 }  // namespace
 
 bool MIniDataCaseSensitiveCompare::operator()(const std::string& left, const std::string& right) const {
+  // Names are short and mostly differ early: a plain loop beats a call of memcmp here.
   const size_t common = left.size() < right.size() ? left.size() : right.size();
-  const int order = common == 0 ? 0 : std::memcmp(left.data(), right.data(), common);
-  return order != 0 ? order < 0 : left.size() < right.size();
+  const auto* l = reinterpret_cast<const unsigned char*>(left.data());
+  const auto* r = reinterpret_cast<const unsigned char*>(right.data());
+  for (size_t i = 0; i < common; ++i) {
+    if (l[i] != r[i]) return l[i] < r[i];
+  }
+  return left.size() < right.size();
 }
 
 // ---- MIniDataSectionT ----
@@ -225,6 +231,10 @@ bool MIniDataT<Compare>::Open(const std::string& file_name) {
       MERRTRACE("MIniData::Open(): parse_line(%.60s) failed", line.c_str());
       return false;
     }
+  }
+  if (reader.ReadFailed()) {  // a read error is no end of file: the rest of the file is missing
+    MERRTRACE("MIniData::Open(): MFastFileReader::IsEOF() failed");
+    return false;
   }
   opened_ = true;
   return true;
@@ -393,15 +403,28 @@ bool MIniDataT<Compare>::parse_entry(const std::string& line) {
     format_error_text(error_text_, "No entry name found before '=' in \"%s\" in section %s", line.c_str(), header);
     return trace_parse_failure(error_text_);
   }
-  const std::string name = without_trailing_blanks(line.substr(name_start, equals - name_start));
-  if (current_section_->entry_map().count(name) != 0) {
-    format_error_text(error_text_, "Entry \"%s\" seen twice in section %s", name.c_str(), header);
-    return trace_parse_failure(error_text_);
+  // The name ends at the last non-blank before the '=' (there is one: the name's first character).
+  const size_t name_end = line.find_last_not_of(kBlanks, equals - 1) + 1;
+  // One lookup both finds a duplicate and reserves the name's place in the entry map.
+  auto& entries = current_section_->entry_map_;
+  typename Section::EntryMap::iterator slot;
+  try {
+    bool inserted = false;
+    std::tie(slot, inserted) = entries.try_emplace(line.substr(name_start, name_end - name_start), nullptr);
+    if (!inserted) {
+      format_error_text(error_text_, "Entry \"%s\" seen twice in section %s", slot->first.c_str(), header);
+      return trace_parse_failure(error_text_);
+    }
+  } catch (const std::bad_alloc&) {
+    return report_out_of_memory(error_text_, "MIniDataEntry");
   }
   try {
-    current_section_->append_entry(name, std::make_unique<MIniDataEntry>(line, equals + 1));
+    auto entry = std::make_unique<MIniDataEntry>(line, equals + 1);
+    slot->second = entry.get();
+    current_section_->append_line(std::move(entry));
     return true;
   } catch (const std::bad_alloc&) {
+    entries.erase(slot);
     return report_out_of_memory(error_text_, "MIniDataEntry");
   }
 }

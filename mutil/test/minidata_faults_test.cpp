@@ -1,0 +1,58 @@
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "mfilefaultmatrix.h"
+#include "minidata.h"
+
+namespace {
+
+constexpr char kContent[] = "[s]\nk=1\n";
+
+void write_raw(const std::string& path, const std::string& bytes) { std::ofstream(path, std::ios::binary) << bytes; }
+
+TEST(MIniDataFaultTest, OpenAndSaveFailWithTheFileLayer) {
+  const std::string read_failed = "read64(): ReadFile() failed: {code}";
+  const std::string fill_failed = "MFastFileReader::fill_buffer(): read64() failed";
+  // A read error is never taken for the end of the file: nothing half-read passes for the file.
+  const MFileFault read_fault{{"MIniData::Open(): MFastFileReader::IsEOF() failed"},
+                              {"MFastFileReader::IsEOF(): fill_buffer() failed", read_failed, fill_failed}};
+  const MFileFaultCase open{
+      "MIniData::Open",
+      [](const MTestTempDir& dir) -> std::function<bool()> {
+        write_raw(dir.File("ini"), kContent);
+        return [path = dir.File("ini")] {
+          MIniData ini;
+          return ini.Open(path) && ini.SectionExists("s");
+        };
+      },
+      {{{"openfile(): CreateFile(\"{ini}\") failed: {code}",
+         "MFastFileReader::Open(): openfile(\"{ini}\") failed: {code}",
+         "MIniData::Open(): MFastFileReader::Open() failed"}},
+       read_fault,
+       read_fault,  // the read that finds the end of the file
+       // The reader is closed after everything was read; its failure is only traced.
+       {{"MFastFileReader::Close(): CloseHandle() failed: {code}",
+         "MFastFileReader::~MFastFileReader(): Close() failed"},
+        {},
+        true}}};
+  const MFileFaultCase save{
+      "MIniData::Save",
+      [](const MTestTempDir& dir) -> std::function<bool()> {
+        write_raw(dir.File("ini"), kContent);
+        auto ini = std::make_shared<MIniData>(dir.File("ini"));
+        ini->SetLongEntry("s", "k", 2);
+        return [ini] { return ini->Save(); };
+      },
+      MFileFaultsReportedBy(
+          MFileFaultsReportedBy(MFileFaultsOfWriteAtOnce("ini", 2),
+                                "MFastFile_WriteLinesAtOnce(): MFastFile_WriteAtOnce(\"{ini}\",..,10,2) failed"),
+          "MIniData::Save(): MFastFile_WriteLinesAtOnce(\"*\") failed")};  // the name is cut at 40 characters
+  ExpectFileFaultMatrix(open);
+  ExpectFileFaultMatrix(save);
+}
+
+}  // namespace
