@@ -129,8 +129,7 @@ TEST_P(ImagefifoLayoutTest, HeaderAndStatesAreWrittenAndNothingElse) {
   EXPECT_EQ(static_cast<uint64_t>(std::count(block + c.state_offset, block + states_end, 0)),
             c.slots * c.word);
   const MMachImagefifoEntry entry = machine.imagefifos.at(name);
-  EXPECT_EQ(entry.format, c.format);
-  EXPECT_EQ(entry.name, name);
+  EXPECT_TRUE(entry.format == c.format && entry.name == name);
   EXPECT_EQ(c.word == 8 ? entry.buffer64 : entry.buffer32, block);
   EXPECT_EQ(c.word == 8 ? entry.buffer32 : entry.buffer64, nullptr);
 

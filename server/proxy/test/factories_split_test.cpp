@@ -83,11 +83,7 @@ std::vector<FactoryCase> factory_cases() {
       b("MMachInitCommand", "axesset", vector_failed, [](P& x, O o, A a) { return x.NewMMachInitCommand(o, {"a", a}); }),
       b("MMachKeypadDisableCommand", "axesset", vector_failed,
         [](P& x, O o, A a) { return x.NewMMachKeypadDisableCommand(o, {"a", a}); }),
-      b("MMachKeypadEnableCommand", "axesset", vector_failed,
-        [](P& x, O o, A a) { return x.NewMMachKeypadEnableCommand(o, {"a", a}); }),
       b("MMachModuloCommand", "axesset", vector_failed, [](P& x, O o, A a) { return x.NewMMachModuloCommand(o, {"a", a}); }),
-      b("MMachSpinDisableCommand", "axesset", vector_failed,
-        [](P& x, O o, A a) { return x.NewMMachSpinDisableCommand(o, {"a", a}); }),
       b("MMachSpinEnableCommand", "axesboolmap", vector_failed,
         [](P& x, O o, A a) { return x.NewMMachSpinEnableCommand(o, {{"a", true}, {a, false}}); }),
       b("MMachMoveCommand", "movementpara", "split_movementpara_to_subcommands() failed",
@@ -153,8 +149,8 @@ TEST_F(SplitFactoryTest, SingleAndActiveSubmachineRules) {
   EXPECT_THAT(capture.LogTexts(), ElementsAre("MProxyMachAbstract::NewMMachMovezeroCommand(): this command "
                                               "supports only one submachine, but 2 submachines are given"));
   EXPECT_EQ(TakeOut(), kInvalidAxis);
-  EXPECT_TRUE(Sim(1).LastCommand("MMachMovezeroCommand")->deleted);
-  EXPECT_EQ(Sim(1).LastCommand("MMachMovezeroCommand")->polls, 0u);
+  const MSimCommandRecord* made = Sim(1).LastCommand("MMachMovezeroCommand");
+  EXPECT_TRUE(made->deleted && made->polls == 0);
 
   MakeSims(1);
   Sim(0).AddAxis("a");
