@@ -10,10 +10,15 @@ class MProxyScanpolyCommand final : public MProxyForwardingCommand<MMachScanpoly
  public:
   using MProxyForwardingCommand<MMachScanpolyCommand>::MProxyForwardingCommand;
 
+  // The first poll checks that the scandata axes still come from the moving submachine (a
+  // "scandata" may have moved them since the factory ran): otherwise error 4 and done at once.
+  bool IsDone() override;
   // What the sub-command delivers; false without one.
-  bool GetData(std::vector<double>& values) override {
-    if (subcommands.empty()) return false;
-    auto* scan = dynamic_cast<MMachScanpolyCommand*>(subcommands.begin()->second->command);
-    return scan != nullptr && scan->GetData(values);
-  }
+  bool GetData(std::vector<double>& values) override;
+
+ private:
+  bool scandata_moved_away();
+
+  bool check_pending = true;
+  bool done = false;
 };

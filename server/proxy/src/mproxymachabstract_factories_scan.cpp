@@ -2,12 +2,13 @@
 
 #include "errtrace.h"
 #include "mproxyfactoryframe.h"
+#include "mproxyscancommand.h"
 #include "mproxyscanpolycommand.h"
 
-// The scan factory is not written yet: it keeps the machine interface's answer (error 15, null).
-
+// The scan splits itself and creates its sub-commands on its first poll, when it knows which
+// submachines only record scan data.
 MMachScanCommand* MProxyMachAbstract::NewMMachScanCommand(MOutputChannel* output, const MMachMovementPara& movement) {
-  return MMachAbstract::NewMMachScanCommand(output, movement);
+  return new MProxyScanCommand(this, output, movement);
 }
 
 // A polygon scan needs the active submachine to move and to provide every scandata axis.

@@ -1,0 +1,37 @@
+#include "mproxyscanpolycommand.h"
+
+#include "errlog.h"
+#include "mproxymachabstract.h"
+
+bool MProxyScanpolyCommand::IsDone() {
+  if (done) return true;
+  if (check_pending) {
+    if (scandata_moved_away()) {
+      // Released without Abort(): the sub-command has not been polled yet.
+      subcommands.clear();
+      finished.clear();
+      done = true;
+      return true;
+    }
+    check_pending = false;
+  }
+  done = MProxyCommand::IsDone();
+  return done;
+}
+
+bool MProxyScanpolyCommand::scandata_moved_away() {
+  const MProxyAxesVectorParts& assignment = machine->scandata_assignment;
+  MMachAbstract* const recorder = assignment.empty() ? nullptr : assignment.begin()->first;
+  MMachAbstract* const mover = subcommands.empty() ? nullptr : subcommands.begin()->first;
+  if (recorder == mover) return false;
+  MProxyCommand::output->Error(4);
+  MERRLOG("IsDone() [%s]: scandata machine (%s) must not be different from moving machine (%s) during scan",
+          GetName(), recorder != nullptr ? recorder->GetMachineName() : "<none>",
+          mover != nullptr ? mover->GetMachineName() : "<none>");
+  return true;
+}
+
+bool MProxyScanpolyCommand::GetData(std::vector<double>& values) {
+  if (subcommands.empty()) return false;
+  return static_cast<MMachScanpolyCommand*>(subcommands.begin()->second->command)->GetData(values);
+}
