@@ -20,6 +20,9 @@ class MProxyProbesystemLoadCommand final
   // First the load (MProxyCommand's polling), then the unloads: true when the last has finished.
   // Each other submachine is asked for at most one unload per load.
   bool IsDone() override;
+  // Reaches the running unload too (an unload that never ends would keep the command alive);
+  // no further unload starts afterwards.
+  void Abort() override;
   void handle_finished_subcommand(MMachAbstract* submachine, MMachCommand* subcommand) override;
 
  private:

@@ -29,9 +29,9 @@ bool MProxyProbesystemLoadCommand::IsDone() {
     unload_.reset();
   }
   // The position moves past a submachine as soon as its unload exists, so that no submachine
-  // is asked twice, whatever its unload leaves behind.
+  // is asked twice, whatever its unload leaves behind. After an abort no further unload starts.
   const std::vector<MMachAbstract*>& submachines = machine->submachines();
-  while (next_submachine_ < submachines.size()) {
+  while (!aborted && next_submachine_ < submachines.size()) {
     MMachAbstract* other = submachines[next_submachine_++];
     if (other == load_submachine_ || !has_loaded_probesystem(other) ||
         !other->IsCommandSupported("MMachProbesystemUnloadCommand")) {
@@ -42,6 +42,11 @@ bool MProxyProbesystemLoadCommand::IsDone() {
     unload_.reset();
   }
   return true;
+}
+
+void MProxyProbesystemLoadCommand::Abort() {
+  MProxyCommand::Abort();
+  if (unload_) unload_->Abort();
 }
 
 void MProxyProbesystemLoadCommand::handle_finished_subcommand(MMachAbstract*, MMachCommand*) {

@@ -84,6 +84,21 @@ TEST_F(ProbesystemCommandTest, LoadUnloadsEachOtherLoadedSubmachineOnceAfterItsO
   }
 }
 
+// An abort reaches the unload that is running, and no further unload starts after it.
+TEST_F(ProbesystemCommandTest, AbortStopsTheRunningUnloadAndStartsNoOther) {
+  MProxyMachAbstract& proxy = OpenThree();
+  Sim(2).SetActiveProbesystem("c", 1);
+  Sim(0).Command(kUnload).Endless();
+  std::unique_ptr<MMachCommand> load(proxy.NewMMachProbesystemLoadCommand(&channel, "b", 1));
+  EXPECT_FALSE(load->IsDone());
+  load->Abort();
+  EXPECT_EQ(Run(load.release()), 1);
+  ASSERT_NE(Sim(0).LastCommand(kUnload), nullptr);
+  EXPECT_EQ(Sim(0).LastCommand(kUnload)->aborts, 1u);
+  EXPECT_EQ(Sim(2).LastCommand(kUnload), nullptr);
+  channel.Clear();
+}
+
 TEST_F(ProbesystemCommandTest, FinishedCommandsUpdateDefinitionsAndTheCurrentProbesystem) {
   MProxyMachAbstract& proxy = OpenThree();
   auto ids = [&](const std::string& name) {
