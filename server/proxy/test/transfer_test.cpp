@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "merrcapture.h"
+#include "mfilefaultmatrix.h"
 #include "proxyfixture.h"
 
 using ::testing::ElementsAreArray;
@@ -95,6 +96,86 @@ TEST_F(TransferTest, UnknownOrRefusedComponentsFail) {
     EXPECT_THAT(capture.LogTexts(), ElementsAreArray(log));
     EXPECT_EQ(TakeLines(), output);
   }
+}
+
+
+// A proxy over one simulated submachine in a scenario's directory, whose px.ini holds kConfig.
+struct TransferScenario {
+  static constexpr const char* kConfig = "[Aliases]\r\n1=s\r\n";
+  explicit TransferScenario(const MTestTempDir& dir) : sim(&channel, nullptr, "sim1", dir.path().string()) {
+    std::ofstream(dir.File("px.ini"), std::ios::binary) << kConfig;
+    proxy = std::make_unique<MProxyMachAbstract>(&channel, nullptr, std::vector<MMachAbstract*>{&sim}, "px",
+                                                 dir.path().string());
+    EXPECT_TRUE(proxy->Open());
+    channel.Clear();
+  }
+  ~TransferScenario() { channel.Clear(); }
+  // The channel's text; a failure must have left exactly `error`.
+  void ExpectOutput(bool succeeded, const std::string& error) {
+    std::string text;
+    channel.Take(text, true);
+    EXPECT_EQ(text, succeeded ? "" : "0001\terror \"" + error + "\"\r\n");
+  }
+  MOutputChannel channel{1};
+  MSimMachine sim;
+  std::unique_ptr<MProxyMachAbstract> proxy;
+};
+
+auto Scenario(std::function<bool(TransferScenario&)> operation) {
+  return [operation](const MTestTempDir& dir) -> std::function<bool()> {
+    auto state = std::make_shared<TransferScenario>(dir);
+    return [state, operation] { return operation(*state); };
+  };
+}
+
+// The factory dumps its context: its message heads the file layer's entries in the error log.
+std::vector<MFileFault> ReportedInLog(const std::string& message, const std::vector<std::vector<std::string>>& entries) {
+  std::vector<MFileFault> faults;
+  for (const std::vector<std::string>& trace : entries) {
+    faults.push_back({{}, {message}});
+    faults.back().log.insert(faults.back().log.end(), trace.begin(), trace.end());
+  }
+  return faults;
+}
+
+// Reading and saving the proxy's own configuration with each file call failing in turn: the
+// failure is reported with its message and error line, and nothing stays open.
+TEST(TransferFaultTest, ConfigurationTransferReportsEveryFailingFileCall) {
+  const std::string f = "\"*px.ini\"";
+  const std::string read_failed = "MFastFile_ReadAtOnce(): MFastFile_ReadAtOnce(" + f + ",..,16) failed";
+  const std::string size_failed = "MFastFile_ReadAtOnce(): file_size(" + f + ") returned -1";
+  const MFileFaultCase receive{
+      "receive px.config",
+      Scenario([](TransferScenario& s) {
+        std::unique_ptr<MMachReceiveCommand> command(s.proxy->NewMMachReceiveCommand(&s.channel, "px.config"));
+        s.ExpectOutput(command != nullptr, "Failed to read configuration file");
+        if (command == nullptr) return false;
+        EXPECT_TRUE(command->IsDone());
+        EXPECT_EQ(command->data, TransferScenario::kConfig);
+        return true;
+      }),
+      ReportedInLog("MProxyMachAbstract::NewMMachReceiveCommand(): MFastFile_ReadAtOnce(*px.ini, ...) failed",
+                    {{"file_type(): _findfirst(" + f + ") failed: *", size_failed},
+                     {"file_size(): _stat64(" + f + ") failed: *", size_failed},
+                     {"openfile(): CreateFile(" + f + ") failed: {code}",
+                      "MFastFile_ReadAtOnce(): openfile(" + f + ") failed.", read_failed},
+                     {"read64(): ReadFile() failed: {code}",
+                      "MFastFile_ReadAtOnce(): ReadFile(..,16,..) failed for " + f, read_failed},
+                     {"MFastFile_ReadAtOnce(): CloseHandle() failed for " + f + ": {code}", read_failed}})};
+  const MFileFaultCase send{
+      "send px.config",
+      Scenario([](TransferScenario& s) {
+        std::unique_ptr<MMachSendCommand> command(s.proxy->NewMMachSendCommand(&s.channel, "px.config", "[A]"));
+        s.ExpectOutput(command != nullptr, "Failed to save configuration file");
+        return command != nullptr && command->IsDone();
+      }),
+      ReportedInLog("MProxyMachAbstract::NewMMachSendCommand(): MFastFile_WriteAtOnce(*px.ini, [A]) failed",
+                    {{"openwritefile(): CreateFile(*px.ini, ...) failed: {code}",
+                      "MFastFile_WriteAtOnce(): openwritefile(*px.ini, 2) failed"},
+                     {"write64(): WriteFile() failed: {code}", "MFastFile_WriteAtOnce(): write64() failed"},
+                     {"MFastFile_WriteAtOnce(): CloseHandle() failed: {code}"}})};
+  ExpectFileFaultMatrix(receive);
+  ExpectFileFaultMatrix(send);
 }
 
 }  // namespace
