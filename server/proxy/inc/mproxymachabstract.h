@@ -79,6 +79,34 @@ class MProxyMachAbstract : public MMachAbstract {
   bool IsPreviewPossible() override;
   bool IsPreviewMemoryPossible() override;
 
+  // Started features: each runs on the submachines that own its axes or probe system, and every
+  // later read or stop goes to exactly those. A failed start answers false, leaves the reason in
+  // the error trace or the error log, and leaves the feature idle (autolatch: as it was).
+  // Autoinfo: a start while running extends the running request. The read answers true (values
+  // in the order of the started axes) only once every owner has delivered since the last one.
+  bool StartAutoinfo(MOutputChannel* out, uint32_t mode, const MMachAxesVector& axes) override;
+  void StopAutoinfo() override;
+  bool GetAutoinfoData(std::vector<double>& values) override;
+  bool IsAutoinfoActive() override;
+  // Autolatch: `axis` and every one of `axes` must belong to the same submachine.
+  bool StartAutolatch(MOutputChannel* out, const std::string& axis,
+                      const MMachAxesVector& axes) override;
+  void StopAutolatch() override;
+  bool IsAutolatchTriggered() override;
+  bool IsAutolatchActive() override;
+  // Preview: on the active submachine when it can, else on the one submachine that can.
+  bool StartPreview(MOutputChannel* out, uint64_t value) override;
+  bool StopPreview() override;
+  bool GetPreviewData(std::vector<double>& values) override;
+  bool IsPreviewActive() override;
+  // Preview memory, per proxy probe-system name, on the probe system's owner. Stop and ready
+  // hand the owner the proxy's name unchanged.
+  bool StartPreviewMemory(MOutputChannel* out, uint32_t a, uint64_t b,
+                          const std::string& probesystem) override;
+  bool StopPreviewMemory(const std::string& probesystem) override;
+  bool IsPreviewMemoryActive(const std::string& probesystem) override;
+  bool IsPreviewMemoryReady(const std::string& probesystem) override;
+
   bool HasProbesystems() override;
   bool IsProbesystemDefined(const std::string& name) override;
   const MMachProbesystemEntry* GetFirstProbesystem() override;
@@ -346,4 +374,13 @@ class MProxyMachAbstract : public MMachAbstract {
   MMachProbesystemEntry probesystem_listing_entry_;
   std::vector<MMachProbesystemInfo> probesystem_definitions_;
   size_t imagefifo_cursor_ = SIZE_MAX;  // a submachine index; past the end: listing over
+
+  // The started features (Close leaves them alone). Submachines are not owned.
+  MProxyAxesVectorParts autoinfo_table_;  // owners of the running autoinfo; empty: idle
+  std::vector<MProxySharedAxis> autoinfo_shared_axes_;
+  MProxyBySubmachine<std::vector<double>> autoinfo_data_;  // latest values of each owner
+  std::vector<bool> autoinfo_ready_;  // per owner in table order: delivered since the last read
+  MProxyAxesVectorParts autolatch_table_;  // the owner of the running autolatch; empty: idle
+  MMachAbstract* preview_machine_ = nullptr;
+  std::map<std::string, MMachAbstract*> preview_memory_table_;  // by proxy probe-system name
 };

@@ -26,14 +26,6 @@ namespace {
 using Call = std::function<MMachCommand*(MProxyMachAbstract&, MOutputChannel*)>;
 using Tweak = std::function<void(MSimMachine& sim1, MSimMachine& sim2, MProxyMachAbstract& proxy)>;
 
-std::string ErrorLine(uint32_t code) {
-  MOutputChannel channel(1);
-  channel.Error(code);
-  std::string text;
-  channel.Take(text, true);
-  return text;
-}
-
 MMachConePara Cone(std::array<double, 3> direction, double taper) {
   MMachConePara cone;
   cone.point = {1.0, 2.0, 3.0};

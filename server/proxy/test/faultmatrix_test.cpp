@@ -15,14 +15,6 @@
 
 namespace {
 
-std::string ErrorLine(uint32_t code) {
-  MOutputChannel channel(1);
-  channel.Error(code);
-  std::string text;
-  channel.Take(text, true);
-  return text;
-}
-
 using P = MProxyMachAbstract;
 using O = MOutputChannel*;
 

@@ -16,6 +16,15 @@
 #include "msimmachine.h"
 #include "mtesttempdir.h"
 
+// The line that Error(code) writes into a channel numbered 1.
+inline std::string ErrorLine(uint32_t code) {
+  MOutputChannel channel(1);
+  channel.Error(code);
+  std::string text;
+  channel.Take(text, true);
+  return text;
+}
+
 inline bool available(const MProxyAxisEntry& entry) { return entry.info.IsAvailable(); }
 inline bool available(const MProxyComponentEntry& entry) { return entry.info.IsAvailable(); }
 inline bool available(const MProxyProbesystemEntry&) { return true; }

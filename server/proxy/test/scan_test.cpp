@@ -17,14 +17,6 @@ using ::testing::ElementsAre;
 
 namespace {
 
-[[maybe_unused]] std::string ErrorLine(uint32_t code) {
-  MOutputChannel channel(1);
-  channel.Error(code);
-  std::string text;
-  channel.Take(text, true);
-  return text;
-}
-
 MMachMovementPara ScanX() {
   MMachMovementPara movement;
   movement.positions["x"] = {5.0, false};
