@@ -101,6 +101,9 @@ class MSimCommandCore {
   uint32_t Finish(MMachCommand& command);
   uint32_t Finish(MMachGetCommand& command);
   uint32_t Finish(MMachReceiveCommand& command);
+  // The image FIFO commands of the framework do their own work, and report into the channel.
+  uint32_t Finish(MMachImagefifoCreateCommand& command);
+  uint32_t Finish(MMachImagefifoDeleteCommand& command);
 
  private:
   MSimCommandRecord* record() const;

@@ -2,7 +2,9 @@
 // from its tables (msimtables.h), creates commands whose course follows a behaviour per command
 // class (msimbehaviour.h), logs every command it created and counts the calls of every
 // operation it implements. A test sets it up with the chainable setters below, through
-// Tables(), or from an ini description (LoadDescription). Single-threaded, like every machine.
+// Tables(), or from an ini description (LoadDescription). Its magazine is a real magazine
+// database read from a file, and its image FIFO commands lay out real shared-memory blocks.
+// Single-threaded, like every machine.
 #pragma once
 
 #include <cstdint>
@@ -19,12 +21,15 @@
 #include "msimcommand.h"
 #include "msimtables.h"
 
+class MMachMagazineDB;
+
 class MSimMachine : public MMachAbstract {
  public:
   // As every machine: the server owns the channel and the host service (which may be null).
   MSimMachine(MOutputChannel* output, MMachHostService* host_service, const std::string& name,
               const std::string& configdir);
-  // Detaches the commands still alive (see msimcommand.h).
+  // Detaches the commands still alive (see msimcommand.h) and drops the links to the image FIFO
+  // blocks that its create commands made and no delete command released.
   ~MSimMachine() override;
 
   // A machine set up from the ini description at `path`; null (and an error-log entry) when
@@ -52,6 +57,10 @@ class MSimMachine : public MMachAbstract {
   MSimMachine& AddProbesystem(const std::string& name, const std::vector<uint32_t>& ids = {1});
   MSimMachine& SetActiveProbesystem(const std::string& name, uint32_t id);
   MSimMachine& AddProbe(uint32_t probe, uint32_t tip, const std::vector<double>& tip_data = {});
+  // Makes `probesystem` optical: its images have `format` (and the machine has image FIFOs).
+  MSimMachine& SetImageFormat(const std::string& probesystem, const MMachImageFormat& format);
+  // The magazine database that Open reads (see MSimTables::magazine_file).
+  MSimMachine& SetMagazineFile(const std::string& file);
   MSimMachine& SetPossibility(MSimPossibility query, MSimRule rule);
   MSimMachine& SupportAllCommands();
   // Runs `action` once, at the next Poll().
@@ -78,6 +87,8 @@ class MSimMachine : public MMachAbstract {
   // The command class names of every factory, for SupportAllCommands.
   static const std::vector<std::string>& CommandClassNames();
 
+  // Fails while Tables().open_succeeds is false, or when the magazine file cannot be read or
+  // names probe systems that the machine does not define (reported to the error log).
   bool Open() override;
   void Close() override;
   int CallHostService(const std::string& command, const std::string& argument) override;
@@ -144,8 +155,9 @@ class MSimMachine : public MMachAbstract {
   bool IsPreviewMemoryActive(const std::string& probesystem) override;
   bool IsPreviewMemoryReady(const std::string& probesystem) override;
 
-  // Probe systems, probes and magazine answer empty values while their Tables() flag
-  // (has_probesystems, has_probes, has_magazine) is false.
+  // Probe systems and probes answer empty values while their Tables() flag (has_probesystems,
+  // has_probes) is false; the magazine operations are the base behaviour over the database
+  // that Open read (none without a magazine file).
   bool HasProbesystems() override;
   bool IsProbesystemDefined(const std::string& name) override;
   const MMachProbesystemEntry* GetFirstProbesystem() override;
@@ -165,6 +177,7 @@ class MSimMachine : public MMachAbstract {
   MMachImagefifoEntry* FindImagefifo(const std::string& name) override;
   MMachImagefifoEntry* GetFirstImagefifo() override;
   MMachImagefifoEntry* GetNextImagefifo() override;
+  // The format of the loaded probe system; zero when it is not optical or none is loaded.
   MMachImageFormat GetImageFormat() override;
 
   bool HasProbes() override;
@@ -183,7 +196,6 @@ class MSimMachine : public MMachAbstract {
   bool GetMagazineLoadProgram(std::string& out, uint32_t slot) override;
   bool GetMagazineUnloadProgram(std::string& out, uint32_t slot) override;
   bool GetMagazineChangeProgram(std::string& out, uint32_t slot, uint32_t target) override;
-  // The one magazine, whatever probe system is named.
   std::map<uint32_t, uint32_t> GetMagazineSlots(const std::string& probesystem,
                                                 uint32_t id) override;
 
@@ -199,7 +211,8 @@ class MSimMachine : public MMachAbstract {
   bool HasIdleCommand() override;
 
   // Factories: every one with a command class creates an MSimCommand of it (the magazine set
-  // an MSimMagazineSetCommand); the two without a class keep the base behaviour.
+  // an MSimMagazineSetCommand); the two without a class keep the base behaviour. The image FIFO
+  // create and delete commands do the work of the real commands when their behaviour ends them.
   MMachGetCommand* NewMMachGetCommand(MOutputChannel* output, const MMachAxesVector& axes) override;
   MMachInitCommand* NewMMachInitCommand(MOutputChannel* output, const MMachAxesSet& axes) override;
   MMachKeypadDisableCommand* NewMMachKeypadDisableCommand(MOutputChannel* output,
@@ -289,6 +302,13 @@ class MSimMachine : public MMachAbstract {
   int possibility_answer(MSimPossibility query, const MMachAxesSet& axes) const;
   MSimCommandRecord* find_record(uint64_t serial);
   const MMachProbesystemEntry* next_probesystem();
+  // Reads Tables().magazine_file into a new database (none without a file).
+  bool open_magazine();
+  // The entry that a finished create command put into the machine's own map moves into the
+  // tables, and its block counts one more link of this machine.
+  void adopt_imagefifo(const std::string& name);
+  // After a delete command: `released` (the entry it found) no longer holds a link.
+  void drop_imagefifo(const std::string& name, const MMachImagefifoEntry& released);
   // The factory frame of every command: counts the factory call, refuses or creates the
   // command with the behaviour of its class, and logs it.
   template <class Command, class... Args>
@@ -313,4 +333,6 @@ class MSimMachine : public MMachAbstract {
   size_t keypad_value_cursor_ = 0;
   std::string imagefifo_cursor_;  // the name handed out last
   MMachProbesystemEntry probesystem_entry_;
+  std::unique_ptr<MMachMagazineDB> magazine_db_;  // what the base's `magazine` points at
+  std::map<void*, size_t> imagefifo_links_;       // block → links its create commands made
 };

@@ -1,5 +1,5 @@
 // The tables behind a simulated machine: what it says about itself (identity, axes, components,
-// probe systems, probes, axis lists, image FIFOs, magazine, capability flags) and the state of
+// probe systems, probes, axis lists, image FIFOs, magazine file, capability flags) and the state of
 // the features that the server starts directly on it. Plain values that MSimMachine answers
 // from; a test sets them up through the machine's setters or changes them in Tables().
 #pragma once
@@ -26,14 +26,6 @@ struct MSimAxis {
   double value = 0.0;
 
   static MSimAxis Make(const std::string& name, uint32_t flags = 0, double value = 0.0);
-};
-
-// One occupied magazine slot with its part programs.
-struct MSimMagazineSlot {
-  uint32_t probe = 0;
-  std::string load_program;
-  std::string unload_program;
-  std::map<uint32_t, std::string> change_programs;  // by target slot
 };
 
 // A feature that the server starts, reads and stops on the machine itself. A start fails
@@ -140,14 +132,17 @@ struct MSimTables {
   uint64_t probe_info = 0;
   uint64_t probe_status = 0;
 
+  // Image FIFOs: the entries that the create command made (or a test put here) and the image
+  // format of each optical probe system, which GetImageFormat answers while it is loaded.
   bool has_imagefifos = false;
   std::map<std::string, MMachImagefifoEntry> imagefifos;
   std::string active_imagefifo;
-  MMachImageFormat image_format;
+  std::map<std::string, MMachImageFormat> image_formats;  // by probe-system name
+  bool wide_imagefifos = false;                           // new blocks get the 64-bit layout
 
-  // One magazine, whatever probe system is asked for.
-  bool has_magazine = false;
-  std::map<uint32_t, MSimMagazineSlot> magazine;
+  // The magazine database file, read at Open: a name in the configuration directory or an
+  // absolute path; empty: no magazine.
+  std::string magazine_file;
 
   std::map<std::string, std::string> receive_data;  // component → contents a receive delivers
   std::map<std::string, std::string> sent_data;     // component → contents a send stored

@@ -171,24 +171,31 @@ uint32_t MSimCommandCore::Finish(MMachCommand& command) {
     tables.loaded_probe = args.probe;
     tables.loaded_tip = args.tip;
   } else if (name == "magazine set") {
+    // Into the magazine database, which saves the file; not counted as a call from outside.
     const auto& args = params_as<MSimSlotArgs>(params_);
-    const auto slot = tables.magazine.find(args.slot);
-    if (slot == tables.magazine.end()) return kInvalidMagazineSlot;
-    slot->second.probe = args.probe;
-  } else if (name == "imagefifo create") {
-    MMachImagefifoEntry entry;
-    entry.name = params_as<MSimNameArgs>(params_).name;
-    entry.format = tables.image_format;
-    tables.imagefifos[entry.name] = entry;
-  } else if (name == "imagefifo delete") {
-    const std::string& fifo = params_as<MSimNameArgs>(params_).name;
-    tables.imagefifos.erase(fifo);
-    if (tables.active_imagefifo == fifo) tables.active_imagefifo.clear();
+    if (!machine_->MMachAbstract::SetMagazineSlot(args.slot, args.probe)) {
+      return kInvalidMagazineSlot;
+    }
   } else if (name == "imagefifo select") {
     const std::string& fifo = params_as<MSimNameArgs>(params_).name;
     if (tables.imagefifos.count(fifo) == 0) return kInvalidArgument;
     tables.active_imagefifo = fifo;
   }
+  return 0;
+}
+
+uint32_t MSimCommandCore::Finish(MMachImagefifoCreateCommand& command) {
+  command.MMachImagefifoCreateCommand::IsDone();
+  machine_->adopt_imagefifo(command.name);
+  return 0;
+}
+
+uint32_t MSimCommandCore::Finish(MMachImagefifoDeleteCommand& command) {
+  const auto found = machine_->Tables().imagefifos.find(command.name);
+  const MMachImagefifoEntry released =
+      found == machine_->Tables().imagefifos.end() ? MMachImagefifoEntry{} : found->second;
+  command.MMachImagefifoDeleteCommand::IsDone();  // finds the entry through FindImagefifo
+  machine_->drop_imagefifo(command.name, released);
   return 0;
 }
 

@@ -222,8 +222,10 @@ MMachScanpolyCommand* MSimMachine::NewMMachScanpolyCommand(MOutputChannel* outpu
 MMachImagefifoCreateCommand* MSimMachine::NewMMachImagefifoCreateCommand(MOutputChannel* output,
                                                                          const std::string& name,
                                                                          uint64_t size) {
-  return new_command<MMachImagefifoCreateCommand>(__func__, output, MSimNameArgs{name, size},
-                                                  this, name, size);
+  MMachImagefifoCreateCommand* const command = new_command<MMachImagefifoCreateCommand>(
+      __func__, output, MSimNameArgs{name, size}, this, name, size);
+  if (command != nullptr) command->wide = tables_.wide_imagefifos;
+  return command;
 }
 
 MMachImagefifoDeleteCommand* MSimMachine::NewMMachImagefifoDeleteCommand(

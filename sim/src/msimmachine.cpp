@@ -1,8 +1,13 @@
 #include "msimmachine.h"
 
 #include <algorithm>
+#include <filesystem>
 #include <string_view>
 #include <utility>
+
+#include "errtrace.h"
+#include "mmachmagazinedb.h"
+#include "msharedmem.h"
 
 MSimMachine::MSimMachine(MOutputChannel* output, MMachHostService* host_service,
                          const std::string& name, const std::string& configdir)
@@ -12,6 +17,16 @@ MSimMachine::MSimMachine(MOutputChannel* output, MMachHostService* host_service,
 
 MSimMachine::~MSimMachine() {
   for (MSimCommandCore* command : live_commands_) command->Detach();
+  // As the end of a process would: the consumers see the layout withdrawn, the names go.
+  MErrTraceContext context;
+  for (const auto& [block, links] : imagefifo_links_) {
+    static_cast<unsigned char*>(block)[1] = 0;
+    for (size_t link = 0; link < links; ++link) {
+      if (!MSharedMem_Unlink(block)) {
+        MERRDUMP(context, "MSimMachine::~MSimMachine(): image FIFO block at %p not released", block);
+      }
+    }
+  }
 }
 
 // Set-up.
@@ -79,6 +94,18 @@ MSimMachine& MSimMachine::AddProbe(uint32_t probe, uint32_t tip,
                                    const std::vector<double>& tip_data) {
   tables_.has_probes = true;
   tables_.probes[probe][tip] = tip_data;
+  return *this;
+}
+
+MSimMachine& MSimMachine::SetImageFormat(const std::string& probesystem,
+                                         const MMachImageFormat& format) {
+  tables_.has_imagefifos = true;
+  tables_.image_formats[probesystem] = format;
+  return *this;
+}
+
+MSimMachine& MSimMachine::SetMagazineFile(const std::string& file) {
+  tables_.magazine_file = file;
   return *this;
 }
 
@@ -173,9 +200,50 @@ bool MSimMachine::possible(MSimPossibility query, const MMachAxesSet& axes) cons
 
 bool MSimMachine::Open() {
   count_call(__func__);
-  if (!tables_.open_succeeds) return false;
+  if (!tables_.open_succeeds || !open_magazine()) return false;
   tables_.is_open = true;
   return true;
+}
+
+// Read at every Open, when the probe systems that the file names are set up.
+bool MSimMachine::open_magazine() {
+  magazine = nullptr;
+  magazine_db_.reset();
+  if (tables_.magazine_file.empty()) return true;
+  const std::string path = std::filesystem::path(tables_.magazine_file).is_absolute()
+                               ? tables_.magazine_file
+                               : configdir + "\\" + tables_.magazine_file;
+  MErrTraceContext context;
+  auto database = std::make_unique<MMachMagazineDB>(this);
+  if (!database->Open(path)) {
+    MERRDUMP(context, "MSimMachine::Open(): magazine \"%s\" not read", path.c_str());
+    return false;
+  }
+  magazine_db_ = std::move(database);
+  magazine = magazine_db_.get();
+  return true;
+}
+
+// Image FIFO blocks.
+
+void MSimMachine::adopt_imagefifo(const std::string& name) {
+  const auto made = imagefifos.find(name);
+  if (made == imagefifos.end()) return;  // the command failed
+  for (void* block : {made->second.buffer64, made->second.buffer32}) {
+    if (block != nullptr) ++imagefifo_links_[block];
+  }
+  tables_.has_imagefifos = true;
+  tables_.imagefifos[name] = std::move(made->second);
+  imagefifos.erase(made);
+}
+
+void MSimMachine::drop_imagefifo(const std::string& name, const MMachImagefifoEntry& released) {
+  for (void* block : {released.buffer64, released.buffer32}) {
+    const auto links = imagefifo_links_.find(block);
+    if (links != imagefifo_links_.end() && --links->second == 0) imagefifo_links_.erase(links);
+  }
+  tables_.imagefifos.erase(name);
+  if (tables_.active_imagefifo == name) tables_.active_imagefifo.clear();
 }
 
 void MSimMachine::Close() {

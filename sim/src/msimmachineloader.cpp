@@ -162,6 +162,8 @@ bool read_machine(const MIniData& ini, const std::string& section, MSimTables& t
       {"ready", [&](const Field& f) { return to_bool(f, tables.ready); }},
       {"probe_ready", [&](const Field& f) { return to_bool(f, tables.probe_ready); }},
       {"idle", [&](const Field& f) { return to_bool(f, tables.idle_command); }},
+      {"magazine", [&](const Field& f) { return to_string(f, tables.magazine_file); }},
+      {"wide_imagefifos", [&](const Field& f) { return to_bool(f, tables.wide_imagefifos); }},
       {"features",
        [&](const Field& f) {
          for (const std::string& word : split_words(f.value)) {
@@ -279,6 +281,18 @@ bool read_probesystem(const MIniData& ini, const std::string& section, const std
            if (!to_u32(id_field, info.id)) return false;
            tables.probesystem_definitions.push_back(info);
          }
+         return true;
+       }},
+      {"image",
+       [&](const Field& f) {
+         const std::vector<std::string> words = split_words(f.value);
+         if (words.size() != 3) return invalid(f, "not three numbers");
+         uint32_t numbers[3] = {};
+         for (size_t i = 0; i < 3; ++i) {
+           if (!to_u32(Field{f.section, f.entry, words[i]}, numbers[i])) return false;
+         }
+         tables.has_imagefifos = true;
+         tables.image_formats[name] = {numbers[0], numbers[1], numbers[2]};
          return true;
        }},
       {"active",

@@ -335,7 +335,9 @@ MMachImagefifoEntry* MSimMachine::GetNextImagefifo() {
 
 MMachImageFormat MSimMachine::GetImageFormat() {
   count_call(__func__);
-  return tables_.image_format;
+  if (!tables_.has_probesystems || tables_.active_probesystem.empty()) return {};
+  const auto it = tables_.image_formats.find(tables_.active_probesystem);
+  return it == tables_.image_formats.end() ? MMachImageFormat{} : it->second;
 }
 
 // Probes.
@@ -384,69 +386,47 @@ uint64_t MSimMachine::GetLoadedTip() {
   return tables_.has_probes ? tables_.loaded_tip : 0;
 }
 
-// Magazine.
+// Magazine: the base behaviour over the database that Open read.
 
 bool MSimMachine::HasMagazine() {
   count_call(__func__);
-  return tables_.has_magazine;
+  return MMachAbstract::HasMagazine();
 }
 
 uint32_t MSimMachine::GetMagazineSlotOfProbe(uint32_t probe) {
   count_call(__func__);
-  if (!tables_.has_magazine) return 0;
-  for (const auto& [slot, entry] : tables_.magazine) {
-    if (entry.probe == probe) return slot;
-  }
-  return 0;
+  return MMachAbstract::GetMagazineSlotOfProbe(probe);
 }
 
 bool MSimMachine::IsMagazineSlot(uint32_t slot) {
   count_call(__func__);
-  return tables_.has_magazine && contains(tables_.magazine, slot);
+  return MMachAbstract::IsMagazineSlot(slot);
 }
 
 bool MSimMachine::SetMagazineSlot(uint32_t slot, uint32_t probe) {
   count_call(__func__);
-  const auto it = tables_.magazine.find(slot);
-  if (!tables_.has_magazine || it == tables_.magazine.end()) return false;
-  it->second.probe = probe;
-  return true;
+  return MMachAbstract::SetMagazineSlot(slot, probe);
 }
 
 bool MSimMachine::GetMagazineLoadProgram(std::string& out, uint32_t slot) {
   count_call(__func__);
-  if (!tables_.has_magazine) return false;
-  const auto it = tables_.magazine.find(slot);
-  out = it == tables_.magazine.end() ? std::string() : it->second.load_program;
-  return !out.empty();
+  return MMachAbstract::GetMagazineLoadProgram(out, slot);
 }
 
 bool MSimMachine::GetMagazineUnloadProgram(std::string& out, uint32_t slot) {
   count_call(__func__);
-  if (!tables_.has_magazine) return false;
-  const auto it = tables_.magazine.find(slot);
-  out = it == tables_.magazine.end() ? std::string() : it->second.unload_program;
-  return !out.empty();
+  return MMachAbstract::GetMagazineUnloadProgram(out, slot);
 }
 
 bool MSimMachine::GetMagazineChangeProgram(std::string& out, uint32_t slot, uint32_t target) {
   count_call(__func__);
-  if (!tables_.has_magazine) return false;
-  out.clear();
-  const auto it = tables_.magazine.find(slot);
-  if (it != tables_.magazine.end() && contains(tables_.magazine, target)) {
-    const auto program = it->second.change_programs.find(target);
-    if (program != it->second.change_programs.end()) out = program->second;
-  }
-  return !out.empty();
+  return MMachAbstract::GetMagazineChangeProgram(out, slot, target);
 }
 
-std::map<uint32_t, uint32_t> MSimMachine::GetMagazineSlots(const std::string&, uint32_t) {
+std::map<uint32_t, uint32_t> MSimMachine::GetMagazineSlots(const std::string& probesystem,
+                                                           uint32_t id) {
   count_call(__func__);
-  std::map<uint32_t, uint32_t> slots;
-  if (!tables_.has_magazine) return slots;
-  for (const auto& [slot, entry] : tables_.magazine) slots[slot] = entry.probe;
-  return slots;
+  return MMachAbstract::GetMagazineSlots(probesystem, id);
 }
 
 // Further state and capabilities.

@@ -39,7 +39,7 @@ TEST_F(SimLoaderTest, DescriptionSetsUpTablesCommandsAndBehaviours) {
       "list=1 2\r\nkeypad=7\r\n"
       "[Axis y]\r\nflags=16\r\ninitialized=0\r\n"
       "[Component probe.config]\r\nversion=1.00-00\r\nflags=11\r\n"
-      "[Probesystem ps]\r\nids=1 2\r\nactive=2\r\n"
+      "[Probesystem ps]\r\nids=1 2\r\nactive=2\r\nimage=640 480 0x1\r\n"
       "[Command MMachScanCommand]\r\npolls=2\r\nscandata=1 2 3, 4.5 -6\r\n"
       "[Command MMachMoveCommand]\r\nfail_at_poll=1\r\nerror=20\r\n");
   MErrCapture capture;
@@ -65,6 +65,7 @@ TEST_F(SimLoaderTest, DescriptionSetsUpTablesCommandsAndBehaviours) {
   EXPECT_EQ(sim->GetComponentInfo("probe.config")->flags, 11u);
 
   EXPECT_EQ(sim->GetActiveProbesystemId(), 2u);
+  EXPECT_TRUE(sim->HasImagefifos() && sim->GetImageFormat() == (MMachImageFormat{640, 480, 1}));
   EXPECT_TRUE(sim->IsCommandSupported("MMachScandataCommand"));
   EXPECT_FALSE(sim->IsCommandSupported("MMachWobbleCommand"));
   std::unique_ptr<MMachScanCommand> scan(sim->NewMMachScanCommand(&output, {}));
@@ -121,6 +122,8 @@ INSTANTIATE_TEST_SUITE_P(
         MalformedCase{"TwoActiveProbesystems",
                       "[Probesystem a]\nactive=1\n[Probesystem b]\nactive=1\n",
                       "[Probesystem b] active: \"a\" is already the active probe system"},
+        MalformedCase{"ImageOfTwoNumbers", "[Probesystem ps]\nimage=640, 480\n",
+                      "[Probesystem ps] image: \"640, 480\" is not three numbers"},
         MalformedCase{"NotABoolean", "[Machine]\nopen=yes\n",
                       "[Machine] open: \"yes\" is not 0 or 1"},
         MalformedCase{"BadScanData", "[Command MMachScanCommand]\nscandata=1 2, 3 x\n",

@@ -1,14 +1,21 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <fstream>
 #include <functional>
+#include <iterator>
+#include <memory>
 #include <ostream>
 #include <string>
+#include <utility>
 #include <vector>
 
+#include "merrcapture.h"
 #include "msimmachine.h"
+#include "mtesttempdir.h"
 
 using ::testing::ElementsAre;
+using ::testing::HasSubstr;
 using ::testing::IsEmpty;
 using ::testing::Pair;
 
@@ -124,22 +131,48 @@ TEST_F(SimMachineTest, AutoinfoStartsOnlyWhenAllowedAndDeliversQueuedData) {
   EXPECT_FALSE(sim.GetAutoinfoData(values));
 }
 
-TEST_F(SimMachineTest, MagazineProgramsLeaveTheTextAloneWithoutMagazine) {
+// The magazine named by the description is read at Open; the magazine-set command saves the file.
+TEST(SimMagazineTest, IsReadFromItsFileAtOpenAndSetThroughTheCommand) {
+  MTestTempDir dir;
+  std::ofstream(dir.File("sim.ini"), std::ios::binary)
+      << "[Machine]\nmagazine=magazine.database\n[Probesystem Optic]\nids=2\nactive=2\n";
+  std::ofstream(dir.File("magazine.database"), std::ios::binary)
+      << "[Optic_2_slot1]\nload.program=\"l1\"\nunload.program=u1\nprobe=4\n";
+  MOutputChannel output(1);
+  auto sim = MSimMachine::NewFromDescription(&output, nullptr, "bench", dir.path().string(),
+                                             dir.File("sim.ini"));
+  ASSERT_NE(sim, nullptr);
   std::string text = "unchanged";
-  EXPECT_FALSE(sim.GetMagazineLoadProgram(text, 1));
+  EXPECT_FALSE(sim->GetMagazineLoadProgram(text, 1));  // not read before Open
   EXPECT_EQ(text, "unchanged");
-  sim.Tables().has_magazine = true;
-  sim.Tables().magazine[1] = {4, "load1", "unload1", {{2, "change1to2"}}};
-  sim.Tables().magazine[2] = {5, "", "", {}};
-  EXPECT_TRUE(sim.GetMagazineChangeProgram(text, 1, 2));
-  EXPECT_EQ(text, "change1to2");
-  EXPECT_FALSE(sim.GetMagazineLoadProgram(text, 2));
-  EXPECT_EQ(text, "");
-  EXPECT_THAT(sim.GetMagazineSlots("", 0), ElementsAre(Pair(1u, 4u), Pair(2u, 5u)));
-  std::unique_ptr<MMachCommand> set(sim.NewMMachMagazineSetCommand(&output, 3, 9));
-  EXPECT_TRUE(set->IsDone());
-  EXPECT_TRUE(output.HasError());  // no slot 3
-  output.Clear();
+  ASSERT_TRUE(sim->Open());
+  EXPECT_TRUE(sim->GetMagazineLoadProgram(text, 1));
+  EXPECT_EQ(text, "l1");
+  for (const auto& [slot, fails] : {std::pair{3u, true}, std::pair{1u, false}}) {
+    std::unique_ptr<MMachCommand> set(sim->NewMMachMagazineSetCommand(&output, slot, 9));
+    EXPECT_TRUE(set->IsDone());
+    EXPECT_EQ(output.HasError(), fails) << "slot " << slot;
+    output.Clear();
+  }
+  EXPECT_THAT(sim->GetMagazineSlots("", 0), ElementsAre(Pair(1u, 9u)));
+  std::ifstream saved(dir.File("magazine.database"), std::ios::binary);
+  EXPECT_THAT(std::string(std::istreambuf_iterator<char>(saved), {}), HasSubstr("probe=9\r\n"));
+}
+
+TEST(SimMagazineTest, AMagazineNamingAnUndefinedProbesystemFailsOpen) {
+  MTestTempDir dir;
+  const std::string path = dir.File("other.database");
+  std::ofstream(path, std::ios::binary) << "[Camera_1_slot1]\nload.program=l\nunload.program=u\n";
+  MOutputChannel output(1);
+  MSimMachine sim(&output, nullptr, "bench", "/nowhere");
+  sim.AddProbesystem("Optic").SetMagazineFile(path);
+  MErrCapture capture;
+  EXPECT_FALSE(sim.Open());
+  EXPECT_THAT(capture.LogTexts(),
+              ElementsAre("MSimMachine::Open(): magazine \"" + path + "\" not read",
+                          "MMachMagazineDB::analyse_inifile(): Probesystem \"Camera\" not defined",
+                          "MMachMagazineDB::Open(): analyse_inifile() failed"));
+  EXPECT_FALSE(sim.HasMagazine());
 }
 
 TEST_F(SimMachineTest, OpenCanFailAndPollRunsQueuedActionsOnce) {

@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <map>
 #include <string>
+#include <utility>
 
 #include "minidata.h"
 
@@ -83,4 +84,7 @@ class MMachMagazineDB {
   MIniData inidata;
   MMachAbstract* machine;  // not owned
   MagazineMap magazines;
+  // The file's own section of each slot, by magazine key and slot: a name with leading zeros or
+  // a long probe-system name differs from the one that the key and slot would give.
+  std::map<std::pair<std::string, uint32_t>, std::string> sections;
 };

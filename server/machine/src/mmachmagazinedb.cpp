@@ -23,12 +23,6 @@ std::string magazine_key(const std::string& probesystem, uint32_t id) {
   return key;
 }
 
-std::string section_name(const std::string& probesystem, uint32_t id, uint32_t slot) {
-  char section[kNameBufferSize];
-  std::snprintf(section, sizeof section, "%.90s_%u_slot%u", probesystem.c_str(), id, slot);
-  return section;
-}
-
 // Reads the decimal digits at `at` (at least one, within 32 bits) and moves past them.
 bool parse_number(const char*& at, uint32_t& value) {
   uint64_t number = 0;
@@ -70,6 +64,7 @@ MMachMagazineDB::MMachMagazineDB(MMachAbstract* machine) : machine(machine) {}
 
 bool MMachMagazineDB::Open(const std::string& file_name) {
   magazines.clear();
+  sections.clear();
   if (!inidata.Open(file_name)) {
     MERRTRACE("MMachMagazineDB::Open(): inidata.Open(\"%.60s\") failed", file_name.c_str());
     return false;
@@ -114,6 +109,7 @@ bool MMachMagazineDB::split_section_name(const std::string& section, std::string
 
 bool MMachMagazineDB::analyse_inifile() {
   magazines.clear();
+  sections.clear();
   std::vector<std::string> sections;
   inidata.GetSectionNames(sections);
   for (const std::string& section : sections) {
@@ -140,7 +136,8 @@ bool MMachMagazineDB::analyse_section(const std::string& section) {
               probesystem.c_str());
     return false;
   }
-  SlotMap& magazine = magazines[magazine_key(probesystem, id)];
+  const std::string key = magazine_key(probesystem, id);
+  SlotMap& magazine = magazines[key];
   if (magazine.count(slot_number) != 0) {
     MERRTRACE("%s(): Slot %u exists more than once for \"%.50s\" %u", kAnalyse, slot_number,
               probesystem.c_str(), id);
@@ -174,6 +171,7 @@ bool MMachMagazineDB::analyse_section(const std::string& section) {
     slot.change_programs[target] = program;  // a later duplicate target wins
   }
   magazine[slot_number] = std::move(slot);
+  sections[{key, slot_number}] = section;
   return true;
 }
 
@@ -208,9 +206,8 @@ const MMachMagazineDB::Slot* MMachMagazineDB::FindSlot(uint32_t slot) const {
 
 bool MMachMagazineDB::SetSlot(uint32_t slot_number, uint32_t probe) {
   constexpr const char* kSetSlot = "MMachMagazineDB::SetSlot";
-  const std::string probesystem = machine->GetActiveProbesystem();
-  const uint32_t id = machine->GetActiveProbesystemId();
-  const std::string key = magazine_key(probesystem, id);
+  const std::string key =
+      magazine_key(machine->GetActiveProbesystem(), machine->GetActiveProbesystemId());
   const auto magazine = magazines.find(key);
   if (magazine == magazines.end()) {
     MERRTRACE("%s(): probesystem %s not found", kSetSlot, key.c_str());
@@ -222,9 +219,10 @@ bool MMachMagazineDB::SetSlot(uint32_t slot_number, uint32_t probe) {
     return false;
   }
   slot->second.probe = probe;
-  // The file holds the number as a signed 32-bit value; reading it back gives the same bits.
-  if (!inidata.SetLongEntry(section_name(probesystem, id, slot_number), "probe",
-                            static_cast<int32_t>(probe))) {
+  // Into the section that the slot was read from (recorded with every slot), whatever the form
+  // of its name. The file holds the number as a signed 32-bit value; reading it back gives the
+  // same bits.
+  if (!inidata.SetLongEntry(sections[{key, slot_number}], "probe", static_cast<int32_t>(probe))) {
     MERRTRACE("%s(): inidata.SetLongEntry() failed", kSetSlot);
     resync_inifile();
     return false;

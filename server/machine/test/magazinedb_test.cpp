@@ -4,10 +4,12 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "merrcapture.h"
+#include "mfilefaultmatrix.h"
 #include "mmachmagazinedb.h"
 #include "mtestmachine.h"
 #include "mtesttempdir.h"
@@ -149,6 +151,30 @@ TEST_F(MagazineDBTest, SetSlotSavesAFileThatReadsBackToTheSameModel) {
   EXPECT_THAT(reread.GetSlots("", 0), ElementsAre(Pair(1u, 12u), Pair(4u, 3000000000u)));
 }
 
+// A section whose name is not the one the database would form for its slot (leading zeros, a
+// probe-system name beyond 90 characters) still receives the probe, and no other section appears.
+TEST_F(MagazineDBTest, SetSlotWritesIntoTheSectionTheSlotCameFrom) {
+  const std::string long_name(95, 'L');
+  machine.defined.insert({"ps", 1});
+  machine.defined.insert({long_name, 1});
+  const struct {
+    std::string section;
+    std::pair<std::string, uint32_t> active;
+  } cases[] = {{"ps_01_slot1", {"ps", 1}},
+               {"ps_1_slot0001", {"ps", 1}},
+               {long_name + "_1_slot1", {long_name, 1}}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.section);
+    ASSERT_TRUE(Load("[" + c.section + "]\nload.program=l\nunload.program=u\nprobe=7\n"));
+    machine.active = c.active;
+    EXPECT_TRUE(machine.SetMagazineSlot(1, 12));
+    EXPECT_EQ(FileText(), "[" + c.section + "]\r\nload.program=l\r\nunload.program=u\r\nprobe=12\r\n");
+    MMachMagazineDB reread(&machine);
+    EXPECT_TRUE(reread.Open(path));
+    EXPECT_EQ(reread.Magazines(), db.Magazines());
+  }
+}
+
 TEST_F(MagazineDBTest, RefusedSetSlotLeavesFileAndModelAlone) {
   const std::string file = kSlot1 + "; no line end";
   const struct {
@@ -177,6 +203,45 @@ TEST_F(MagazineDBTest, FailedSaveRebuildsTheModelFromTheFile) {
   EXPECT_THAT(trace, Contains("MMachMagazineDB::SetSlot(): inidata.Save() failed"));
   EXPECT_THAT(trace, Contains("MMachMagazineDB::resync_inifile(): inidata.Reload() failed"));
   EXPECT_FALSE(machine.IsMagazineSlot(1));
+}
+
+// A failure of any file call while saving is reported and answered with false, and the model is
+// rebuilt from whatever the file then holds. The file is written in place, so only a failure to
+// open it leaves it byte-identical.
+TEST(MagazineDBFaultTest, FailedSaveLeavesModelAndFileInAgreement) {
+  const char* const kFile = "magazine.database";
+  MFileFaultCase set_slot{
+      "MMachMagazineDB::SetSlot",
+      [kFile](const MTestTempDir& dir) -> std::function<bool()> {
+        std::ofstream(dir.File(kFile), std::ios::binary) << kSlot1;
+        auto machine = std::make_shared<MTestMachine>();
+        machine->defined = {{"Optic", 2}};
+        machine->active = {"Optic", 2};
+        auto db = std::make_shared<MMachMagazineDB>(machine.get());
+        EXPECT_TRUE(db->Open(dir.File(kFile)));
+        return [machine, db, path = dir.File(kFile)] {
+          if (db->SetSlot(1, 12)) return true;
+          MMachMagazineDB reread(machine.get());
+          EXPECT_TRUE(reread.Open(path));
+          EXPECT_EQ(reread.Magazines(), db->Magazines());
+          return false;
+        };
+      },
+      MFileFaultsReportedBy(
+          MFileFaultsReportedBy(
+              MFileFaultsReportedBy(MFileFaultsOfWriteAtOnce(kFile, 2),
+                                    "MFastFile_WriteLinesAtOnce(): MFastFile_WriteAtOnce(\"{" +
+                                        std::string(kFile) + "}\",..,*,2) failed"),
+              "MIniData::Save(): MFastFile_WriteLinesAtOnce(\"*\") failed"),
+          "MMachMagazineDB::SetSlot(): inidata.Save() failed"),
+      kFile};
+  const uint64_t calls = MFileFaultRun(set_slot, 0, MFileFault{{}, {}, true});
+  ASSERT_EQ(calls, set_slot.faults.size());
+  for (size_t call = 1; call <= set_slot.faults.size(); ++call) {
+    MFileFaultCase run = set_slot;
+    if (call > 1) run.kept_file.clear();
+    MFileFaultRun(run, call, set_slot.faults[call - 1]);
+  }
 }
 
 }  // namespace
