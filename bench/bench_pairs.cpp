@@ -13,6 +13,11 @@ std::vector<Pair>& registered_pairs() {
   return pairs;
 }
 
+std::vector<CounterReport>& registered_reports() {
+  static std::vector<CounterReport> reports;
+  return reports;
+}
+
 double median(std::vector<double> values) {
   std::sort(values.begin(), values.end());
   const size_t middle = values.size() / 2;
@@ -29,7 +34,7 @@ std::string format_cost(double seconds, Cost cost) {
   while (unit + 1 < std::size(kUnits) && seconds * kUnits[unit].scale < 1) ++unit;
   char text[64];
   std::snprintf(text, sizeof text, "%.3g %s%s", seconds * kUnits[unit].scale, kUnits[unit].unit,
-                cost == Cost::kPerByte ? "/B" : "");
+                cost == Cost::kPerByte ? "/B" : cost == Cost::kPerItem ? "/item" : "");
   return text;
 }
 
@@ -49,6 +54,8 @@ std::string format_limit(double value) {
 
 PairRegistration::PairRegistration(Pair pair) { registered_pairs().push_back(std::move(pair)); }
 
+CounterRegistration::CounterRegistration(CounterReport report) { registered_reports().push_back(std::move(report)); }
+
 void RecordingReporter::ReportRuns(const std::vector<Run>& reports) {
   for (const Run& run : reports) {
     const bool median_aggregate = run.run_type == Run::RT_Aggregate && run.aggregate_name == "median";
@@ -62,10 +69,15 @@ void RecordingReporter::ReportRuns(const std::vector<Run>& reports) {
     auto& values = median_aggregate ? costs.medians : costs.runs;
     values[static_cast<int>(Cost::kPerIteration)].push_back(run.GetAdjustedCPUTime() /
                                                             benchmark::GetTimeUnitMultiplier(run.time_unit));
-    const auto bytes = run.counters.find("bytes_per_second");
-    if (bytes != run.counters.end() && bytes->second.value > 0) {
-      values[static_cast<int>(Cost::kPerByte)].push_back(1 / bytes->second.value);
+    for (const auto& [counter, cost] : {std::pair{"bytes_per_second", Cost::kPerByte},
+                                        std::pair{"items_per_second", Cost::kPerItem}}) {
+      const auto rate = run.counters.find(counter);
+      if (rate != run.counters.end() && rate->second.value > 0) {
+        values[static_cast<int>(cost)].push_back(1 / rate->second.value);
+      }
     }
+    auto& counters = median_aggregate ? costs.counter_medians : costs.counters;
+    for (const auto& [counter, value] : run.counters) counters[counter].push_back(value.value);
   }
   ConsoleReporter::ReportRuns(reports);
 }
@@ -78,6 +90,18 @@ bool RecordingReporter::MedianCost(const std::string& name, Cost cost, double& s
   if (medians.empty() && runs.empty()) return false;
   seconds = medians.empty() ? median(runs) : medians.back();
   return true;
+}
+
+bool RecordingReporter::MedianCounter(const std::string& name, const std::string& counter, double& value) const {
+  const auto found = costs_.find(name);
+  if (found == costs_.end()) return false;
+  for (const auto* counters : {&found->second.counter_medians, &found->second.counters}) {
+    const auto values = counters->find(counter);
+    if (values == counters->end() || values->second.empty()) continue;
+    value = counters == &found->second.counter_medians ? values->second.back() : median(values->second);
+    return true;
+  }
+  return false;
 }
 
 std::string RecordingReporter::ErrorOf(const std::string& name) const {
@@ -120,6 +144,22 @@ bool PrintPairSummary(const RecordingReporter& reporter, std::ostream& out) {
         break;
     }
     out << "  [" << format_cost(ours, pair.cost) << " vs " << format_cost(reference, pair.cost) << "]\n";
+  }
+  for (const CounterReport& report : registered_reports()) {
+    out << report.name;
+    if (const std::string failure = reporter.ErrorOf(report.benchmark); !failure.empty()) {
+      out << " FAILED: " << failure << "\n";
+      all_met = false;
+      continue;
+    }
+    bool any = false;
+    for (const std::string& counter : report.counters) {
+      double value = 0;
+      if (!reporter.MedianCounter(report.benchmark, counter, value)) continue;
+      out << " " << counter << "=" << format_number(value);
+      any = true;
+    }
+    out << (any ? " (no goal)\n" : " not run\n");
   }
   return all_met;
 }

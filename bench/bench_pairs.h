@@ -19,8 +19,10 @@ enum class Goal {
 };
 
 // What one measurement costs: the CPU time of one iteration, or that time divided by the bytes
-// that the benchmark declares per iteration (State::SetBytesProcessed).
-enum class Cost { kPerIteration, kPerByte };
+// or the items that the benchmark declares per iteration (State::SetBytesProcessed,
+// State::SetItemsProcessed).
+enum class Cost { kPerIteration, kPerByte, kPerItem };
+inline constexpr int kCostCount = 3;
 
 struct Pair {
   std::string name;       // as printed, e.g. "outputchannel.Data"
@@ -38,6 +40,19 @@ class PairRegistration {
   explicit PairRegistration(Pair pair);
 };
 
+// A benchmark whose result is a set of counters (State::counters) rather than a time: the
+// summary prints their medians under the name, without a verdict.
+struct CounterReport {
+  std::string name;       // as printed, e.g. "memory.Open.16x256"
+  std::string benchmark;  // run name
+  std::vector<std::string> counters;
+};
+
+class CounterRegistration {
+ public:
+  explicit CounterRegistration(CounterReport report);
+};
+
 // The console reporter, which also keeps the cost of every successful run by run name: the
 // median aggregate when repetitions were run, else one value per run.
 class RecordingReporter : public benchmark::ConsoleReporter {
@@ -47,20 +62,25 @@ class RecordingReporter : public benchmark::ConsoleReporter {
 
   // Median cost of the run `name`; false when it did not run or failed.
   bool MedianCost(const std::string& name, Cost cost, double& seconds) const;
+  // Median of the counter `counter` over the runs of `name`; false when there is none.
+  bool MedianCounter(const std::string& name, const std::string& counter, double& value) const;
   // The error message of a run that failed, empty otherwise.
   std::string ErrorOf(const std::string& name) const;
 
  private:
   struct Costs {
-    std::vector<double> runs[2];  // indexed by Cost
-    std::vector<double> medians[2];
+    std::vector<double> runs[kCostCount];  // indexed by Cost
+    std::vector<double> medians[kCostCount];
+    std::map<std::string, std::vector<double>> counters;         // by counter name, of the runs
+    std::map<std::string, std::vector<double>> counter_medians;  // of the median aggregates
   };
   std::map<std::string, Costs> costs_;
   std::map<std::string, std::string> errors_;
 };
 
-// Prints one line per registered pair and answers whether every goal of a measured pair was met
-// and no benchmark of a pair failed. Pairs whose benchmarks were filtered out print "not run".
+// Prints one line per registered pair and counter report and answers whether every goal of a
+// measured pair was met and no benchmark of a pair or report failed. Pairs whose benchmarks were
+// filtered out print "not run".
 bool PrintPairSummary(const RecordingReporter& reporter, std::ostream& out);
 
 }  // namespace orvex_bench

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "allocationcounter.h"
 #include "bench_pairs.h"
 #include "minidata.h"
 #include "mtesttempdir.h"
@@ -156,9 +157,19 @@ bool readers_agree(benchmark::State& state, const std::string& path) {
   return same;
 }
 
-// Both readers allocate hundreds of thousands of small blocks, so their speed depends on what the
-// benchmarks run before them left in the heap; each starts from a trimmed heap.
+// The yardstick allocates hundreds of thousands of small blocks, so the speed of either reader
+// depends on what the benchmarks run before it left in the heap; each starts from a trimmed heap.
 void start_from_trimmed_heap() { malloc_trim(0); }
+
+// The blocks and the peak of bytes that one open (and free) takes, as counters of the benchmark.
+template <class Open>
+void count_allocations(benchmark::State& state, Open open) {
+  AllocationCounter counter;
+  open();
+  const AllocationCounter::Usage usage = counter.Now();
+  state.counters["blocks"] = static_cast<double>(usage.blocks);
+  state.counters["peak_bytes"] = static_cast<double>(usage.peak);
+}
 
 void BM_MIniDataOpen(benchmark::State& state, Which which) {
   const std::string& path = path_of(which);
@@ -169,6 +180,7 @@ void BM_MIniDataOpen(benchmark::State& state, Which which) {
     MIniData ini(path);
     benchmark::DoNotOptimize(ini.IsOpened());
   }
+  count_allocations(state, [&path] { MIniData ini(path); });
 }
 BENCHMARK_CAPTURE(BM_MIniDataOpen, 5MB, Which::kLarge)->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(BM_MIniDataOpen, 4KB, Which::kConfig)->Unit(benchmark::kMicrosecond);
@@ -182,6 +194,7 @@ void BM_ReferenceIniOpen(benchmark::State& state, Which which) {
     ReferenceIniData ini;
     benchmark::DoNotOptimize(ini.Open(path));
   }
+  count_allocations(state, [&path] { ReferenceIniData().Open(path); });
 }
 BENCHMARK_CAPTURE(BM_ReferenceIniOpen, 5MB, Which::kLarge)->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(BM_ReferenceIniOpen, 4KB, Which::kConfig)->Unit(benchmark::kMicrosecond);
@@ -191,5 +204,9 @@ const orvex_bench::PairRegistration kLargePair({"minidata.Open.5MB", "BM_MIniDat
                                                 1.5});
 const orvex_bench::PairRegistration kConfigPair({"minidata.Open.4KB", "BM_MIniDataOpen/4KB",
                                                  "BM_ReferenceIniOpen/4KB", orvex_bench::Goal::kSpeedupOnly});
+const orvex_bench::CounterRegistration kLargeAllocations({"minidata.Open.5MB.allocations", "BM_MIniDataOpen/5MB",
+                                                          {"blocks", "peak_bytes"}});
+const orvex_bench::CounterRegistration kLargeReferenceAllocations(
+    {"minidata.Open.5MB.yardstick_allocations", "BM_ReferenceIniOpen/5MB", {"blocks", "peak_bytes"}});
 
 }  // namespace

@@ -1,86 +1,80 @@
 // Ini data: a text file in ini syntax held in memory line by line (comments and blank lines
 // included), so that a saved file differs from the loaded one only where something changed.
-// The data owns its header lines and sections; a section owns its lines after its own header.
+// The lines, sections and entry tables live in an arena of the ini data that Close empties and
+// keeps for the next Open; a line read from the file refers to a copy of its text in the arena.
 // Failures answer false and leave the reason in the error trace; nothing is thrown.
 #pragma once
 
 #include <cstdint>
-#include <map>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
+
+class MIniDataArena;
 
 // One line of the file, exactly as read, without its line end.
 class MIniDataLine {
  public:
-  explicit MIniDataLine(std::string line_text) : text(std::move(line_text)) {}
-  virtual ~MIniDataLine() = default;
-  MIniDataLine(const MIniDataLine&) = delete;
-  MIniDataLine& operator=(const MIniDataLine&) = delete;
-
-  std::string text;
+  std::string_view text;
+  MIniDataLine* next = nullptr;  // the following line of the same section or of the header lines
 };
 
 // An entry line "name=value"; the value is the rest of the line after the first '=', verbatim.
 class MIniDataEntry : public MIniDataLine {
  public:
-  MIniDataEntry(std::string line_text, uint64_t offset) : MIniDataLine(std::move(line_text)), value_offset(offset) {}
+  std::string_view Value() const { return text.substr(static_cast<size_t>(value_offset)); }
 
-  std::string Value() const { return text.substr(static_cast<size_t>(value_offset)); }
-
-  uint64_t value_offset;  // the first character after the first '='
+  uint64_t value_offset = 0;  // the first character after the first '='
+  std::string_view name;      // part of text: from the first non-blank to the last non-blank before the '='
+  uint32_t hash = 0;          // of the name
+  uint32_t capacity = 0;      // size of the entry's own text after a change; 0 while it is the line as read
 };
 
 // Names compare as unsigned bytes over the shorter length; on a tie the shorter name is smaller.
+// Hash agrees with that equality.
 struct MIniDataCaseSensitiveCompare {
-  bool operator()(const std::string& left, const std::string& right) const;
+  bool operator()(std::string_view left, std::string_view right) const;
+  static bool Equal(std::string_view left, std::string_view right) { return left == right; }
+  static uint32_t Hash(std::string_view name);
 };
 
 template <class Compare>
 class MIniDataT;
 
-// A section: its own text is the header line as read. line_vec holds the lines in file order,
-// the section itself first; the section owns every other element.
+// A section: its own text is the header line as read. Its lines follow it through `next`, in
+// file order; its entries are also found by name in a hash table.
 template <class Compare>
 class MIniDataSectionT : public MIniDataLine {
  public:
-  using EntryMap = std::map<std::string, MIniDataEntry*, Compare>;  // points into the owned lines
-
-  explicit MIniDataSectionT(std::string header_line);
-  MIniDataSectionT(const MIniDataSectionT&) = delete;
-  MIniDataSectionT& operator=(const MIniDataSectionT&) = delete;
-
-  const EntryMap& entry_map() const { return entry_map_; }
-  const std::vector<MIniDataLine*>& line_vec() const { return line_vec_; }
-
+  std::string_view Name() const { return name_; }
   // Looks `name` up without its trailing blanks; null when absent.
-  MIniDataEntry* find_entry(const std::string& name) const;
-  // Replaces the value of an existing entry (everything after its '='), or appends a new line
-  // "name=value" at the end of the section.
-  bool SetLongEntry(const std::string& name, int32_t value);
-  bool SetStringEntry(const std::string& name, const std::string& value);
+  MIniDataEntry* find_entry(std::string_view name) const;
+  // The entries sorted by name.
+  std::vector<const MIniDataEntry*> SortedEntries() const;
 
  private:
   friend class MIniDataT<Compare>;
 
-  // Appends "name=value" (trailing blanks of the name removed) as a new entry.
-  bool add_new_entry(const std::string& name, const std::string& value);
-  bool set_value(const char* operation, const std::string& name, const std::string& value);
-  void append_line(std::unique_ptr<MIniDataLine> line);
-  void append_entry(const std::string& name, std::unique_ptr<MIniDataEntry> entry);
+  MIniDataEntry* find_hashed(std::string_view name, uint32_t hash) const;
+  // Adds an entry whose name is not in the table; throws std::bad_alloc.
+  void insert_entry(MIniDataEntry* entry, MIniDataArena& arena);
+  void append_line(MIniDataLine* line) { last_->next = line; last_ = line; }
 
-  EntryMap entry_map_;
-  std::vector<MIniDataLine*> line_vec_;
-  std::vector<std::unique_ptr<MIniDataLine>> owned_lines_;  // line_vec_[1..] in the same order
+  std::string_view name_;
+  uint32_t hash_ = 0;
+  uint32_t entry_count_ = 0;
+  MIniDataLine* last_ = this;
+  MIniDataEntry** slots_ = nullptr;  // open addressing, a power of two of them, at most 3/4 used
+  size_t slot_mask_ = 0;
 };
 
 template <class Compare>
 class MIniDataT {
  public:
   using Section = MIniDataSectionT<Compare>;
-  using SectionMap = std::map<std::string, std::unique_ptr<Section>, Compare>;
 
-  MIniDataT() = default;
+  MIniDataT();
   // Opens `file_name`; a failure goes to the error log and leaves the data usable (empty or
   // holding what was parsed before the bad line).
   explicit MIniDataT(const std::string& file_name);
@@ -116,22 +110,29 @@ class MIniDataT {
   void GetEntryNames(const std::string& section, std::vector<std::string>& names) const;
 
  private:
-  bool parse_line(const std::string& line);
-  bool parse_section_header(const std::string& line);
-  bool parse_entry(const std::string& line);
-  bool append_plain_line(const std::string& line);
+  bool parse_line(std::string_view line);
+  bool parse_section_header(std::string_view line);
+  bool parse_entry(std::string_view line);
+  bool append_plain_line(std::string_view line);
   Section* add_new_section(const std::string& name);
-  Section* insert_section(const std::string& name, const std::string& header_line);
-  Section* find_section(const std::string& name) const;
+  // Throws std::bad_alloc; the callers turn it into their failure.
+  Section* insert_section(std::string_view header_line, size_t name_size);
+  Section* find_section(std::string_view name) const;
+  std::vector<const Section*> sorted_sections() const;
   bool set_entry(const char* operation, const std::string& section, const std::string& entry,
                  const std::string& value);
+  bool set_value(Section& section, const char* operation, const std::string& name, const std::string& value);
+  MIniDataArena& arena();
 
   bool opened_ = false;
   std::string file_name_;
-  std::vector<std::unique_ptr<MIniDataLine>> header_lines_;  // comment and blank lines before the first section
-  SectionMap section_map_;
+  MIniDataLine* first_header_line_ = nullptr;  // comment and blank lines before the first section
+  MIniDataLine* last_header_line_ = nullptr;
+  std::vector<Section*> section_slots_;  // open addressing by name, at most 3/4 used
+  size_t section_count_ = 0;
   Section* current_section_ = nullptr;  // receives the parsed lines during Open
   std::string error_text_;              // the last parse or format error, at most 1023 characters
+  std::unique_ptr<MIniDataArena> arena_;
 };
 
 extern template class MIniDataSectionT<MIniDataCaseSensitiveCompare>;

@@ -1,5 +1,6 @@
 #include "minidata.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdarg>
 #include <cstdio>
@@ -7,38 +8,52 @@
 #include <cstring>
 #include <limits>
 #include <new>
-#include <string_view>
-#include <tuple>
 
 #include "errtrace.h"
 #include "fastfile.h"
 #include "fileops.h"
+#include "minidataarena.h"
+#include "minidatalinereader.h"
 #include "mprintfformat.h"
 
 namespace {
 
 constexpr size_t kErrorTextSize = 1024;
-constexpr size_t kLineVecCapacity = 10;
-constexpr std::string_view kBlanks = " \t";
-constexpr std::string_view kCommentCharacters = "#*/;";
+constexpr size_t kFirstEntrySlots = 16;
+constexpr size_t kFirstSectionSlots = 16;
+constexpr size_t kSmallestOwnText = 32;  // a changed entry's own text, so that the next change fits
 // The class as it names itself in the messages of its public operations.
 constexpr const char* kQualifiedName = "MIniDataT<struct MIniDataCaseSensitiveCompare>";
 
-bool is_blank_line(const std::string& line) { return line.find_first_not_of(kBlanks) == std::string::npos; }
+bool is_blank(char c) { return c == ' ' || c == '\t'; }
 
-bool begins_with_comment(const std::string& text) {
-  const size_t first = text.find_first_not_of(kBlanks);
-  return first != std::string::npos && kCommentCharacters.find(text[first]) != std::string_view::npos;
+bool is_comment_character(char c) { return c == '#' || c == '*' || c == '/' || c == ';'; }
+
+// The position of the first character that is no blank, or the size when there is none.
+size_t first_non_blank(std::string_view text) {
+  size_t at = 0;
+  while (at < text.size() && is_blank(text[at])) ++at;
+  return at;
 }
 
-std::string without_trailing_blanks(const std::string& name) {
-  const size_t last = name.find_last_not_of(kBlanks);
-  return last == std::string::npos ? std::string() : name.substr(0, last + 1);
+bool begins_with_comment(std::string_view text) {
+  const size_t first = first_non_blank(text);
+  return first < text.size() && is_comment_character(text[first]);
 }
+
+std::string_view without_trailing_blanks(std::string_view name) {
+  while (!name.empty() && is_blank(name.back())) name.remove_suffix(1);
+  return name;
+}
+
+// Open addressing: the first slot to try for a hash.
+size_t home_slot(uint32_t hash, size_t mask) { return hash & mask; }
+
+bool needs_growth(size_t count, size_t slots) { return slots == 0 || (count + 1) * 4 > slots * 3; }
 
 enum class ByteOrderMark { kNone, kUtf8, kUtf16Or32 };
 
-ByteOrderMark detect_bom(const std::string& line) {
+ByteOrderMark detect_bom(std::string_view line) {
   const auto* b = reinterpret_cast<const unsigned char*>(line.data());
   const size_t n = line.size();
   if (n >= 4 && ((b[0] == 0x00 && b[1] == 0x00 && b[2] == 0xFE && b[3] == 0xFF) ||
@@ -91,92 +106,89 @@ int32_t to_int32(const std::string& text, bool& converted) {
 
 }  // namespace
 
-bool MIniDataCaseSensitiveCompare::operator()(const std::string& left, const std::string& right) const {
-  // Names are short and mostly differ early: a plain loop beats a call of memcmp here.
-  const size_t common = left.size() < right.size() ? left.size() : right.size();
-  const auto* l = reinterpret_cast<const unsigned char*>(left.data());
-  const auto* r = reinterpret_cast<const unsigned char*>(right.data());
-  for (size_t i = 0; i < common; ++i) {
-    if (l[i] != r[i]) return l[i] < r[i];
+bool MIniDataCaseSensitiveCompare::operator()(std::string_view left, std::string_view right) const {
+  const size_t common = std::min(left.size(), right.size());
+  const int order = common == 0 ? 0 : std::memcmp(left.data(), right.data(), common);  // memcmp compares unsigned bytes
+  return order != 0 ? order < 0 : left.size() < right.size();
+}
+
+uint32_t MIniDataCaseSensitiveCompare::Hash(std::string_view name) {
+  // Eight bytes per step; names are short.
+  constexpr uint64_t kMultiplier = 0x9E3779B97F4A7C15u;
+  uint64_t hash = name.size() * kMultiplier;
+  const char* at = name.data();
+  size_t left = name.size();
+  for (; left >= 8; at += 8, left -= 8) {
+    uint64_t word;
+    std::memcpy(&word, at, 8);
+    hash = (hash ^ word) * kMultiplier;
+    hash ^= hash >> 29;
   }
-  return left.size() < right.size();
+  if (left > 0) {
+    uint64_t word = 0;
+    std::memcpy(&word, at, left);
+    hash = (hash ^ word) * kMultiplier;
+    hash ^= hash >> 29;
+  }
+  return static_cast<uint32_t>(hash ^ (hash >> 32));
 }
 
 // ---- MIniDataSectionT ----
 
 template <class Compare>
-MIniDataSectionT<Compare>::MIniDataSectionT(std::string header_line) : MIniDataLine(std::move(header_line)) {
-  line_vec_.reserve(kLineVecCapacity);
-  line_vec_.push_back(this);
+MIniDataEntry* MIniDataSectionT<Compare>::find_entry(std::string_view name) const {
+  const std::string_view trimmed = without_trailing_blanks(name);
+  return find_hashed(trimmed, Compare::Hash(trimmed));
 }
 
 template <class Compare>
-MIniDataEntry* MIniDataSectionT<Compare>::find_entry(const std::string& name) const {
-  const auto found = entry_map_.find(without_trailing_blanks(name));
-  return found == entry_map_.end() ? nullptr : found->second;
-}
-
-template <class Compare>
-bool MIniDataSectionT<Compare>::SetLongEntry(const std::string& name, int32_t value) {
-  return set_value("SetLongEntry", name, format_long(value));
-}
-
-template <class Compare>
-bool MIniDataSectionT<Compare>::SetStringEntry(const std::string& name, const std::string& value) {
-  return set_value("SetStringEntry", name, value);
-}
-
-template <class Compare>
-bool MIniDataSectionT<Compare>::set_value(const char* operation, const std::string& name, const std::string& value) {
-  if (MIniDataEntry* entry = find_entry(name)) {
-    // Everything up to and including the '=' stays; blanks after it belonged to the old value.
-    entry->text.resize(static_cast<size_t>(entry->value_offset));
-    entry->text += value;
-    return true;
-  }
-  if (!add_new_entry(name, value)) {
-    MERRTRACE("MIniDataSectionT::%s(): add_new_entry() failed", operation);
-    return false;
-  }
-  return true;
-}
-
-template <class Compare>
-bool MIniDataSectionT<Compare>::add_new_entry(const std::string& name, const std::string& value) {
-  try {
-    const std::string trimmed = without_trailing_blanks(name);
-    append_entry(trimmed, std::make_unique<MIniDataEntry>(trimmed + "=" + value, trimmed.size() + 1));
-    return true;
-  } catch (const std::bad_alloc&) {
-    return false;
+MIniDataEntry* MIniDataSectionT<Compare>::find_hashed(std::string_view name, uint32_t hash) const {
+  if (slots_ == nullptr) return nullptr;
+  for (size_t slot = home_slot(hash, slot_mask_);; slot = (slot + 1) & slot_mask_) {
+    MIniDataEntry* entry = slots_[slot];
+    if (entry == nullptr) return nullptr;
+    if (entry->hash == hash && Compare::Equal(entry->name, name)) return entry;
   }
 }
 
 template <class Compare>
-void MIniDataSectionT<Compare>::append_line(std::unique_ptr<MIniDataLine> line) {
-  line_vec_.push_back(line.get());
-  try {
-    owned_lines_.push_back(std::move(line));
-  } catch (...) {
-    line_vec_.pop_back();
-    throw;
+void MIniDataSectionT<Compare>::insert_entry(MIniDataEntry* entry, MIniDataArena& arena) {
+  if (needs_growth(entry_count_, slot_mask_ + (slots_ ? 1 : 0))) {
+    // The old table stays in the arena unused until Close.
+    const size_t count = slots_ ? 2 * (slot_mask_ + 1) : kFirstEntrySlots;
+    MIniDataEntry** grown = arena.NewPointers<MIniDataEntry>(count);
+    for (size_t i = 0; slots_ != nullptr && i <= slot_mask_; ++i) {
+      MIniDataEntry* moved = slots_[i];
+      if (moved == nullptr) continue;
+      size_t slot = home_slot(moved->hash, count - 1);
+      while (grown[slot] != nullptr) slot = (slot + 1) & (count - 1);
+      grown[slot] = moved;
+    }
+    slots_ = grown;
+    slot_mask_ = count - 1;
   }
+  size_t slot = home_slot(entry->hash, slot_mask_);
+  while (slots_[slot] != nullptr) slot = (slot + 1) & slot_mask_;
+  slots_[slot] = entry;
+  ++entry_count_;
 }
 
 template <class Compare>
-void MIniDataSectionT<Compare>::append_entry(const std::string& name, std::unique_ptr<MIniDataEntry> entry) {
-  MIniDataEntry* raw = entry.get();
-  append_line(std::move(entry));
-  try {
-    entry_map_.emplace(name, raw);
-  } catch (...) {
-    line_vec_.pop_back();
-    owned_lines_.pop_back();
-    throw;
+std::vector<const MIniDataEntry*> MIniDataSectionT<Compare>::SortedEntries() const {
+  std::vector<const MIniDataEntry*> entries;
+  entries.reserve(entry_count_);
+  for (size_t i = 0; slots_ != nullptr && i <= slot_mask_; ++i) {
+    if (slots_[i] != nullptr) entries.push_back(slots_[i]);
   }
+  std::sort(entries.begin(), entries.end(),
+            [](const MIniDataEntry* left, const MIniDataEntry* right) { return Compare()(left->name, right->name); });
+  return entries;
 }
 
 // ---- MIniDataT ----
+
+template <class Compare>
+MIniDataT<Compare>::MIniDataT() = default;
 
 template <class Compare>
 MIniDataT<Compare>::MIniDataT(const std::string& file_name) {
@@ -191,6 +203,12 @@ MIniDataT<Compare>::~MIniDataT() {
 }
 
 template <class Compare>
+MIniDataArena& MIniDataT<Compare>::arena() {
+  if (!arena_) arena_ = std::make_unique<MIniDataArena>();
+  return *arena_;
+}
+
+template <class Compare>
 bool MIniDataT<Compare>::Open(const std::string& file_name) {
   const std::string name = file_name;  // may be our own file name, which Close forgets
   if (!Close()) {
@@ -202,21 +220,22 @@ bool MIniDataT<Compare>::Open(const std::string& file_name) {
     opened_ = true;
     return true;
   }
-  MFastFileReader reader;
+  MIniDataLineReader reader;
   if (!reader.Open(name.c_str())) {
     MERRTRACE("MIniData::Open(): MFastFileReader::Open() failed");
     return false;
   }
-  std::string line;
+  std::string spill;
+  std::string_view line;
   for (bool first_line = true; !reader.IsEOF(); first_line = false) {
-    if (!reader.ReadLine(line)) {
+    if (!reader.ReadLine(line, spill)) {
       MERRTRACE("MIniData::Open(): MFastFileReader::ReadLine() failed");
       return false;
     }
     if (first_line) {
       switch (detect_bom(line)) {
         case ByteOrderMark::kUtf8:
-          line.erase(0, 3);
+          line.remove_prefix(3);
           break;
         case ByteOrderMark::kUtf16Or32:
           error_text_ = "UTF16/32 Unicode format not supported.";
@@ -228,7 +247,7 @@ bool MIniDataT<Compare>::Open(const std::string& file_name) {
     }
     if (line.empty() || line[0] == '\0') continue;  // empty lines are not kept
     if (!parse_line(line)) {
-      MERRTRACE("MIniData::Open(): parse_line(%.60s) failed", line.c_str());
+      MERRTRACE("MIniData::Open(): parse_line(%.60s) failed", std::string(line).c_str());
       return false;
     }
   }
@@ -242,9 +261,11 @@ bool MIniDataT<Compare>::Open(const std::string& file_name) {
 
 template <class Compare>
 bool MIniDataT<Compare>::Close() {
-  header_lines_.clear();
+  first_header_line_ = last_header_line_ = nullptr;
   current_section_ = nullptr;
-  section_map_.clear();
+  section_slots_.clear();  // keeps its capacity
+  section_count_ = 0;
+  if (arena_) arena_->Reset();
   file_name_.clear();
   opened_ = false;
   return true;
@@ -257,16 +278,17 @@ bool MIniDataT<Compare>::Reload() {
 
 template <class Compare>
 bool MIniDataT<Compare>::Save() {
+  const std::vector<const Section*> sections = sorted_sections();
   size_t size = 0;
-  for (const auto& line : header_lines_) size += line->text.size() + 1;
-  for (const auto& [name, section] : section_map_) {
-    for (const MIniDataLine* line : section->line_vec()) size += line->text.size() + 1;
+  for (const MIniDataLine* line = first_header_line_; line; line = line->next) size += line->text.size() + 1;
+  for (const Section* section : sections) {
+    for (const MIniDataLine* line = section; line; line = line->next) size += line->text.size() + 1;
   }
   std::string text;
   text.reserve(size);
-  for (const auto& line : header_lines_) (text += line->text) += '\n';
-  for (const auto& [name, section] : section_map_) {
-    for (const MIniDataLine* line : section->line_vec()) (text += line->text) += '\n';
+  for (const MIniDataLine* line = first_header_line_; line; line = line->next) (text += line->text) += '\n';
+  for (const Section* section : sections) {
+    for (const MIniDataLine* line = section; line; line = line->next) (text += line->text) += '\n';
   }
   if (MFastFile_WriteLinesAtOnce(file_name_.c_str(), text.data(), text.size(), kMFastFileTruncate) < 0) {
     MERRTRACE("MIniData::Save(): MFastFile_WriteLinesAtOnce(\"%.40s\") failed", file_name_.c_str());
@@ -296,7 +318,7 @@ bool MIniDataT<Compare>::GetLongEntry(const std::string& section, const std::str
   const MIniDataEntry* line = found ? found->find_entry(entry) : nullptr;
   if (!line) return false;
   bool converted = false;
-  value = to_int32(line->Value(), converted);
+  value = to_int32(std::string(line->Value()), converted);
   return converted;
 }
 
@@ -326,39 +348,83 @@ bool MIniDataT<Compare>::set_entry(const char* operation, const std::string& sec
     MERRTRACE("MIniData::%s(): add_new_section() failed", operation);
     return false;
   }
-  return target->set_value(operation, entry, value);
+  return set_value(*target, operation, entry, value);
+}
+
+// An existing entry keeps everything up to and including its '=' (blanks after it belonged to the
+// old value) and gets text of its own, reused by later changes that fit; a new entry "name=value"
+// (trailing blanks of the name removed) goes to the end of the section.
+template <class Compare>
+bool MIniDataT<Compare>::set_value(Section& section, const char* operation, const std::string& name,
+                                   const std::string& value) {
+  MIniDataEntry* entry = section.find_entry(name);
+  try {
+    if (entry) {
+      const size_t kept = static_cast<size_t>(entry->value_offset);
+      const size_t size = kept + value.size();
+      if (size > entry->capacity) {
+        const size_t capacity = std::max({size, 2 * static_cast<size_t>(entry->capacity), kSmallestOwnText});
+        if (capacity > std::numeric_limits<uint32_t>::max()) throw std::bad_alloc();
+        auto* text = static_cast<char*>(arena().Allocate(capacity, 1));
+        std::memcpy(text, entry->text.data(), kept);
+        entry->name = std::string_view(text + (entry->name.data() - entry->text.data()), entry->name.size());
+        entry->text = std::string_view(text, kept);
+        entry->capacity = static_cast<uint32_t>(capacity);
+      }
+      char* text = const_cast<char*>(entry->text.data());  // the entry's own text, allocated writable above
+      std::memcpy(text + kept, value.data(), value.size());
+      entry->text = std::string_view(text, size);
+      return true;
+    }
+    const std::string trimmed(without_trailing_blanks(name));
+    const std::string line = trimmed + "=" + value;
+    auto* added = arena().template New<MIniDataEntry>();
+    added->text = std::string_view(arena().CopyText(line), line.size());
+    added->value_offset = trimmed.size() + 1;
+    added->name = added->text.substr(0, trimmed.size());
+    added->hash = Compare::Hash(added->name);
+    section.insert_entry(added, arena());
+    section.append_line(added);
+    return true;
+  } catch (const std::bad_alloc&) {
+    if (!entry) MERRTRACE("MIniDataSectionT::%s(): add_new_entry() failed", operation);
+    return false;
+  }
 }
 
 template <class Compare>
 void MIniDataT<Compare>::GetSectionNames(std::vector<std::string>& names) const {
   names.clear();
-  for (const auto& [name, section] : section_map_) names.push_back(name);
+  for (const Section* section : sorted_sections()) names.emplace_back(section->Name());
 }
 
 template <class Compare>
 void MIniDataT<Compare>::GetEntryNames(const std::string& section, std::vector<std::string>& names) const {
   names.clear();
   if (const Section* found = find_section(section)) {
-    for (const auto& [name, entry] : found->entry_map()) names.push_back(name);
+    for (const MIniDataEntry* entry : found->SortedEntries()) names.emplace_back(entry->name);
   }
 }
 
 template <class Compare>
-bool MIniDataT<Compare>::parse_line(const std::string& line) {
-  if (is_blank_line(line)) return append_plain_line(line);
+bool MIniDataT<Compare>::parse_line(std::string_view line) {
+  const size_t first = first_non_blank(line);
+  if (first == line.size()) return append_plain_line(line);
   if (line[0] == '[') return parse_section_header(line);  // a header starts in column 0
-  if (begins_with_comment(line)) return append_plain_line(line);
+  if (is_comment_character(line[first])) return append_plain_line(line);
   return parse_entry(line);
 }
 
 template <class Compare>
-bool MIniDataT<Compare>::append_plain_line(const std::string& line) {
+bool MIniDataT<Compare>::append_plain_line(std::string_view line) {
   try {
-    auto plain = std::make_unique<MIniDataLine>(line);
+    auto* plain = arena().template New<MIniDataLine>();
+    plain->text = std::string_view(arena().CopyText(line), line.size());
     if (current_section_) {
-      current_section_->append_line(std::move(plain));
+      current_section_->append_line(plain);
     } else {
-      header_lines_.push_back(std::move(plain));
+      (last_header_line_ ? last_header_line_->next : first_header_line_) = plain;
+      last_header_line_ = plain;
     }
     return true;
   } catch (const std::bad_alloc&) {
@@ -367,19 +433,19 @@ bool MIniDataT<Compare>::append_plain_line(const std::string& line) {
 }
 
 template <class Compare>
-bool MIniDataT<Compare>::parse_section_header(const std::string& line) {
-  const size_t close = line.size() < 2 ? std::string::npos : line.find(']', 1);
-  if (close == std::string::npos) {
-    format_error_text(error_text_, "no matching ']' found in \"%.50s\"", line.c_str());
+bool MIniDataT<Compare>::parse_section_header(std::string_view line) {
+  const size_t close = line.size() < 2 ? std::string_view::npos : line.find(']', 1);
+  if (close == std::string_view::npos) {
+    format_error_text(error_text_, "no matching ']' found in \"%.50s\"", std::string(line).c_str());
     return trace_parse_failure(error_text_);
   }
-  const std::string name = line.substr(1, close - 1);
+  const std::string_view name = line.substr(1, close - 1);
   if (find_section(name)) {
-    format_error_text(error_text_, "Section [%s] seen twice", name.c_str());
+    format_error_text(error_text_, "Section [%s] seen twice", std::string(name).c_str());
     return trace_parse_failure(error_text_);
   }
   try {
-    current_section_ = insert_section(name, line);
+    current_section_ = insert_section(line, name.size());
     return true;
   } catch (const std::bad_alloc&) {
     return report_out_of_memory(error_text_, "MIniDataSectionT");
@@ -387,44 +453,41 @@ bool MIniDataT<Compare>::parse_section_header(const std::string& line) {
 }
 
 template <class Compare>
-bool MIniDataT<Compare>::parse_entry(const std::string& line) {
+bool MIniDataT<Compare>::parse_entry(std::string_view line) {
   if (!current_section_) {
-    format_error_text(error_text_, "Possible entry \"%s\" found before first section", line.c_str());
+    format_error_text(error_text_, "Possible entry \"%s\" found before first section", std::string(line).c_str());
     return trace_parse_failure(error_text_);
   }
-  const char* header = current_section_->text.c_str();
-  const size_t name_start = line.find_first_not_of(kBlanks);
+  const size_t name_start = first_non_blank(line);
   const size_t equals = line.find('=');
-  if (equals == std::string::npos) {
-    format_error_text(error_text_, "No '=' found in \"%.50s\" in section %s", line.c_str(), header);
+  if (equals == std::string_view::npos) {
+    format_error_text(error_text_, "No '=' found in \"%.50s\" in section %s", std::string(line).c_str(),
+                      std::string(current_section_->text).c_str());
     return trace_parse_failure(error_text_);
   }
   if (name_start >= equals) {
-    format_error_text(error_text_, "No entry name found before '=' in \"%s\" in section %s", line.c_str(), header);
+    format_error_text(error_text_, "No entry name found before '=' in \"%s\" in section %s",
+                      std::string(line).c_str(), std::string(current_section_->text).c_str());
     return trace_parse_failure(error_text_);
   }
   // The name ends at the last non-blank before the '=' (there is one: the name's first character).
-  const size_t name_end = line.find_last_not_of(kBlanks, equals - 1) + 1;
-  // One lookup both finds a duplicate and reserves the name's place in the entry map.
-  auto& entries = current_section_->entry_map_;
-  typename Section::EntryMap::iterator slot;
-  try {
-    bool inserted = false;
-    std::tie(slot, inserted) = entries.try_emplace(line.substr(name_start, name_end - name_start), nullptr);
-    if (!inserted) {
-      format_error_text(error_text_, "Entry \"%s\" seen twice in section %s", slot->first.c_str(), header);
-      return trace_parse_failure(error_text_);
-    }
-  } catch (const std::bad_alloc&) {
-    return report_out_of_memory(error_text_, "MIniDataEntry");
+  const std::string_view name = without_trailing_blanks(line.substr(name_start, equals - name_start));
+  const uint32_t hash = Compare::Hash(name);
+  if (current_section_->find_hashed(name, hash)) {
+    format_error_text(error_text_, "Entry \"%s\" seen twice in section %s", std::string(name).c_str(),
+                      std::string(current_section_->text).c_str());
+    return trace_parse_failure(error_text_);
   }
   try {
-    auto entry = std::make_unique<MIniDataEntry>(line, equals + 1);
-    slot->second = entry.get();
-    current_section_->append_line(std::move(entry));
+    auto* entry = arena().template New<MIniDataEntry>();
+    entry->text = std::string_view(arena().CopyText(line), line.size());
+    entry->value_offset = equals + 1;
+    entry->name = entry->text.substr(name_start, name.size());
+    entry->hash = hash;
+    current_section_->insert_entry(entry, arena());
+    current_section_->append_line(entry);
     return true;
   } catch (const std::bad_alloc&) {
-    entries.erase(slot);
     return report_out_of_memory(error_text_, "MIniDataEntry");
   }
 }
@@ -432,26 +495,60 @@ bool MIniDataT<Compare>::parse_entry(const std::string& line) {
 template <class Compare>
 typename MIniDataT<Compare>::Section* MIniDataT<Compare>::add_new_section(const std::string& name) {
   try {
-    return insert_section(name, "[" + name + "]");
+    return insert_section("[" + name + "]", name.size());
   } catch (const std::bad_alloc&) {
     return nullptr;
   }
 }
 
-// Throws std::bad_alloc; the callers turn it into their failure.
+// The section's name is the `name_size` characters after the header line's '['.
 template <class Compare>
-typename MIniDataT<Compare>::Section* MIniDataT<Compare>::insert_section(const std::string& name,
-                                                                         const std::string& header_line) {
-  auto section = std::make_unique<Section>(header_line);
-  Section* raw = section.get();
-  section_map_.emplace(name, std::move(section));
-  return raw;
+typename MIniDataT<Compare>::Section* MIniDataT<Compare>::insert_section(std::string_view header_line,
+                                                                         size_t name_size) {
+  if (needs_growth(section_count_, section_slots_.size())) {
+    std::vector<Section*> grown(section_slots_.empty() ? kFirstSectionSlots : 2 * section_slots_.size());
+    for (Section* moved : section_slots_) {
+      if (moved == nullptr) continue;
+      size_t slot = home_slot(moved->hash_, grown.size() - 1);
+      while (grown[slot] != nullptr) slot = (slot + 1) & (grown.size() - 1);
+      grown[slot] = moved;
+    }
+    section_slots_.swap(grown);
+  }
+  auto* section = arena().template New<Section>();
+  section->text = std::string_view(arena().CopyText(header_line), header_line.size());
+  section->name_ = section->text.substr(1, name_size);
+  section->hash_ = Compare::Hash(section->name_);
+  const size_t mask = section_slots_.size() - 1;
+  size_t slot = home_slot(section->hash_, mask);
+  while (section_slots_[slot] != nullptr) slot = (slot + 1) & mask;
+  section_slots_[slot] = section;
+  ++section_count_;
+  return section;
 }
 
 template <class Compare>
-typename MIniDataT<Compare>::Section* MIniDataT<Compare>::find_section(const std::string& name) const {
-  const auto found = section_map_.find(name);
-  return found == section_map_.end() ? nullptr : found->second.get();
+typename MIniDataT<Compare>::Section* MIniDataT<Compare>::find_section(std::string_view name) const {
+  if (section_slots_.empty()) return nullptr;
+  const uint32_t hash = Compare::Hash(name);
+  const size_t mask = section_slots_.size() - 1;
+  for (size_t slot = home_slot(hash, mask);; slot = (slot + 1) & mask) {
+    Section* section = section_slots_[slot];
+    if (section == nullptr) return nullptr;
+    if (section->hash_ == hash && Compare::Equal(section->name_, name)) return section;
+  }
+}
+
+template <class Compare>
+std::vector<const typename MIniDataT<Compare>::Section*> MIniDataT<Compare>::sorted_sections() const {
+  std::vector<const Section*> sections;
+  sections.reserve(section_count_);
+  for (const Section* section : section_slots_) {
+    if (section != nullptr) sections.push_back(section);
+  }
+  std::sort(sections.begin(), sections.end(),
+            [](const Section* left, const Section* right) { return Compare()(left->name_, right->name_); });
+  return sections;
 }
 
 template class MIniDataSectionT<MIniDataCaseSensitiveCompare>;

@@ -188,16 +188,17 @@ bool MProxyMachAbstract::IsAxisInitialized(const std::string& axis) {
 // that name; any other axis is its owner's. The caller's name is passed on unchanged.
 double MProxyMachAbstract::GetAxisValue(const char* axis) {
   if (!axis) axis = "";
+  const std::string name = axis;  // one copy for every lookup
   MProxyCombineFunction combine = nullptr;
-  const std::vector<MMachAbstract*> sharing = get_submachines_with_axis(axis, &combine);
+  const std::vector<MMachAbstract*> sharing = get_submachines_with_axis(name, &combine);
   if (sharing.empty()) {
-    const MProxyAxisEntry* entry = find_axis_or_report("GetAxisValue", axis);
+    const MProxyAxisEntry* entry = find_axis_or_report("GetAxisValue", name);
     return entry ? entry->submachine->GetAxisValue(axis) : 0.0;
   }
   double value = 0.0;
   bool first = true;
   for (const auto& [proxy_name, entry] : axis_table_) {
-    if (entry.submachine_name != axis) continue;
+    if (entry.submachine_name != name) continue;
     bool shares = false;
     for (MMachAbstract* submachine : sharing) shares = shares || submachine == entry.submachine;
     if (!shares) continue;
@@ -219,6 +220,17 @@ bool MProxyMachAbstract::possible_with(const char* operation, const MMachAxesSet
     }
     return false;
   }
+  // The common case, every axis its one owner's under the same name, needs no split: the set
+  // goes to the owner as it is.
+  MMachAbstract* sole_owner = nullptr;
+  for (const std::string& axis : axes) {
+    const auto it = axis_table_.find(axis);
+    const bool as_is = it != axis_table_.end() && it->second.submachine_name == axis &&
+                       (sole_owner == nullptr || sole_owner == it->second.submachine);
+    sole_owner = as_is ? it->second.submachine : nullptr;
+    if (!as_is) break;
+  }
+  if (sole_owner != nullptr) return (sole_owner->*ask)(axes);
   MErrTraceContext context;
   MProxyBySubmachine<MMachAxesSet> owners;
   if (!split_axesset_to_submachines(axes, owners)) {
