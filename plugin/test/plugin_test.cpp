@@ -1,6 +1,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <fstream>
 #include <memory>
 #include <string>
 #include <vector>
@@ -47,6 +48,29 @@ TEST(OrvexProxyPluginTest, MakesAProxyOverSubmachinesThroughItsExports) {
   proxy->Close();
   EXPECT_EQ(first.CallCount("Close") + second.CallCount("Close"), 2u);
   proxy.reset();  // destroyed through the virtual destructor, inside the library
+  EXPECT_TRUE(channel.IsEmpty());
+}
+
+// A simulated machine from "<configdir>\<name>.ini"; a name without description gives none.
+TEST(OrvexSimPluginTest, MakesSimulatedMachinesFromDescriptions) {
+  MTestLibrary library(ORVEX_SIM_PLUGIN);
+  ASSERT_TRUE(library.IsLoaded()) << library.Error();
+  const auto is_proxy = library.Find<IsProxyFunction>(kIsProxyName);
+  const auto new_machine = library.Find<NewMMachAbstractFunction>(kNewMMachAbstractName);
+  ASSERT_TRUE(is_proxy && new_machine && library.Find<SetDefaultTracelevelFunction>(kSetDefaultTracelevelName));
+  EXPECT_FALSE(is_proxy());
+
+  MTestTempDir dir;
+  std::ofstream(dir.path() / "table.ini") << "[Machine]\ndescription=rotary table\n[Axis c]\nvalue=90\n";
+  MOutputChannel channel(1);
+  std::unique_ptr<MMachAbstract> table(new_machine("table", dir.path().string(), &channel, nullptr, {}));
+  ASSERT_TRUE(table);
+  ASSERT_TRUE(table->Open());
+  EXPECT_STREQ(table->GetMachineName(), "table");
+  EXPECT_STREQ(table->GetMachineDescription(), "rotary table");
+  EXPECT_EQ(table->GetAxisValue("c"), 90.0);
+  table->Close();
+  EXPECT_EQ(new_machine("absent", dir.path().string(), &channel, nullptr, {}), nullptr);
   EXPECT_TRUE(channel.IsEmpty());
 }
 

@@ -1,0 +1,34 @@
+// The simulator plug-in's exports: a simulated machine described by "<configdir>\<name>.ini",
+// created the way a server creates any submachine from its plug-in.
+#include "orvexplugin.h"
+
+#include <new>
+#include <type_traits>
+
+#include "msimmachine.h"
+#include "trace.h"
+
+extern "C" {
+
+// Null when the description cannot be read or is malformed (the reason is in the error log).
+// A simulated machine combines nothing: `submachines` is ignored.
+ORVEX_PLUGIN_EXPORT MMachAbstract* NewMMachAbstract(const std::string& name, const std::string& configdir,
+                                                    MOutputChannel* output, MMachHostService* host_service,
+                                                    const std::vector<MMachAbstract*>& /*submachines*/) {
+  try {
+    const std::string path = configdir + "\\" + name + ".ini";
+    return MSimMachine::NewFromDescription(output, host_service, name, configdir, path).release();
+  } catch (const std::bad_alloc&) {
+    return nullptr;  // nothing may throw across the library boundary
+  }
+}
+
+ORVEX_PLUGIN_EXPORT bool IsProxy() { return false; }
+
+ORVEX_PLUGIN_EXPORT int SetDefaultTracelevel(int level) { return _MTrace_SetLevel("default", level); }
+
+}  // extern "C"
+
+static_assert(std::is_same_v<decltype(&NewMMachAbstract), NewMMachAbstractFunction>);
+static_assert(std::is_same_v<decltype(&IsProxy), IsProxyFunction>);
+static_assert(std::is_same_v<decltype(&SetDefaultTracelevel), SetDefaultTracelevelFunction>);

@@ -1,0 +1,168 @@
+#include "mhostconfig.h"
+
+#include <algorithm>
+#include <map>
+#include <set>
+
+#include "errtrace.h"
+#include "fileops.h"
+#include "merrsinks.h"
+#include "mhostplatform.h"
+#include "minidata.h"
+#include "stl_utilities.h"
+
+namespace {
+
+constexpr const char* kProxySection = "Proxy";
+constexpr const char* kSubmachinePrefix = "Submachine ";
+constexpr const char* kBlanks = " \t";
+
+std::string trim(const std::string& text) {
+  const size_t first = text.find_first_not_of(kBlanks);
+  if (first == std::string::npos) return {};
+  return text.substr(first, text.find_last_not_of(kBlanks) - first + 1);
+}
+
+std::vector<std::string> split_words(const std::string& text) {
+  constexpr const char* kSeparators = " \t,";
+  std::vector<std::string> words;
+  size_t start = text.find_first_not_of(kSeparators);
+  while (start != std::string::npos) {
+    const size_t end = text.find_first_of(kSeparators, start);
+    words.push_back(text.substr(start, end == std::string::npos ? end : end - start));
+    start = text.find_first_not_of(kSeparators, end);
+  }
+  return words;
+}
+
+bool is_absolute(const std::string& path) {
+  if (!path.empty() && (path[0] == '/' || path[0] == '\\')) return true;
+  return path.size() > 1 && path[1] == ':';  // a drive letter
+}
+
+// The entries of one machine section; every entry must be known.
+bool read_machine(const MIniData& ini, const std::string& section, const std::string& default_name,
+                  const std::string& base_dir, bool is_proxy, MHostMachineSetup& setup,
+                  std::string& submachines, std::string& error) {
+  std::map<std::string, std::string> values;
+  std::vector<std::string> entries;
+  ini.GetEntryNames(section, entries);
+  for (const std::string& entry : entries) {
+    if (entry != "plugin" && entry != "name" && entry != "configdir" && !(is_proxy && entry == "submachines")) {
+      error = "[" + section + "] " + entry + ": unknown entry";
+      return false;
+    }
+    std::string value;
+    ini.GetStringEntry(section, entry, value);
+    values[entry] = trim(value);
+  }
+  setup.section = "[" + section + "]";
+  setup.plugin = values["plugin"];
+  if (setup.plugin.empty()) {
+    error = setup.section + " plugin: missing";
+    return false;
+  }
+  setup.name = values.count("name") != 0 ? values["name"] : default_name;
+  setup.configdir = MHostConfig_Resolve(values["configdir"], base_dir);
+  submachines = values["submachines"];
+  return true;
+}
+
+// The reasons that the current error-trace context collected, joined.
+std::string traced_reasons() {
+  std::string reasons;
+  for (const MErrTraceEntry& entry : MErrTrace_GetContextEntries()) {
+    if (!reasons.empty()) reasons += ": ";
+    reasons += entry.text;
+  }
+  return reasons.empty() ? "cannot be read" : reasons;
+}
+
+}  // namespace
+
+bool MHostConfig_Read(const std::string& path, MHostConfig& config, std::string& error) {
+  if (!file_exists(path.c_str())) {
+    error = "file not found";
+    return false;
+  }
+  MErrTraceContext context;
+  MIniData ini;
+  if (!ini.Open(path)) {
+    error = traced_reasons();
+    return false;
+  }
+  const std::string base_dir = MHostConfig_Folder(path);
+  std::vector<std::string> sections;
+  ini.GetSectionNames(sections);
+  std::set<std::string> machine_sections;
+  for (const std::string& section : sections) {
+    if (section != kProxySection && section.rfind(kSubmachinePrefix, 0) != 0) {
+      error = "[" + section + "]: unknown section";
+      return false;
+    }
+    if (section != kProxySection) machine_sections.insert(section);
+  }
+  if (!ini.SectionExists(kProxySection)) {
+    error = "[Proxy]: missing";
+    return false;
+  }
+  std::string names;
+  if (!read_machine(ini, kProxySection, "proxy", base_dir, true, config.proxy, names, error)) return false;
+  config.submachines.clear();
+  for (const std::string& name : split_words(names)) {
+    const std::string section = kSubmachinePrefix + name;
+    if (machine_sections.erase(section) == 0) {
+      error = "[Proxy] submachines: no section [" + section + "]";
+      return false;
+    }
+    MHostMachineSetup setup;
+    std::string unused;
+    if (!read_machine(ini, section, name, base_dir, false, setup, unused, error)) return false;
+    config.submachines.push_back(std::move(setup));
+  }
+  if (!machine_sections.empty()) {
+    error = "[" + *machine_sections.begin() + "]: not listed in [Proxy] submachines";
+    return false;
+  }
+  return true;
+}
+
+std::vector<std::string> MHostConfig_ReadAliases(const std::string& ini_path, size_t count) {
+  MErrTraceContext context;  // a file that cannot be read leaves its reasons here, unreported
+  MIniData ini;
+  if (!file_exists(ini_path.c_str()) || !ini.Open(ini_path) || !ini.SectionExists("Aliases")) return {};
+  std::vector<std::string> aliases;
+  for (size_t i = 1; i <= count; ++i) {
+    const std::string fallback = "submach" + std::to_string(i);
+    std::string alias;
+    if (!ini.GetStringEntry("Aliases", std::to_string(i), alias)) {
+      alias = fallback;
+    } else {
+      stl_string_clean(alias);
+      if (alias.empty() && i != 1) alias = fallback;
+      if (std::find(aliases.begin(), aliases.end(), alias) != aliases.end()) alias = fallback;
+    }
+    aliases.push_back(alias);
+  }
+  return aliases;
+}
+
+std::string MHostConfig_PluginPath(const std::string& plugin, const std::string& plugin_dir,
+                                   const std::string& base_dir) {
+  const bool bare = plugin.find_first_of("/\\.") == std::string::npos;
+  if (bare) return MHostConfig_Resolve(MHostPlatform_PluginFileName(plugin), plugin_dir);
+  return MHostConfig_Resolve(plugin, base_dir);
+}
+
+std::string MHostConfig_Resolve(const std::string& path, const std::string& base_dir) {
+  if (path.empty() || path == ".") return base_dir;
+  if (is_absolute(path) || base_dir.empty() || base_dir == ".") return path;
+  return base_dir + "/" + path;
+}
+
+std::string MHostConfig_Folder(const std::string& path) {
+  const size_t slash = path.find_last_of("/\\");
+  if (slash == std::string::npos) return ".";
+  if (slash == 0) return path.substr(0, 1);
+  return path.substr(0, slash);
+}

@@ -1,0 +1,39 @@
+// The few services of the host that differ between platforms: loading a shared library and
+// finding its exports, the file name of a plug-in, whether standard input is a terminal, and
+// sending standard error (where every module's error log and trace go) to a file.
+#pragma once
+
+#include <string>
+
+// A loaded shared library, unloaded with the object. Move-only.
+class MHostLibrary {
+ public:
+  MHostLibrary() = default;
+  ~MHostLibrary();
+  MHostLibrary(MHostLibrary&& other) noexcept;
+  MHostLibrary& operator=(MHostLibrary&& other) noexcept;
+  MHostLibrary(const MHostLibrary&) = delete;
+  MHostLibrary& operator=(const MHostLibrary&) = delete;
+
+  // Loads `path`; false (and the platform's reason in `error`) when it cannot be loaded.
+  bool Load(const std::string& path, std::string& error);
+  // The exported function `name` as a `Function` pointer; null when absent.
+  template <class Function>
+  Function Find(const char* name) const {
+    return reinterpret_cast<Function>(find_symbol(name));
+  }
+
+ private:
+  using AnyFunction = void (*)();
+  AnyFunction find_symbol(const char* name) const;
+  void unload();
+
+  void* handle_ = nullptr;
+};
+
+// The file name of the plug-in called `name`: "lib<name>.so" or "<name>.dll".
+std::string MHostPlatform_PluginFileName(const std::string& name);
+// True when standard input is an interactive terminal.
+bool MHostPlatform_InputIsTerminal();
+// Appends standard error to `path` from now on; false when the file cannot be opened.
+bool MHostPlatform_RedirectStandardError(const std::string& path);

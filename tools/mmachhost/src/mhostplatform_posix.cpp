@@ -1,0 +1,52 @@
+#include "mhostplatform.h"
+
+#include <dlfcn.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstring>
+#include <utility>
+
+MHostLibrary::~MHostLibrary() { unload(); }
+
+MHostLibrary::MHostLibrary(MHostLibrary&& other) noexcept : handle_(std::exchange(other.handle_, nullptr)) {}
+
+MHostLibrary& MHostLibrary::operator=(MHostLibrary&& other) noexcept {
+  if (this != &other) {
+    unload();
+    handle_ = std::exchange(other.handle_, nullptr);
+  }
+  return *this;
+}
+
+bool MHostLibrary::Load(const std::string& path, std::string& error) {
+  unload();
+  // RTLD_LOCAL: every plug-in keeps its own copy of the modules it was linked with.
+  handle_ = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
+  if (handle_ == nullptr) {
+    const char* reason = dlerror();
+    error = reason != nullptr ? reason : "dlopen failed";
+    return false;
+  }
+  return true;
+}
+
+MHostLibrary::AnyFunction MHostLibrary::find_symbol(const char* name) const {
+  void* symbol = handle_ != nullptr ? dlsym(handle_, name) : nullptr;
+  AnyFunction function = nullptr;
+  std::memcpy(&function, &symbol, sizeof function);
+  return function;
+}
+
+void MHostLibrary::unload() {
+  if (handle_ != nullptr) dlclose(handle_);
+  handle_ = nullptr;
+}
+
+std::string MHostPlatform_PluginFileName(const std::string& name) { return "lib" + name + ".so"; }
+
+bool MHostPlatform_InputIsTerminal() { return isatty(STDIN_FILENO) != 0; }
+
+bool MHostPlatform_RedirectStandardError(const std::string& path) {
+  return std::freopen(path.c_str(), "a", stderr) != nullptr;
+}

@@ -1,0 +1,53 @@
+#include "mhostplatform.h"
+
+#ifndef WIN32_LEAN_AND_MEAN
+#define WIN32_LEAN_AND_MEAN
+#endif
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#include <io.h>
+#include <windows.h>
+
+#include <cstdio>
+#include <utility>
+
+MHostLibrary::~MHostLibrary() { unload(); }
+
+MHostLibrary::MHostLibrary(MHostLibrary&& other) noexcept : handle_(std::exchange(other.handle_, nullptr)) {}
+
+MHostLibrary& MHostLibrary::operator=(MHostLibrary&& other) noexcept {
+  if (this != &other) {
+    unload();
+    handle_ = std::exchange(other.handle_, nullptr);
+  }
+  return *this;
+}
+
+bool MHostLibrary::Load(const std::string& path, std::string& error) {
+  unload();
+  handle_ = LoadLibraryA(path.c_str());
+  if (handle_ == nullptr) {
+    error = "LoadLibraryA failed with system error " + std::to_string(GetLastError());
+    return false;
+  }
+  return true;
+}
+
+MHostLibrary::AnyFunction MHostLibrary::find_symbol(const char* name) const {
+  if (handle_ == nullptr) return nullptr;
+  return reinterpret_cast<AnyFunction>(GetProcAddress(static_cast<HMODULE>(handle_), name));
+}
+
+void MHostLibrary::unload() {
+  if (handle_ != nullptr) FreeLibrary(static_cast<HMODULE>(handle_));
+  handle_ = nullptr;
+}
+
+std::string MHostPlatform_PluginFileName(const std::string& name) { return name + ".dll"; }
+
+bool MHostPlatform_InputIsTerminal() { return _isatty(_fileno(stdin)) != 0; }
+
+bool MHostPlatform_RedirectStandardError(const std::string& path) {
+  return std::freopen(path.c_str(), "a", stderr) != nullptr;
+}

@@ -1,0 +1,263 @@
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "mhostconfig.h"
+#include "mhostplatform.h"
+#include "mhostsession.h"
+#include "orvexplugin.h"
+#include "moutputchannel.h"
+#include "msimmachine.h"
+#include "mtesttempdir.h"
+
+using ::testing::ElementsAre;
+using ::testing::HasSubstr;
+
+namespace {
+
+// A session straight over one simulated machine.
+class HostSessionTest : public ::testing::Test {
+ protected:
+  HostSessionTest() : sim(&channel, nullptr, "bench", ".") {
+    sim.AddAxis("x").AddAxis("y").SupportAllCommands();
+    sim.Tables().receive_data["cfg"] = "line 1\r\n\"two\"";
+  }
+
+  // Runs `line`; answers the error text (empty when the line was good).
+  std::string Run(const std::string& line) {
+    std::string error;
+    if (session.Run(line, error)) return {};
+    return error.empty() ? "(empty error)" : error;
+  }
+
+  MOutputChannel channel{0};
+  MSimMachine sim;
+  std::ostringstream out;
+  MHostSession session{sim, "bench", channel, {}, {}, out};
+};
+
+struct BadLine {
+  const char* line;
+  const char* error;
+};
+
+TEST_F(HostSessionTest, BadLinesAreReportedWithoutAskingTheMachine) {
+  const BadLine cases[] = {
+      {"frobnicate x", "unknown command \"frobnicate\""},
+      {"probesystem frob", "unknown command \"probesystem\""},
+      {"move x=1O", "bad number for x: \"1O\""},
+      {"move x", "expected name=value, got \"x\""},
+      {"move x=1 x=2", "\"x\" given twice"},
+      {"move x=1 --speed=3", "unknown option --speed"},
+      {"move x=1 --flag=yes", "option --flag takes no value"},
+      {"move x=1 --xyz=a,b", "--xyz needs three axis names: \"a,b\""},
+      {"get", "missing axis"},
+      {"value x y", "unexpected argument \"y\""},
+      {"probesystem load ps", "missing id"},
+      {"probesystem load ps 4294967296", "bad number for id: \"4294967296\""},
+      {"movecircle --point=1,2", "--point needs three numbers: \"1,2\""},
+      {"spin enable x=2", "expected 0 or 1 for x"},
+      {"send cfg \"open", "unterminated quote"},
+      {"send cfg \"a\\qb\"", "unknown escape \\q"},
+      {"possible flying x", "unknown query \"flying\""},
+      {"abort 0 move x=1", "abort needs a poll count of at least 1 and a command"},
+      {"abort 2", "abort needs a poll count of at least 1 and a command"},
+      {"abort 2 abort 1 move x=1", "unknown command \"abort\""},
+      {"abort 2 describe", "only a machine command can be aborted"},
+  };
+  for (const BadLine& c : cases) {
+    EXPECT_EQ(Run(c.line), c.error) << c.line;
+  }
+  EXPECT_TRUE(sim.CommandLog().empty());
+  EXPECT_EQ(out.str(), "");
+}
+
+// What the words of a line become in the parameters the factory receives.
+TEST_F(HostSessionTest, ParametersReachTheFactoryAsWritten) {
+  ASSERT_EQ(Run("move x=-1.5 y=2e3 --track=u,v --xyz=y,x,z --flag"), "");
+  const auto& move = std::get<MMachMovementPara>(sim.LastCommand("MMachMoveCommand")->params);
+  EXPECT_EQ(move.positions.at("x").value, -1.5);
+  EXPECT_TRUE(move.positions.at("x").flag);
+  EXPECT_EQ(move.positions.at("y").value, 2000.0);
+  EXPECT_THAT(move.tracking, ElementsAre("u", "v"));
+  EXPECT_EQ(move.xaxis + move.yaxis + move.zaxis, "yxz");
+  EXPECT_TRUE(move.flag);
+
+  ASSERT_EQ(Run("movepoly x=1 y=2 | x=3 --track=y"), "");
+  const auto& poly = std::get<MMachMovepolyPara>(sim.LastCommand("MMachMovepolyCommand")->params);
+  ASSERT_EQ(poly.points.size(), 2u);
+  EXPECT_EQ(poly.points[1].at("x").value, 3.0);
+  EXPECT_EQ(poly.points[1].count("y"), 0u);
+  EXPECT_THAT(poly.tracking, ElementsAre("y"));
+
+  ASSERT_EQ(Run("send cfg \"a b\\r\\n\\\"c\\\"\\\\\""), "");
+  EXPECT_EQ(sim.Tables().sent_data.at("cfg"), "a b\r\n\"c\"\\");
+
+  ASSERT_EQ(Run("probesystem define ps 0x10 --data=1,2,3 --values=0.5,-1,2"), "");
+  const auto& info = std::get<MMachProbesystemInfo>(sim.LastCommand("MMachProbesystemDefineCommand")->params);
+  EXPECT_EQ(info.id, 16u);
+  EXPECT_EQ(info.data[2], 3u);
+  EXPECT_EQ(info.values[1], -1.0);
+}
+
+TEST_F(HostSessionTest, TranscriptShowsChannelLinesResultsAndScanData) {
+  sim.SetAxisValue("x", 0.1);
+  sim.Command("MMachScanCommand").DoneAfter(3).ScanData({{1, 2}, {3.25, -4}}, 2);
+  sim.Command("MMachMoveCommand").DoneAfter(3).FailAtPoll(2, 42);
+  sim.Command("MMachInitCommand").RefuseWithError(18);
+  for (const char* line : {"get x y", "receive cfg", "scan x=1", "move x=1", "init x"}) {
+    ASSERT_EQ(Run(line), "") << line;
+  }
+  EXPECT_EQ(out.str(),
+            "= x 0.1\n= y 0\n= done after 1 poll\n"
+            "= data \"line 1\\r\\n\\\"two\\\"\"\n= done after 1 poll\n"
+            "= data 1 2\n= data 3.25 -4\n= done after 3 polls\n"
+            "0004\terror \"probe: no contact\"\n= failed after 2 polls\n"
+            "0005\terror \"wrong state\"\n= refused\n");
+}
+
+TEST_F(HostSessionTest, EndlessCommandsAreAbortedWhenAskedOrAtTheLimit) {
+  sim.Command("MMachScanCommand").Endless().AbortWithError(10);
+  ASSERT_EQ(Run("abort 3 scan x=1"), "");
+  session.SetMaxPolls(5);
+  ASSERT_EQ(Run("scan x=2"), "");
+  EXPECT_EQ(out.str(),
+            "= abort after 3 polls\n0001\terror \"aborted\"\n= failed after 4 polls\n"
+            "= abort after 5 polls\n0002\terror \"aborted\"\n= failed after 6 polls\n");
+  for (const MSimCommandRecord& record : sim.CommandLog()) {
+    EXPECT_EQ(record.aborts, 1u);
+    EXPECT_TRUE(record.deleted);
+  }
+}
+
+struct ConfigCase {
+  const char* text;
+  const char* error;  // empty: good
+};
+
+TEST(HostConfigTest, ReadsMachinesInListOrderAndRejectsWhatItDoesNotKnow) {
+  const ConfigCase cases[] = {
+      {"[Proxy]\nplugin=orvexproxy\nname=cmm\nsubmachines=b, a\n[Submachine a]\nplugin=sim\n"
+       "configdir=sub\n[Submachine b]\nplugin=/opt/x.so\nname=B\n",
+       ""},
+      {"[Proxy]\nplugin=p\n[Machine]\n", "[Machine]: unknown section"},
+      {"[Submachine a]\nplugin=p\n", "[Proxy]: missing"},
+      {"[Proxy]\nname=cmm\n", "[Proxy] plugin: missing"},
+      {"[Proxy]\nplugin=p\nsubmachines=a\n", "[Proxy] submachines: no section [Submachine a]"},
+      {"[Proxy]\nplugin=p\n[Submachine a]\nplugin=s\n", "[Submachine a]: not listed in [Proxy] submachines"},
+      {"[Proxy]\nplugin=p\nsubmachines=a\n[Submachine a]\nplugin=s\nsubmachines=b\n",
+       "[Submachine a] submachines: unknown entry"},
+      {"[Proxy]\nplugin=p\nsubmachines a\n", "No '=' found"},
+  };
+  MTestTempDir dir;
+  const std::string path = (dir.path() / "host.ini").string();
+  for (const ConfigCase& c : cases) {
+    std::ofstream(path, std::ios::trunc) << c.text;
+    MHostConfig config;
+    std::string error;
+    const bool good = MHostConfig_Read(path, config, error);
+    if (*c.error == '\0') {
+      ASSERT_TRUE(good) << error;
+      ASSERT_EQ(config.submachines.size(), 2u);
+      EXPECT_EQ(config.submachines[0].name, "B");
+      EXPECT_EQ(config.submachines[0].plugin, "/opt/x.so");
+      EXPECT_EQ(config.submachines[1].name, "a");
+      EXPECT_EQ(config.submachines[1].configdir, dir.path().string() + "/sub");
+      EXPECT_EQ(config.proxy.configdir, dir.path().string());
+    } else {
+      EXPECT_FALSE(good) << c.text;
+      EXPECT_THAT(error, HasSubstr(c.error)) << c.text;
+    }
+  }
+  MHostConfig config;
+  std::string error;
+  EXPECT_FALSE(MHostConfig_Read((dir.path() / "absent.ini").string(), config, error));
+  EXPECT_EQ(error, "file not found");
+}
+
+TEST(HostConfigTest, AliasesFallBackAsTheProxyDoes) {
+  MTestTempDir dir;
+  const std::string path = (dir.path() / "cmm.ini").string();
+  std::ofstream(path) << "[Aliases]\n1=\n2=r t ; table\n3=rt\n5=\n";
+  EXPECT_THAT(MHostConfig_ReadAliases(path, 5), ElementsAre("", "rt", "submach3", "submach4", "submach5"));
+  EXPECT_TRUE(MHostConfig_ReadAliases((dir.path() / "absent.ini").string(), 2).empty());
+}
+
+struct PathCase {
+  const char* plugin;
+  const char* expected;
+};
+
+TEST(HostConfigTest, BareNamesComeFromThePluginFolderAndPathsFromTheConfiguration) {
+  const std::string file = MHostPlatform_PluginFileName("orvexsim");
+  const PathCase cases[] = {
+      {"orvexsim", "/plugins/"},  // followed by the platform's file name
+      {"lib/orvexsim.so", "/cfg/lib/orvexsim.so"},
+      {"orvexsim.dll", "/cfg/orvexsim.dll"},
+      {"..\\x\\orvexsim.dll", "/cfg/..\\x\\orvexsim.dll"},
+      {"/opt/orvexsim.so", "/opt/orvexsim.so"},
+      {"C:\\orvex\\orvexsim.dll", "C:\\orvex\\orvexsim.dll"},
+  };
+  for (const PathCase& c : cases) {
+    const std::string expected = std::string(c.expected) + (std::string(c.plugin) == "orvexsim" ? file : "");
+    EXPECT_EQ(MHostConfig_PluginPath(c.plugin, "/plugins", "/cfg"), expected) << c.plugin;
+  }
+  EXPECT_EQ(MHostConfig_PluginPath("orvexsim", ".", "/cfg"), file);
+  EXPECT_EQ(MHostConfig_Resolve(".", "examples"), "examples");
+  EXPECT_EQ(MHostConfig_Resolve("sub", "."), "sub");
+  EXPECT_EQ(MHostConfig_Folder("host.ini"), ".");
+  EXPECT_EQ(MHostConfig_Folder("/host.ini"), "/");
+  EXPECT_EQ(MHostConfig_Folder("a\\b/host.ini"), "a\\b");
+}
+
+// describe over the real proxy, loaded through its exports as the host loads it: numbered names
+// of names that end in a digit, prefixed components, the plain probe-system name of the first.
+TEST(HostDescribeTest, NamesTheSubmachineEntriesBehindEachProxyName) {
+  MTestTempDir dir;
+  std::ofstream((dir.path() / "px.ini").string()) << "[Aliases]\n1=\n2=b\n";
+  MOutputChannel channel(0);
+  MSimMachine first(&channel, nullptr, "first", dir.path().string());
+  MSimMachine second(&channel, nullptr, "second", dir.path().string());
+  first.AddAxis("axis1").AddAxis("x").AddComponent("c").AddComponent("probe.config").AddProbesystem("ps");
+  second.AddAxis("axis1").AddComponent("c").AddComponent("probe.config").AddProbesystem("ps");
+  MHostLibrary library;
+  std::string error;
+  ASSERT_TRUE(library.Load(ORVEX_PROXY_PLUGIN, error)) << error;
+  const auto new_machine = library.Find<NewMMachAbstractFunction>(kNewMMachAbstractName);
+  ASSERT_TRUE(new_machine);
+  std::unique_ptr<MMachAbstract> proxy(
+      new_machine("px", dir.path().string(), &channel, nullptr, {&first, &second}));
+  ASSERT_TRUE(proxy && proxy->Open());
+  std::ostringstream out;
+  MHostSession session(*proxy, "px", channel, {{"one", &first}, {"two", &second}}, {"", "b"}, out);
+  session.Describe();
+  EXPECT_EQ(out.str(),
+            "= proxy px over 2 submachines:\n"
+            "=   1 one: \"first\", \"\"\n"
+            "=   2 two: \"second\", \"\"\n"
+            "= axes:\n"
+            "=   axis1    0x10  shared: one axis1, two axis1\n"
+            "=   axis1_1  0x0   one axis1\n"
+            "=   axis1_2  0x0   two axis1\n"
+            "=   x        0x0   one x\n"
+            "= components:\n"
+            "=   b.c             0x3  two c\n"
+            "=   b.probe.config  0x3  two probe.config\n"
+            "=   c               0x3  one c\n"
+            "=   probe.config    0xb  shared: one probe.config, two probe.config\n"
+            "=   px.config       0x3  the proxy itself\n"
+            "= probe systems:\n"
+            "=   ps     one ps\n"
+            "=   ps1    one ps\n"
+            "=   ps2    two ps\n");
+  proxy->Close();
+  proxy.reset();
+  std::string rest;
+  channel.Take(rest, true);
+}
+
+}  // namespace
