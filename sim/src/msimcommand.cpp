@@ -52,6 +52,14 @@ uint32_t delete_probesystem(MSimTables& tables, const std::string& name, uint32_
 
 uint32_t load_probesystem(MSimTables& tables, const std::string& name, uint32_t id) {
   if (!tables.IsProbesystemListed(name)) return kUnknownProbesystem;
+  // A probe system listed with definitions loads only under one of their ids.
+  const auto& definitions = tables.probesystem_definitions;
+  const auto named = [&](const MMachProbesystemInfo& info) { return info.name == name; };
+  const auto defined = [&](const MMachProbesystemInfo& info) { return info.name == name && info.id == id; };
+  if (std::any_of(definitions.begin(), definitions.end(), named) &&
+      std::none_of(definitions.begin(), definitions.end(), defined)) {
+    return kUndefinedProbesystemId;
+  }
   tables.active_probesystem = name;
   tables.active_probesystem_id = id;
   return 0;

@@ -211,6 +211,8 @@ TEST_F(SimCommandTest, ProbesystemCommandsChangeTheTablesWhenTheyFinish) {
   EXPECT_EQ(sim.GetActiveProbesystemId(), 7u);
   EXPECT_EQ(run(sim.NewMMachProbesystemLoadCommand(&output, "nothere", 1)),
             "0007\terror \"unknown probesystem\"\r\n");
+  EXPECT_EQ(run(sim.NewMMachProbesystemLoadCommand(&output, "probe2", 8)),
+            "0007\terror \"undefined probesystem id\"\r\n");
   EXPECT_EQ(sim.GetActiveProbesystem(), "probe2");
 
   EXPECT_EQ(run(sim.NewMMachProbesystemDeleteCommand(&output, "probe2", 8)),
