@@ -34,6 +34,9 @@ class MProxyGenericScanCommand {
   bool IsDone();
   // The endless scans of the submachines that only record data.
   const MProxyCommand::SubcommandMap& infinite_scans() const { return infinite_scans_; }
+  // The moving submachines' scans have been created and joined by the endless scans: from now
+  // on the owner's sub-commands do not change.
+  bool real_scan_started() const { return real_scan_started_; }
 
  private:
   using Action = MRollbackFunctor<MProxyGenericScanCommand>;
@@ -64,6 +67,7 @@ class MProxyGenericScanCommand {
   std::vector<MMachAbstract*> scandata_only_;
   bool steps_built_ = false;
   bool abort_sent_ = false;
+  bool real_scan_started_ = false;
   std::set<MMachAbstract*> delivered_;
   std::unique_ptr<Action> start_set_scanstep_;
   std::unique_ptr<Action> wait_for_subcommands_;

@@ -256,6 +256,11 @@ class MProxyMachAbstract : public MMachAbstract {
   static std::vector<double> merge_axesvector_values(
       const MProxyAxesVectorParts& parts, const std::vector<MProxySharedAxis>& shared,
       const MProxyBySubmachine<std::vector<double>>& values);
+  // The same into `merged`, whose storage is reused (for the scan data of every poll).
+  static void merge_axesvector_values(const MProxyAxesVectorParts& parts,
+                                      const std::vector<MProxySharedAxis>& shared,
+                                      const MProxyBySubmachine<std::vector<double>>& values,
+                                      std::vector<double>& merged);
 
   // The scandata axes each submachine provides, as the last successful scandata factory split
   // them (request positions included); read by the scan factories and commands.

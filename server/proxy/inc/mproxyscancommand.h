@@ -25,6 +25,11 @@ class MProxyScanCommand final : public MProxyForwardingCommand<MMachScanCommand>
  private:
   friend class MProxyGenericScanCommand;  // drives the sub-commands of the MProxyCommand part
 
+  // The scan part of `record`, the sub-command at `index` in map order, or null.
+  MMachScanCommand* scan_of(size_t index, const Subcommand& record);
+
   bool done = false;
+  std::vector<MMachScanCommand*> scan_casts;  // by map position, once the real scan runs
   MProxyBySubmachine<std::vector<double>> scan_data;
+  std::vector<double> delivery;  // where the next vector of a sub-command is read
 };

@@ -227,6 +227,7 @@ int MProxyGenericScanCommand::start_scan() {
     return MR_FAILED;
   }
   for (const auto& [submachine, scan] : infinite_scans_) join_owner(submachine, scan);
+  real_scan_started_ = true;
   return MR_DONE;
 }
 

@@ -147,6 +147,15 @@ bool MProxyMachAbstract::split_axesvector_to_submachines(const MMachAxesVector& 
 std::vector<double> MProxyMachAbstract::merge_axesvector_values(
     const MProxyAxesVectorParts& parts, const std::vector<MProxySharedAxis>& shared,
     const MProxyBySubmachine<std::vector<double>>& values) {
+  std::vector<double> merged;
+  merge_axesvector_values(parts, shared, values, merged);
+  return merged;
+}
+
+void MProxyMachAbstract::merge_axesvector_values(const MProxyAxesVectorParts& parts,
+                                                 const std::vector<MProxySharedAxis>& shared,
+                                                 const MProxyBySubmachine<std::vector<double>>& values,
+                                                 std::vector<double>& merged) {
   // Every request position gets a place, so that one nobody delivered reads 0.0.
   size_t size = 0;
   for (const auto& [submachine, part] : parts) {
@@ -155,7 +164,7 @@ std::vector<double> MProxyMachAbstract::merge_axesvector_values(
     }
   }
   for (const MProxySharedAxis& axis : shared) size = std::max<size_t>(size, axis.index + 1);
-  std::vector<double> merged(size, 0.0);
+  merged.assign(size, 0.0);
 
   for (const auto& [submachine, part] : parts) {
     const auto delivered = values.find(submachine);
@@ -178,5 +187,4 @@ std::vector<double> MProxyMachAbstract::merge_axesvector_values(
       merged[axis.index] = axis.combine ? axis.combine(merged[axis.index], value) : value;
     }
   }
-  return merged;
 }
