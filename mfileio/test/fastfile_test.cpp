@@ -35,7 +35,7 @@ bool has_temp_file(const MTestTempDir& dir) {
 }
 
 TEST(FastFileReaderTest, SplitsLinesAtEveryLineEndAndAcrossBuffers) {
-  const std::string x8191(8191, 'x'), x8192(8192, 'x'), x8193(8193, 'x'), q20000(20000, 'q');
+  const std::string x8191(8191, 'x'), x8192(8192, 'x'), x8193(8193, 'x');
   const struct {
     const char* name;
     std::string content;
@@ -50,7 +50,6 @@ TEST(FastFileReaderTest, SplitsLinesAtEveryLineEndAndAcrossBuffers) {
       {"LF last of a buffer", x8191 + "\n\ny", {x8191, "", "y"}},
       {"CR first of the second buffer", x8192 + "\r\ny\r", {x8192, "y"}},
       {"longer than the buffer", x8193 + "\r\n" + x8193, {x8193, x8193}},
-      {"several buffers long", q20000 + "\rz", {q20000, "z"}},
   };
   MErrCapture capture;
   MTestTempDir dir;
@@ -84,15 +83,10 @@ TEST(FastFileReaderTest, FailuresAreReportedByTheCallingOperation) {
   MErrCapture capture;
   MTestTempDir dir;
   write_raw(dir.File("f"), "a\r");
-  const std::string missing = dir.File("missing");
   std::string line;
 
   FailingReader first(0);
   EXPECT_TRUE(first.IsEOF());
-  EXPECT_FALSE(first.Open(missing.c_str()));
-  // ENOENT and ERROR_FILE_NOT_FOUND are both 2.
-  EXPECT_THAT(capture.ContextTexts(), ElementsAre("openfile(): CreateFile(\"" + missing + "\") failed: 2",
-                                                  "MFastFileReader::Open(): openfile(\"" + missing + "\") failed: 2"));
   EXPECT_THAT(capture.LogTexts(), ElementsAre("MFastFileReader::IsEOF(): no open file"));
   capture.Reset();
   ASSERT_TRUE(first.Open(dir.File("f").c_str()));
@@ -209,6 +203,7 @@ TEST(ReadAtOnceTest, ReadsWholeFilesAndReportsMissingOnes) {
   EXPECT_EQ(text, "");
   char buffer[4];
   EXPECT_EQ(MFastFile_ReadAtOnce(missing.c_str(), buffer, sizeof buffer), -1);
+  // ENOENT and ERROR_FILE_NOT_FOUND are both 2.
   EXPECT_THAT(capture.ContextTexts(),
               ElementsAre("file_type(): _findfirst(\"" + missing + "\") failed: No such file or directory",
                           "MFastFile_ReadAtOnce(): file_size(\"" + missing + "\") returned -1",

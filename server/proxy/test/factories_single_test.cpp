@@ -141,11 +141,7 @@ TEST_F(FactoriesSingleTest, FailuresReportAndDestroyWhatWasMadeUnpolled) {
     EXPECT_EQ(cases[i].call(proxy, &channel), nullptr);
     EXPECT_THAT(capture.LogTexts(), ElementsAreArray(cases[i].log));
     EXPECT_EQ(TakeLines(), cases[i].lines);
-    for (size_t s = 0; s < 2; ++s) {
-      for (const MSimCommandRecord& record : Sim(s).CommandLog()) {
-        EXPECT_TRUE(record.deleted && record.polls == 0);
-      }
-    }
+    EXPECT_TRUE(EveryRecord([](const MSimCommandRecord& r) { return r.deleted && r.polls == 0; }));
   }
   // A scan on another than the active submachine names both.
   MProxyMachAbstract& proxy = Open(1);

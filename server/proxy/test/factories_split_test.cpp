@@ -34,12 +34,7 @@ class SplitFactoryTest : public ProxyFixture {
     out.Clear();
     ProxyFixture::TearDown();
   }
-  std::string TakeOut() {
-    std::string text;
-    out.Take(text, true);
-    out.Clear();
-    return text;
-  }
+  std::string TakeOut() { return TakeLines(out); }
 
   MProxyMachAbstract* proxy = nullptr;
   MOutputChannel out{1};

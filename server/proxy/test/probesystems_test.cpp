@@ -17,7 +17,6 @@ using ProbesystemTest = ProxyFixture;
 
 TEST_F(ProbesystemTest, CollidingNamesAreNumberedAndThePlainNameMeansTheFirst) {
   const std::vector<std::pair<std::vector<std::vector<std::string>>, std::vector<std::string>>> cases = {
-      {{{}, {}}, {}},
       {{{"probe2"}, {"probe2"}}, {"probe2=sim1:probe2", "probe2_1=sim1:probe2", "probe2_2=sim2:probe2"}},
       {{{"a", "ps"}, {"ps"}, {"ps"}},
        {"a=sim1:a", "ps=sim1:ps", "ps1=sim1:ps", "ps2=sim2:ps", "ps3=sim3:ps"}}};

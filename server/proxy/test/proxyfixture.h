@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -64,12 +65,28 @@ class ProxyFixture : public ::testing::Test {
 
   void WriteConfig(const std::string& text) { std::ofstream(dir.File("px.ini"), std::ios::binary) << text; }
 
-  // Everything the channel holds (pending events included); the channel is emptied.
-  std::string TakeLines() {
+  // Everything `from` holds (pending events included); `from` is emptied.
+  static std::string TakeLines(MOutputChannel& from) {
     std::string text;
-    channel.Take(text, true);
-    channel.Clear();
+    from.Take(text, true);
+    from.Clear();
     return text;
+  }
+  std::string TakeLines() { return TakeLines(channel); }
+
+  // Whether `check` holds for every command that the submachines created; or how many did.
+  bool EveryRecord(const std::function<bool(const MSimCommandRecord&)>& check) const {
+    for (size_t i = 0; i < sims_.size(); ++i) {
+      for (const MSimCommandRecord& record : storage_[i]->CommandLog()) {
+        if (!check(record)) return false;
+      }
+    }
+    return true;
+  }
+  size_t RecordCount() const {
+    size_t count = 0;
+    EveryRecord([&count](const MSimCommandRecord&) { return ++count != 0; });
+    return count;
   }
 
   // A merged table as "proxy name=owner:own name", with " (n/a)" for unavailable entries.

@@ -63,17 +63,7 @@ class ScanTest : public ProxyFixture {
     }
     return -1;
   }
-
-  // Every command the submachines created has ended.
-  bool NothingRunning() const {
-    for (const MSimMachine* sim : {&storage(0), &storage(1)}) {
-      for (const MSimCommandRecord& record : sim->CommandLog()) {
-        if (!record.done) return false;
-      }
-    }
-    return true;
-  }
-  const MSimMachine& storage(size_t index) const { return const_cast<ScanTest*>(this)->Sim(index); }
+  bool NothingRunning() const { return EveryRecord([](const MSimCommandRecord& r) { return r.done; }); }
 };
 
 // Polls `scan` until done (at most `limit` polls), asking GetData once after each poll as the
@@ -250,9 +240,7 @@ TEST_F(ScanTest, AbortAtEveryStageEndsEverything) {
     EXPECT_EQ(Sim(0).CommandLog().size(), stage_commands);
     EXPECT_EQ(Sim(1).CommandLog().size(), sensor_commands);
     scan.reset();
-    for (const MSimMachine* sim : {&Sim(0), &Sim(1)}) {
-      for (const MSimCommandRecord& record : sim->CommandLog()) EXPECT_TRUE(record.deleted);
-    }
+    EXPECT_TRUE(EveryRecord([](const MSimCommandRecord& r) { return r.deleted; }));
     channel.Clear();
   }
 }

@@ -43,7 +43,7 @@ TEST_F(TransferTest, OwnConfigurationComponentIsTheIniFile) {
   ASSERT_TRUE(receive && receive->IsDone());
   EXPECT_EQ(receive->data, "");
   EXPECT_EQ(TakeLines(), "");
-  EXPECT_EQ(Sim(0).CommandLog().size() + Sim(1).CommandLog().size(), 0u);
+  EXPECT_EQ(RecordCount(), 0u);
 
   std::filesystem::create_directory(dir.File("px.ini"));  // neither readable nor writable
   const std::string path = dir.path().string() + "\\px.ini";
