@@ -49,6 +49,13 @@ MMachCirclePara Circle() {
   return circle;
 }
 
+MMachConePara Cone() {
+  MMachConePara cone;
+  cone.point = {1.0, 2.0, 3.0};
+  cone.direction = {0.0, 0.0, 1.0};
+  return cone;
+}
+
 // sim1 holds x, y, z, a, the loaded probe system "ps" and the component "c1"; sim2 holds b,
 // "time", the probe system "ps2" and the component "c2". The scandata come from sim1, or from
 // both for the scans that need a recorder.
@@ -61,19 +68,31 @@ std::vector<Row> Rows() {
   return {
       {"get", 1, "MMachGetCommand", [](P& p, O o) { return p.NewMMachGetCommand(o, {"a", "b"}); }},
       {"init", 1, "MMachInitCommand", [](P& p, O o) { return p.NewMMachInitCommand(o, {"a", "b"}); }},
+      {"keypad disable", 1, "MMachKeypadDisableCommand",
+       [](P& p, O o) { return p.NewMMachKeypadDisableCommand(o, {"a", "b"}); }},
+      {"keypad enable", 1, "MMachKeypadEnableCommand",
+       [](P& p, O o) { return p.NewMMachKeypadEnableCommand(o, {"a", "b"}); }},
+      {"modulo", 1, "MMachModuloCommand", [](P& p, O o) { return p.NewMMachModuloCommand(o, {"a", "b"}); }},
+      {"spin disable", 1, "MMachSpinDisableCommand",
+       [](P& p, O o) { return p.NewMMachSpinDisableCommand(o, {"a", "b"}); }},
       {"spin enable", 1, "MMachSpinEnableCommand",
        [](P& p, O o) { return p.NewMMachSpinEnableCommand(o, {{"a", true}, {"b", false}}); }},
       {"move", 1, "MMachMoveCommand", [](P& p, O o) { return p.NewMMachMoveCommand(o, Movement({"a", "b"})); }},
       {"movezero", 0, "MMachMovezeroCommand", [](P& p, O o) { return p.NewMMachMovezeroCommand(o, Movement({"a"})); }},
       {"movebase", 0, "MMachMovebaseCommand", [](P& p, O o) { return p.NewMMachMovebaseCommand(o, {"a"}); }},
       {"movecircle", 0, "MMachMovecircleCommand", [](P& p, O o) { return p.NewMMachMovecircleCommand(o, Circle()); }},
+      {"movecone", 0, "MMachMoveconeCommand", [](P& p, O o) { return p.NewMMachMoveconeCommand(o, Cone()); }},
       {"movehome", 0, "MMachMovehomeCommand", [](P& p, O o) { return p.NewMMachMovehomeCommand(o); }},
+      {"wobble", 0, "MMachWobbleCommand", [](P& p, O o) { return p.NewMMachWobbleCommand(o, {}); }},
       {"movepoly", 0, "MMachMovepolyCommand", [poly](P& p, O o) { return p.NewMMachMovepolyCommand(o, poly); }},
       {"set", 1, "MMachSetCommand", [](P& p, O o) { return p.NewMMachSetCommand(o, {{"c1", 1.0}, {"c2", 2.0}}); }},
       {"reset", 1, "MMachResetCommand", [](P& p, O o) { return p.NewMMachResetCommand(o); }},
       {"probe offset", 1, "MMachProbeOffsetCommand",
        [](P& p, O o) { return p.NewMMachProbeOffsetCommand(o, {{"a", {}}, {"b", {}}}); }},
       {"probe define", 0, "MMachProbeDefineCommand", [](P& p, O o) { return p.NewMMachProbeDefineCommand(o, 1, 1, 7); }},
+      {"probe delete", 0, "MMachProbeDeleteCommand", [](P& p, O o) { return p.NewMMachProbeDeleteCommand(o, 1, 1); }},
+      {"probe load", 0, "MMachProbeLoadCommand", [](P& p, O o) { return p.NewMMachProbeLoadCommand(o, 1, 1); }},
+      {"imagefifo reset", 0, "MMachImagefifoResetCommand", [](P& p, O o) { return p.NewMMachImagefifoResetCommand(o); }},
       {"probesystem load", 1, "MMachProbesystemLoadCommand",
        [](P& p, O o) { return p.NewMMachProbesystemLoadCommand(o, "ps2", 1); }},
       {"probesystem unload", 0, "MMachProbesystemUnloadCommand",
@@ -86,10 +105,13 @@ std::vector<Row> Rows() {
       {"receive", 1, "MMachReceiveCommand", [](P& p, O o) { return p.NewMMachReceiveCommand(o, "c2"); }, false,
        [](P&, MSimMachine& sim2) { sim2.Tables().receive_data["c2"] = "contents"; }},
       {"scandata", 1, "MMachScandataCommand", [](P& p, O o) { return p.NewMMachScandataCommand(o, {"a", "b"}); }},
+      {"scanbase", 0, "MMachScanbaseCommand", [](P& p, O o) { return p.NewMMachScanbaseCommand(o, {"a"}); }},
       {"scanpoint", 1, "MMachScanpointCommand",
        [](P& p, O o) { return p.NewMMachScanpointCommand(o, Movement({"x"})); }, true, with_recorder},
       {"scancircle", 0, "MMachScancircleCommand",
        [](P& p, O o) { return p.NewMMachScancircleCommand(o, Circle()); }, true, on_stage},
+      {"scancone", 0, "MMachScanconeCommand", [](P& p, O o) { return p.NewMMachScanconeCommand(o, Cone()); }, true,
+       on_stage},
       {"scanpoly", 0, "MMachScanpolyCommand", [poly](P& p, O o) { return p.NewMMachScanpolyCommand(o, poly); }, true,
        on_stage},
       {"scan of the stage", 0, "MMachScanCommand", [](P& p, O o) { return p.NewMMachScanCommand(o, Movement({"x"})); },
@@ -106,13 +128,14 @@ class FaultMatrixTest : public ProxyFixture {
     Sim(0).AddAxis("x").AddAxis("y").AddAxis("z").AddAxis("a", 0, 1.0).AddAxis("scanstep", 0, 0.5)
         .AddAxis("speed", 0, 10.0).AddComponent("c1").AddProbesystem("ps").SetActiveProbesystem("ps", 1);
     Sim(1).AddAxis("b", 0, 2.0).AddAxis("time").AddComponent("c2").AddProbesystem("ps2");
-    // Movehome is offered by exactly one submachine.
+    // Movehome and wobble are offered by exactly one submachine.
     Sim(1).SupportAllCommands().SetCommandUnsupported("MMachMovehomeCommand");
+    Sim(1).SetCommandUnsupported("MMachWobbleCommand");
     Sim(0).SupportAllCommands();
     for (size_t i = 0; i < 2; ++i) {
       Sim(i).Command("MMachScanCommand").ScanData({{1}, {2}, {3}, {4}});
       Sim(i).Command("MMachScanpointCommand").ScanData({{1}});
-      for (const char* scan : {"MMachScancircleCommand", "MMachScanpolyCommand"}) {
+      for (const char* scan : {"MMachScancircleCommand", "MMachScanconeCommand", "MMachScanpolyCommand"}) {
         Sim(i).Command(scan).ScanData({{1}});
       }
     }
