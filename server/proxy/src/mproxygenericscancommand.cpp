@@ -15,14 +15,21 @@
 
 namespace {
 
-// A created sub-command's refusal: the submachine's explanation, with error 16 when it gave none.
+// Creates a sub-command on `submachine` into `subcommands`. A refusal leaves the submachine's
+// explanation (error 16 when it gave none) in `output` and reports "<caller>(): <factory>() failed
+// on <name>(<description>)" with `context`.
 template <class Create>
-auto refused_gets_error(Create create) {
-  return [create](MMachAbstract* submachine, MOutputChannel* channel) -> MMachCommand* {
-    MMachCommand* const command = create(submachine, channel);
+bool create_or_report(MErrTraceContext& context, const char* caller, const char* factory, MMachAbstract* submachine,
+                      MOutputChannel* output, MProxyCommand::SubcommandMap& subcommands, Create create) {
+  const auto create_with_error = [&create](MMachAbstract* machine, MOutputChannel* channel) -> MMachCommand* {
+    MMachCommand* const command = create(machine, channel);
     if (command == nullptr && !channel->HasError()) channel->Error(16);
     return command;
   };
+  if (create_subcommand(submachine, output, subcommands, create_with_error, true)) return true;
+  MERRDUMP(context, "%s(): %s() failed on %s(%s)", caller, factory, submachine->GetMachineName(),
+           submachine->GetMachineDescription());
+  return false;
 }
 
 // A scandata-only submachine takes a scan step when it lists a usable "scanstep" axis of the
@@ -153,15 +160,10 @@ int MProxyGenericScanCommand::start_set_scanstep() {
     if (time == nullptr) continue;
     // The third value of the "time" axis is the smallest step the submachine can record.
     const std::map<std::string, double> values{{"scanstep", std::max(step, time->max_accel)}};
-    const bool created = create_subcommand(
-        submachine, output, owner_->subcommands,
-        refused_gets_error([&values](MMachAbstract* machine, MOutputChannel* channel) -> MMachCommand* {
-          return machine->NewMMachSetCommand(channel, values);
-        }),
-        true);
-    if (!created) {
-      MERRDUMP(context, "%s(): NewMMachSetCommand() failed on %s(%s)", kName, submachine->GetMachineName(),
-               submachine->GetMachineDescription());
+    const auto set = [&values](MMachAbstract* machine, MOutputChannel* channel) -> MMachCommand* {
+      return machine->NewMMachSetCommand(channel, values);
+    };
+    if (!create_or_report(context, kName, "NewMMachSetCommand", submachine, output, owner_->subcommands, set)) {
       return MR_FAILED;
     }
   }
@@ -181,15 +183,11 @@ int MProxyGenericScanCommand::start_infinite_scans() {
   MMachMovementPara endless;
   endless.positions["time"] = MMachAxisTarget{DBL_MAX, false};
   for (MMachAbstract* submachine : recorders) {
-    const bool created = create_subcommand(
-        submachine, owner_->MProxyCommand::output, infinite_scans_,
-        refused_gets_error([&endless](MMachAbstract* machine, MOutputChannel* channel) -> MMachCommand* {
-          return machine->NewMMachScanCommand(channel, endless);
-        }),
-        true);
-    if (!created) {
-      MERRDUMP(context, "%s(): NewMMachScanCommand() failed on %s(%s)", kName, submachine->GetMachineName(),
-               submachine->GetMachineDescription());
+    const auto scan = [&endless](MMachAbstract* machine, MOutputChannel* channel) -> MMachCommand* {
+      return machine->NewMMachScanCommand(channel, endless);
+    };
+    if (!create_or_report(context, kName, "NewMMachScanCommand", submachine, owner_->MProxyCommand::output,
+                          infinite_scans_, scan)) {
       return MR_FAILED;
     }
   }
