@@ -18,7 +18,7 @@ fi
 
 cmake --preset "$preset" >/dev/null
 cmake --build --preset "$preset" --target mmachhost
-host="$PWD/build/$preset/tools/mmachhost/mmachhost$host_suffix"
+host="$PWD/build/$preset/bin/mmachhost$host_suffix"
 log="$PWD/build/$preset/demo-errors.log"
 rm -f "$log"
 cd examples

@@ -12,8 +12,8 @@ MTestChildProcess::MTestChildProcess(const std::vector<std::string>& args) {
   char path[MAX_PATH];
   const DWORD length = GetModuleFileNameA(nullptr, path, MAX_PATH);
   if (length == 0 || length == MAX_PATH) return;
-  std::string command_line = "\"" + std::string(path) + "\"";
-  for (const std::string& argument : args) command_line += " \"" + argument + "\"";
+  std::string command_line = std::string("\"").append(path).append("\"");
+  for (const std::string& argument : args) command_line.append(" \"").append(argument).append("\"");
   STARTUPINFOA startup{};
   startup.cb = sizeof startup;
   PROCESS_INFORMATION info{};

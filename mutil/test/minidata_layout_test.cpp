@@ -39,11 +39,16 @@ class MIniDataBlockTest : public ::testing::TestWithParam<std::tuple<const char*
 TEST_P(MIniDataBlockTest, LinesAcrossBlockEndsReadWhole) {
   const std::string line_end = std::get<0>(GetParam());
   const int shift = std::get<1>(GetParam());
-  std::string content = ";" + std::string(static_cast<size_t>(shift), 'c') + line_end;
-  std::string saved = ";" + std::string(static_cast<size_t>(shift), 'c') + "\r\n";
+  const std::string comment = std::string(";").append(static_cast<size_t>(shift), 'c');
+  std::string content = comment + line_end;
+  std::string saved = comment + "\r\n";
   for (int i = 0; i < 2000; ++i) {
     // The sections come in reverse order, so that saving sorts them.
-    content += i % 100 == 0 ? "[" + numbered('s', 19 - i / 100) + "]" : numbered('k', i) + "=" + numbered('v', i);
+    if (i % 100 == 0) {
+      content.append("[").append(numbered('s', 19 - i / 100)).append("]");
+    } else {
+      content.append(numbered('k', i)).append("=").append(numbered('v', i));
+    }
     content += line_end;
   }
   MTestTempDir dir;
@@ -63,7 +68,7 @@ TEST_P(MIniDataBlockTest, LinesAcrossBlockEndsReadWhole) {
   }
   ASSERT_TRUE(ini.Save());
   for (int section = 19; section >= 0; --section) {
-    saved += "[" + numbered('s', 19 - section) + "]\r\n";
+    saved.append("[").append(numbered('s', 19 - section)).append("]\r\n");
     for (int i = section * 100 + 1; i < section * 100 + 100; ++i) {
       saved += numbered('k', i) + "=" + numbered('v', i) + "\r\n";
     }

@@ -1,7 +1,6 @@
 // The proxy plug-in's exports: the only names the library makes visible.
 #include "orvexplugin.h"
 
-#include <new>
 #include <type_traits>
 
 #include "mproxyasyncmachabstract.h"
@@ -14,7 +13,7 @@ ORVEX_PLUGIN_EXPORT MMachAbstract* NewMMachAbstract(const std::string& name, con
                                                     const std::vector<MMachAbstract*>& submachines) {
   try {
     return new MProxyAsyncMachAbstract(output, host_service, submachines, name, configdir);
-  } catch (const std::bad_alloc&) {
+  } catch (...) {
     return nullptr;  // nothing may throw across the library boundary
   }
 }

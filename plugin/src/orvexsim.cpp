@@ -2,7 +2,6 @@
 // created the way a server creates any submachine from its plug-in.
 #include "orvexplugin.h"
 
-#include <new>
 #include <type_traits>
 
 #include "msimmachine.h"
@@ -18,7 +17,7 @@ ORVEX_PLUGIN_EXPORT MMachAbstract* NewMMachAbstract(const std::string& name, con
   try {
     const std::string path = configdir + "\\" + name + ".ini";
     return MSimMachine::NewFromDescription(output, host_service, name, configdir, path).release();
-  } catch (const std::bad_alloc&) {
+  } catch (...) {
     return nullptr;  // nothing may throw across the library boundary
   }
 }

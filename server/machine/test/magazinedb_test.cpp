@@ -45,8 +45,8 @@ class MagazineDBTest : public ::testing::Test {
   std::string Kept() const {
     std::string text;
     for (const auto& [key, slots] : db.Magazines()) {
-      text += key + ":";
-      for (const auto& slot : slots) text += " " + std::to_string(slot.first);
+      text.append(key).append(":");
+      for (const auto& slot : slots) text.append(" ").append(std::to_string(slot.first));
       text += "|";
     }
     return text;
@@ -126,7 +126,7 @@ TEST_F(MagazineDBTest, ProgramsLoseTheirQuotesAndChangesFallBackToUnloadAndLoad)
       {'c', 4, 6, "u4\";\"a;b\"\"c"}, {'c', 6, 4, "u6;\"l4\""}, {'c', 4, 9, ""}, {'c', 9, 1, ""},
   };
   for (const auto& c : cases) {
-    SCOPED_TRACE(std::string(1, c.what) + std::to_string(c.from) + ">" + std::to_string(c.to));
+    SCOPED_TRACE(std::string(1, c.what).append(std::to_string(c.from)).append(">").append(std::to_string(c.to)));
     std::string out = "before";
     const bool found = c.what == 'l'   ? machine.GetMagazineLoadProgram(out, c.from)
                        : c.what == 'u' ? machine.GetMagazineUnloadProgram(out, c.from)

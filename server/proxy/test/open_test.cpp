@@ -114,7 +114,7 @@ TEST_F(OpenTest, SubmachineThatCannotBeOpenedEndsTheList) {
   for (size_t failing = 0; failing < 3; ++failing) {
     SCOPED_TRACE(failing);
     MakeSims(3);
-    for (size_t i = 0; i < 3; ++i) Sim(i).AddAxis("a" + std::to_string(i));
+    for (size_t i = 0; i < 3; ++i) Sim(i).AddAxis(std::string("a").append(std::to_string(i)));
     Sim(failing).Tables().open_succeeds = false;
     MErrCapture capture;
     MProxyMachAbstract& proxy = MakeProxy();

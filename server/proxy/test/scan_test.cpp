@@ -76,7 +76,7 @@ std::vector<std::string> Transcript(MMachScanCommand& scan, const MSimMachine& s
     std::vector<double> values;
     std::string data;
     if (scan.GetData(values)) {
-      for (double v : values) data += " " + std::to_string(static_cast<int>(v));
+      for (double v : values) data.append(" ").append(std::to_string(static_cast<int>(v)));
     }
     lines.push_back(std::to_string(poll) + (done ? " done" : "") + " | " + Activity(stage) + " | " +
                     Activity(sensor) + " |" + data);

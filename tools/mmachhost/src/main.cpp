@@ -25,12 +25,19 @@ constexpr int kExitSetup = 1;     // configuration, plug-in or machine could not
 constexpr int kExitBadInput = 2;  // bad command line or session line
 
 constexpr const char* kUsage =
-    "usage: mmachhost [--plugin-dir=DIR] [--trace-level=N] [--error-log=FILE] [--max-polls=N] HOSTCONFIG [SCRIPT]\n"
+    "usage: mmachhost [--version] [--plugin-dir=DIR]... [--trace-level=N] [--error-log=FILE] [--max-polls=N] HOSTCONFIG [SCRIPT]\n"
     "Runs SCRIPT (or the lines of standard input, also when SCRIPT is -) against the proxy that\n"
-    "HOSTCONFIG describes. \"help\" in a session lists its commands.\n";
+    "HOSTCONFIG describes. A plug-in named without a path is looked up in each --plugin-dir in\n"
+    "turn, then beside the host's own plug-ins. \"help\" in a session lists its commands.\n";
+
+// The plug-in folder of the host's own installation (or build tree, laid out the same way).
+std::string own_plugin_dir() {
+  const std::string folder = MHostPlatform_ProgramFolder();
+  return folder.empty() ? MMACHHOST_PLUGIN_RELDIR : folder + "/" + MMACHHOST_PLUGIN_RELDIR;
+}
 
 struct Options {
-  std::string plugin_dir = MMACHHOST_PLUGIN_DIR;
+  std::vector<std::string> plugin_dirs;  // from --plugin-dir, searched before the host's own folder
   std::string error_log;
   int trace_level = -1;  // -1: leave the levels alone
   uint32_t max_polls = 100000;
@@ -48,7 +55,7 @@ bool parse_options(int argc, char** argv, Options& options, std::string& error) 
     if (arg.size() < 2 || arg.compare(0, 2, "--") != 0) {
       files.push_back(arg);
     } else if (name == "--plugin-dir" && !value.empty()) {
-      options.plugin_dir = value;
+      options.plugin_dirs.push_back(value);
     } else if (name == "--error-log" && !value.empty()) {
       options.error_log = value;
     } else if (name == "--trace-level") {
@@ -90,10 +97,13 @@ struct Plugin {
 // The plug-ins by file, each loaded once. Declared before the machines, so unloaded after them.
 class Plugins {
  public:
-  explicit Plugins(const Options& options, const std::string& base_dir) : options_(options), base_dir_(base_dir) {}
+  Plugins(const Options& options, const std::string& base_dir) : options_(options), base_dir_(base_dir) {
+    search_dirs_ = options.plugin_dirs;
+    search_dirs_.push_back(own_plugin_dir());
+  }
 
   Plugin* Get(const std::string& plugin, std::string& error) {
-    const std::string path = MHostConfig_PluginPath(plugin, options_.plugin_dir, base_dir_);
+    const std::string path = MHostConfig_PluginPath(plugin, search_dirs_, base_dir_);
     auto found = loaded_.find(path);
     if (found != loaded_.end()) return found->second.get();
     auto loaded = std::make_unique<Plugin>();
@@ -117,6 +127,7 @@ class Plugins {
  private:
   const Options& options_;
   std::string base_dir_;
+  std::vector<std::string> search_dirs_;
   std::map<std::string, std::unique_ptr<Plugin>> loaded_;
 };
 
@@ -217,6 +228,10 @@ int main(int argc, char** argv) {
   std::string error;
   if (argc == 2 && std::string(argv[1]) == "--help") {
     std::cout << kUsage;
+    return 0;
+  }
+  if (argc == 2 && std::string(argv[1]) == "--version") {
+    std::cout << "mmachhost (Orvex) " MMACHHOST_VERSION "\n";
     return 0;
   }
   if (!parse_options(argc, argv, options, error)) {

@@ -19,7 +19,7 @@ const char* yes_no(bool value) { return value ? "true" : "false"; }
 
 std::string numbers(const std::vector<double>& values) {
   std::string text;
-  for (double value : values) text += " " + MHostSession_Number(value);
+  for (double value : values) text.append(" ").append(MHostSession_Number(value));
   return text;
 }
 
@@ -84,11 +84,13 @@ void print_axis(MHostSession& session, const MMachAxisInfo& axis) {
                      " resolution " + MHostSession_Number(axis.resolution) +
                      " speed " + MHostSession_Number(axis.max_speed) + " accel " + MHostSession_Number(axis.max_accel);
   if ((axis.flags & MMachAxisInfo::kHasRange) != 0) {
-    text += " range " + MHostSession_Number(axis.range_min) + " " + MHostSession_Number(axis.range_max);
+    text.append(" range ").append(MHostSession_Number(axis.range_min)).append(" ").append(MHostSession_Number(axis.range_max));
   }
   if ((axis.flags & MMachAxisInfo::kPeriodGroup) != 0) {
-    text += " period " + MHostSession_Number(axis.period);
-    if (axis.period == 0.0) text += " discrete" + numbers({axis.discrete_values.begin(), axis.discrete_values.end()});
+    text.append(" period ").append(MHostSession_Number(axis.period));
+    if (axis.period == 0.0) {
+      text.append(" discrete").append(numbers({axis.discrete_values.begin(), axis.discrete_values.end()}));
+    }
   }
   session.Result(text);
 }
@@ -177,7 +179,7 @@ void probesystems_query(MHostSession& session, MHostLine& line) {
   }
   for (const std::string& name : names) {
     std::string ids;
-    for (const MMachProbesystemInfo& info : m.GetProbesystemInfos(name, 0)) ids += " " + std::to_string(info.id);
+    for (const MMachProbesystemInfo& info : m.GetProbesystemInfos(name, 0)) ids.append(" ").append(std::to_string(info.id));
     session.Result(name + " ids" + (ids.empty() ? " none" : ids));
   }
   if (m.HasActiveProbesystem()) {

@@ -147,11 +147,17 @@ std::vector<std::string> MHostConfig_ReadAliases(const std::string& ini_path, si
   return aliases;
 }
 
-std::string MHostConfig_PluginPath(const std::string& plugin, const std::string& plugin_dir,
+std::string MHostConfig_PluginPath(const std::string& plugin, const std::vector<std::string>& plugin_dirs,
                                    const std::string& base_dir) {
   const bool bare = plugin.find_first_of("/\\.") == std::string::npos;
-  if (bare) return MHostConfig_Resolve(MHostPlatform_PluginFileName(plugin), plugin_dir);
-  return MHostConfig_Resolve(plugin, base_dir);
+  if (!bare) return MHostConfig_Resolve(plugin, base_dir);
+  const std::string file = MHostPlatform_PluginFileName(plugin);
+  std::string path;
+  for (const std::string& dir : plugin_dirs) {
+    path = MHostConfig_Resolve(file, dir);
+    if (file_exists(path.c_str())) break;
+  }
+  return path;
 }
 
 std::string MHostConfig_Resolve(const std::string& path, const std::string& base_dir) {

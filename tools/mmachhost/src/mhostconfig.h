@@ -41,9 +41,10 @@ bool MHostConfig_Read(const std::string& path, MHostConfig& config, std::string&
 // Empty when the file or the section is missing.
 std::vector<std::string> MHostConfig_ReadAliases(const std::string& ini_path, size_t count);
 
-// The file to load for `plugin`: a bare name becomes `plugin_dir` + the platform's file name,
-// anything else counts from `base_dir` unless absolute.
-std::string MHostConfig_PluginPath(const std::string& plugin, const std::string& plugin_dir,
+// The file to load for `plugin`: a bare name becomes the platform's file name in the first of
+// `plugin_dirs` that holds it (in the last one when none does); anything else counts from
+// `base_dir` unless absolute.
+std::string MHostConfig_PluginPath(const std::string& plugin, const std::vector<std::string>& plugin_dirs,
                                    const std::string& base_dir);
 // `path` below `base_dir` unless absolute; "." and an empty path give `base_dir` itself.
 std::string MHostConfig_Resolve(const std::string& path, const std::string& base_dir);

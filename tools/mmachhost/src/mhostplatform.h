@@ -1,5 +1,5 @@
 // The few services of the host that differ between platforms: loading a shared library and
-// finding its exports, the file name of a plug-in, whether standard input is a terminal, and
+// finding its exports, the file name of a plug-in, the folder of the running program, whether standard input is a terminal, and
 // sending standard error (where every module's error log and trace go) to a file.
 #pragma once
 
@@ -33,6 +33,9 @@ class MHostLibrary {
 
 // The file name of the plug-in called `name`: "lib<name>.so" or "<name>.dll".
 std::string MHostPlatform_PluginFileName(const std::string& name);
+// The folder that holds the running program, without a trailing separator; empty when the
+// platform cannot tell.
+std::string MHostPlatform_ProgramFolder();
 // True when standard input is an interactive terminal.
 bool MHostPlatform_InputIsTerminal();
 // Appends standard error to `path` from now on; false when the file cannot be opened.

@@ -45,6 +45,14 @@ void MHostLibrary::unload() {
 
 std::string MHostPlatform_PluginFileName(const std::string& name) { return "lib" + name + ".so"; }
 
+std::string MHostPlatform_ProgramFolder() {
+  std::string path(4096, '\0');
+  const ssize_t length = readlink("/proc/self/exe", path.data(), path.size());
+  if (length <= 0 || static_cast<size_t>(length) >= path.size()) return "";
+  path.resize(static_cast<size_t>(length));
+  return path.substr(0, path.find_last_of('/'));
+}
+
 bool MHostPlatform_InputIsTerminal() { return isatty(STDIN_FILENO) != 0; }
 
 bool MHostPlatform_RedirectStandardError(const std::string& path) {

@@ -46,6 +46,21 @@ void MHostLibrary::unload() {
 
 std::string MHostPlatform_PluginFileName(const std::string& name) { return name + ".dll"; }
 
+std::string MHostPlatform_ProgramFolder() {
+  std::string path(MAX_PATH, '\0');
+  for (;;) {
+    const DWORD length = GetModuleFileNameA(nullptr, path.data(), static_cast<DWORD>(path.size()));
+    if (length == 0) return "";
+    if (length < path.size()) {
+      path.resize(length);
+      break;
+    }
+    path.resize(path.size() * 2);  // truncated: try a larger buffer
+  }
+  const size_t separator = path.find_last_of("\\/");
+  return separator == std::string::npos ? "" : path.substr(0, separator);
+}
+
 bool MHostPlatform_InputIsTerminal() { return _isatty(_fileno(stdin)) != 0; }
 
 bool MHostPlatform_RedirectStandardError(const std::string& path) {

@@ -99,7 +99,7 @@ void MHostSession::Drive(std::unique_ptr<MMachCommand> command, MOutputChannel& 
     std::vector<double> values;
     while (hooks.data && hooks.data(values)) {
       std::string text = "data";
-      for (double value : values) text += " " + MHostSession_Number(value);
+      for (double value : values) text.append(" ").append(MHostSession_Number(value));
       Result(text);
       values.clear();
     }

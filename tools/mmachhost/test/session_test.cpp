@@ -204,9 +204,16 @@ TEST(HostConfigTest, BareNamesComeFromThePluginFolderAndPathsFromTheConfiguratio
   };
   for (const PathCase& c : cases) {
     const std::string expected = std::string(c.expected) + (std::string(c.plugin) == "orvexsim" ? file : "");
-    EXPECT_EQ(MHostConfig_PluginPath(c.plugin, "/plugins", "/cfg"), expected) << c.plugin;
+    EXPECT_EQ(MHostConfig_PluginPath(c.plugin, {"/plugins"}, "/cfg"), expected) << c.plugin;
   }
-  EXPECT_EQ(MHostConfig_PluginPath("orvexsim", ".", "/cfg"), file);
+  EXPECT_EQ(MHostConfig_PluginPath("orvexsim", {"."}, "/cfg"), file);
+  // A bare name comes from the first folder that holds the file, else from the last folder.
+  MTestTempDir first, second;
+  std::ofstream(second.File(file)) << "x";
+  const std::vector<std::string> dirs = {first.path().string(), second.path().string(), "/own"};
+  EXPECT_EQ(MHostConfig_PluginPath("orvexsim", dirs, "/cfg"), dirs[1] + "/" + file);
+  EXPECT_EQ(MHostConfig_PluginPath("orvexproxy", dirs, "/cfg"),
+            "/own/" + MHostPlatform_PluginFileName("orvexproxy"));
   EXPECT_EQ(MHostConfig_Resolve(".", "examples"), "examples");
   EXPECT_EQ(MHostConfig_Resolve("sub", "."), "sub");
   EXPECT_EQ(MHostConfig_Folder("host.ini"), ".");

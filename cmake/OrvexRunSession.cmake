@@ -3,12 +3,20 @@
 # name the script without a path.
 # -DHOST=<program> [-DEMULATOR=<wine>] -DCONFIG=<host configuration> -DSCRIPT=<session>
 # -DEXPECTED=<transcript> -DOUTPUT=<where the actual transcript goes>
+# [-DPLUGIN_DIRS=<dir>|<dir>...] (folders searched for plug-ins, each passed as --plugin-dir)
 # With ORVEX_UPDATE_TRANSCRIPTS=1 in the environment the actual transcript replaces the expected
 # one (review the change before keeping it).
 get_filename_component(folder ${SCRIPT} DIRECTORY)
 get_filename_component(script ${SCRIPT} NAME)
 file(REMOVE ${OUTPUT}.log)  # the host appends to its error log
-execute_process(COMMAND ${EMULATOR} ${HOST} --error-log=${OUTPUT}.log ${CONFIG} ${script}
+set(plugin_dir_options "")
+if(PLUGIN_DIRS)
+  string(REPLACE "|" ";" dirs "${PLUGIN_DIRS}")
+  foreach(dir IN LISTS dirs)
+    list(APPEND plugin_dir_options --plugin-dir=${dir})
+  endforeach()
+endif()
+execute_process(COMMAND ${EMULATOR} ${HOST} --error-log=${OUTPUT}.log ${plugin_dir_options} ${CONFIG} ${script}
                 WORKING_DIRECTORY ${folder}
                 OUTPUT_VARIABLE transcript
                 RESULT_VARIABLE status)
