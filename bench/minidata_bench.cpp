@@ -10,8 +10,8 @@
 #include <string>
 #include <vector>
 
-#include "allocationcounter.h"
 #include "bench_pairs.h"
+#include "mallocationcounter.h"
 #include "minidata.h"
 #include "mtesttempdir.h"
 #include "reference_ini_parser.h"
@@ -164,9 +164,9 @@ void start_from_trimmed_heap() { malloc_trim(0); }
 // The blocks and the peak of bytes that one open (and free) takes, as counters of the benchmark.
 template <class Open>
 void count_allocations(benchmark::State& state, Open open) {
-  AllocationCounter counter;
+  MAllocationCounter counter;
   open();
-  const AllocationCounter::Usage usage = counter.Now();
+  const MAllocationCounter::Usage usage = counter.Now();
   state.counters["blocks"] = static_cast<double>(usage.blocks);
   state.counters["peak_bytes"] = static_cast<double>(usage.peak);
 }

@@ -7,8 +7,8 @@
 #include <memory>
 #include <string>
 
-#include "allocationcounter.h"
 #include "bench_pairs.h"
+#include "mallocationcounter.h"
 #include "proxyrig.h"
 
 namespace {
@@ -90,9 +90,9 @@ void BM_ProxyOpenMemory(benchmark::State& state) {
   ProxyRig& rig = rig_of(kCount, kAxes);
   if (!opens_whole(state, rig, kCount * kAxes)) return;
   const std::string configdir = rig.ConfigDir();
-  AllocationCounter::Usage usage;
+  MAllocationCounter::Usage usage;
   for (auto _ : state) {
-    AllocationCounter counter;
+    MAllocationCounter counter;
     auto proxy = std::make_unique<MProxyAsyncMachAbstract>(&rig.Channel(), nullptr, rig.Submachines(), "px", configdir);
     benchmark::DoNotOptimize(proxy->Open());
     usage = counter.Now();

@@ -6,46 +6,17 @@
 // run to the end. ORVEX_SOAK_COMMANDS sets the number of commands (default 100000).
 #include <gtest/gtest.h>
 
-#include <atomic>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
-#include <new>
 #include <random>
 #include <string>
 #include <vector>
 
+#include "mallocationcounter.h"
 #include "merrsinks.h"
 #include "proxyfixture.h"
-
-// Live heap bytes of this program, counted by the global allocation functions below (a header
-// in front of each block holds its size).
-namespace {
-std::atomic<int64_t> g_live_bytes{0};
-constexpr size_t kHeader = alignof(std::max_align_t);
-
-void* counted_alloc(size_t size) {
-  auto* block = static_cast<unsigned char*>(std::malloc(size + kHeader));
-  if (block == nullptr) throw std::bad_alloc();
-  *reinterpret_cast<size_t*>(block) = size;
-  g_live_bytes += static_cast<int64_t>(size);
-  return block + kHeader;
-}
-void counted_free(void* pointer) noexcept {
-  if (pointer == nullptr) return;
-  unsigned char* block = static_cast<unsigned char*>(pointer) - kHeader;
-  g_live_bytes -= static_cast<int64_t>(*reinterpret_cast<size_t*>(block));
-  std::free(block);
-}
-}  // namespace
-
-void* operator new(size_t size) { return counted_alloc(size); }
-void* operator new[](size_t size) { return counted_alloc(size); }
-void operator delete(void* pointer) noexcept { counted_free(pointer); }
-void operator delete[](void* pointer) noexcept { counted_free(pointer); }
-void operator delete(void* pointer, size_t) noexcept { counted_free(pointer); }
-void operator delete[](void* pointer, size_t) noexcept { counted_free(pointer); }
 
 namespace {
 
@@ -138,10 +109,11 @@ TEST_F(SoakTest, RandomCommandsEndAndLeaveNothingBehind) {
   // The injected failures are reported; count the reports instead of printing them.
   uint64_t reports = 0;
   const MErrLogCallback previous_log = MErrLog_SetCallback([&reports](const MErrLogRecord&) { ++reports; });
+  MAllocationCounter heap;
   MProxyMachAbstract& proxy = Open();
   const std::vector<std::string> axes = {"x", "y", "z", "r", "t"};
   const std::vector<std::string> probesystems = {"tactile", "rotary", "optic"};
-  int64_t live_at_tenth = 0;
+  int64_t held_at_tenth = 0;
   uint64_t unfinished = 0;
   bool excused = false;
 
@@ -202,18 +174,18 @@ TEST_F(SoakTest, RandomCommandsEndAndLeaveNothingBehind) {
     }
     for (size_t i = 0; i < 3; ++i) Sim(i).ClearCommandLog();
     channel.Clear();
-    if (n + 1 == commands / 10) live_at_tenth = g_live_bytes.load();
+    if (n + 1 == commands / 10) held_at_tenth = heap.Now().held;
   }
-  const int64_t live_at_end = g_live_bytes.load();
+  const int64_t held_at_end = heap.Now().held;
   MErrLog_SetCallback(previous_log);
-  std::printf("soak: %llu commands (seed %llu, %llu error-log reports), heap in use after the first tenth %lld bytes, "
-              "at the end %lld bytes\n",
+  std::printf("soak: %llu commands (seed %llu, %llu error-log reports), heap held since the start "
+              "after the first tenth %lld bytes, at the end %lld bytes\n",
               static_cast<unsigned long long>(commands), static_cast<unsigned long long>(seed),
-              static_cast<unsigned long long>(reports), static_cast<long long>(live_at_tenth),
-              static_cast<long long>(live_at_end));
+              static_cast<unsigned long long>(reports), static_cast<long long>(held_at_tenth),
+              static_cast<long long>(held_at_end));
   EXPECT_EQ(unfinished, 0u);
   // Tables may differ by the alternating extra axis.
-  EXPECT_LE(live_at_end, live_at_tenth + 16 * 1024);
+  EXPECT_LE(held_at_end, held_at_tenth + 16 * 1024);
 }
 
 }  // namespace

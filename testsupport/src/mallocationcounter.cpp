@@ -1,21 +1,25 @@
-#include "allocationcounter.h"
-
-#include <malloc.h>
+#include "mallocationcounter.h"
 
 #include <algorithm>
 #include <cstdlib>
 #include <new>
 
+#include "mallocationcounter_platform.h"
+
 namespace {
 
 bool counting = false;
-AllocationCounter::Usage usage;
+MAllocationCounter::Usage usage;
+
+int64_t block_size(void* block) {
+  return static_cast<int64_t>(mallocationcounter_platform::block_size(block));
+}
 
 void* allocate(std::size_t size) {
   void* block = std::malloc(size == 0 ? 1 : size);
   if (block == nullptr) throw std::bad_alloc();
   if (counting) {
-    usage.held += static_cast<int64_t>(malloc_usable_size(block));
+    usage.held += block_size(block);
     usage.peak = std::max(usage.peak, usage.held);
     ++usage.blocks;
   }
@@ -26,20 +30,20 @@ void* allocate(std::size_t size) {
 // figures are what the counted code added, less what it released of older memory.
 void release(void* block) {
   if (block == nullptr) return;
-  if (counting) usage.held -= static_cast<int64_t>(malloc_usable_size(block));
+  if (counting) usage.held -= block_size(block);
   std::free(block);
 }
 
 }  // namespace
 
-AllocationCounter::AllocationCounter() {
+MAllocationCounter::MAllocationCounter() {
   usage = {};
   counting = true;
 }
 
-AllocationCounter::~AllocationCounter() { counting = false; }
+MAllocationCounter::~MAllocationCounter() { counting = false; }
 
-AllocationCounter::Usage AllocationCounter::Now() const { return usage; }
+MAllocationCounter::Usage MAllocationCounter::Now() const { return usage; }
 
 void* operator new(std::size_t size) { return allocate(size); }
 void* operator new[](std::size_t size) { return allocate(size); }
