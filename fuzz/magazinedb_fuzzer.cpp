@@ -12,12 +12,12 @@
 #include "mfuzzfile.h"
 #include "minidata.h"
 #include "mmachmagazinedb.h"
-#include "mtestmachine.h"
+#include "mtestprobesystemmachine.h"
 
 namespace {
 
 // Defines the probe systems that the file names, except the ids that `refused` picks.
-void define_probesystems(const std::string& path, uint8_t refused, MTestMachine& machine) {
+void define_probesystems(const std::string& path, uint8_t refused, MTestProbesystemMachine& machine) {
   MIniData ini;
   ini.Open(path);
   std::vector<std::string> sections;
@@ -42,7 +42,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   file.Write(bytes.data(), bytes.size());
 
   MErrTraceContext context;  // refused files are expected; their entries go with the context
-  MTestMachine machine;
+  MTestProbesystemMachine machine;
   define_probesystems(file.path(), refused, machine);
   MMachMagazineDB db(&machine);
   if (!db.Open(file.path()) || db.Magazines().empty()) return 0;

@@ -14,7 +14,7 @@
 #include "mmachimagefifocommands.h"
 #include "msharedmem.h"
 #include "mtestchildprocess.h"
-#include "mtestmachine.h"
+#include "mtestprobesystemmachine.h"
 
 using ::testing::ElementsAre;
 using ::testing::ElementsAreArray;
@@ -106,7 +106,7 @@ class ImagefifoTest : public ::testing::Test {
   }
 
   MOutputChannel channel{7};
-  MTestMachine machine{&channel};
+  MTestProbesystemMachine machine{&channel};
 };
 
 struct LayoutCase {

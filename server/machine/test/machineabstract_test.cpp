@@ -10,6 +10,7 @@
 #include "mmachprobeservice.h"
 #include "mmachprobesystemservice.h"
 #include "moutputchannel.h"
+#include "mtestmachine.h"
 
 using ::testing::ElementsAre;
 using ::testing::IsEmpty;
@@ -19,31 +20,15 @@ using ::testing::StrictMock;
 
 namespace {
 
-// The smallest concrete machine: the pure operations, access to the fields, and a switch that
-// replaces the presence tests of the three services.
-class TestMachine : public MMachAbstract {
+// The bare test machine with a switch that replaces the presence tests of the probe-system and
+// probe services.
+class TestMachine : public MTestMachine {
  public:
-  explicit TestMachine(MOutputChannel* output = nullptr, MMachHostService* host = nullptr)
-      : MMachAbstract(output, host, "bench", "/etc/orvex") {}
-
-  bool Open() override { return true; }
-  void Close() override {}
-  void Poll() override {}
-  const char* GetMachineName() override { return name.c_str(); }
-  const char* GetMachineVersion() override { return "1"; }
-  const char* GetMachineDescription() override { return "test machine"; }
-  const MMachAxisInfo* GetAxisInfo(const std::string&) override { return nullptr; }
-  const MMachAxisInfo* GetFirstAxisInfo() override { return nullptr; }
-  const MMachAxisInfo* GetNextAxisInfo() override { return nullptr; }
-  double GetAxisValue(const char*) override { return 0.0; }
-  bool IsReady() override { return true; }
+  using MTestMachine::MTestMachine;
 
   bool HasProbesystems() override { return !hide_services && MMachAbstract::HasProbesystems(); }
   bool HasProbes() override { return !hide_services && MMachAbstract::HasProbes(); }
 
-  using MMachAbstract::probes;
-  using MMachAbstract::probesystems;
-  using MMachAbstract::supported_commands;
   bool hide_services = false;
 };
 

@@ -11,7 +11,7 @@
 #include "merrcapture.h"
 #include "mfilefaultmatrix.h"
 #include "mmachmagazinedb.h"
-#include "mtestmachine.h"
+#include "mtestprobesystemmachine.h"
 #include "mtesttempdir.h"
 
 using ::testing::Contains;
@@ -54,7 +54,7 @@ class MagazineDBTest : public ::testing::Test {
 
   MTestTempDir dir;
   const std::string path = dir.File("magazine.database");
-  MTestMachine machine;
+  MTestProbesystemMachine machine;
   MMachMagazineDB db{&machine};
 };
 
@@ -214,7 +214,7 @@ TEST(MagazineDBFaultTest, FailedSaveLeavesModelAndFileInAgreement) {
       "MMachMagazineDB::SetSlot",
       [kFile](const MTestTempDir& dir) -> std::function<bool()> {
         std::ofstream(dir.File(kFile), std::ios::binary) << kSlot1;
-        auto machine = std::make_shared<MTestMachine>();
+        auto machine = std::make_shared<MTestProbesystemMachine>();
         machine->defined = {{"Optic", 2}};
         machine->active = {"Optic", 2};
         auto db = std::make_shared<MMachMagazineDB>(machine.get());
