@@ -17,8 +17,8 @@
 #define FILEPLATFORM_CALLS(X)                                                                        \
   /* Opens an existing file for reading, shared for read and write, inheritable. */                  \
   X(bool, open_read, (const char* name, MFileHandle& handle))                                        \
-  /* Opens for writing, shared for reading only: 0 creates a new file, 1 appends (opening or         \
-     creating), 2 creates or truncates. Any other mode is the caller's error. */                     \
+  /* Opens for writing, shared for reading only, with kMFastFileCreateNew, kMFastFileAppend or       \
+     kMFastFileTruncate (fastfile.h). Any other mode is the caller's error. */                       \
   X(MFileHandle, open_write, (const char* name, int mode))                                           \
   /* One read as the platform's read call delivers it (fewer bytes only at the end of the file). */  \
   X(bool, read_file, (MFileHandle handle, void* buffer, uint32_t size, uint32_t& count))             \

@@ -35,13 +35,16 @@ bool is_hidden_name(const std::string& native) {
   return start < native.size() && native[start] == '.';
 }
 
+// A new file may be read and written by everyone, less the umask.
+constexpr mode_t kNewFilePermissions = S_IRUSR | S_IWUSR | S_IRGRP | S_IWGRP | S_IROTH | S_IWOTH;
+
 int to_fd(MFileHandle handle) { return static_cast<int>(handle); }
 
 int open_flags(int mode) {
   switch (mode) {
-    case 0:
+    case kMFastFileCreateNew:
       return O_WRONLY | O_CREAT | O_EXCL;
-    case 1:
+    case kMFastFileAppend:
       return O_WRONLY | O_CREAT | O_APPEND;
     default:
       return O_WRONLY | O_CREAT | O_TRUNC;
@@ -68,7 +71,7 @@ bool open_read(const char* name, MFileHandle& handle) {
 }
 
 MFileHandle open_write(const char* name, int mode) {
-  const int fd = ::open(native_path(name).c_str(), open_flags(mode), 0666);
+  const int fd = ::open(native_path(name).c_str(), open_flags(mode), kNewFilePermissions);
   if (fd < 0) {
     fail();
     return kMFileInvalidHandle;
@@ -122,7 +125,7 @@ bool create_temp_file(const char* directory, std::string& path) {
     if (number == 0) continue;
     char file_name[16];
     std::snprintf(file_name, sizeof file_name, "ffw%X.tmp", number);
-    const int fd = ::open((native_dir + file_name).c_str(), O_WRONLY | O_CREAT | O_EXCL, 0666);
+    const int fd = ::open((native_dir + file_name).c_str(), O_WRONLY | O_CREAT | O_EXCL, kNewFilePermissions);
     if (fd >= 0) {
       ::close(fd);
       path = std::string(directory) + file_name;

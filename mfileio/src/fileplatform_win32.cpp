@@ -57,9 +57,9 @@ bool open_read(const char* name, MFileHandle& handle) {
 MFileHandle open_write(const char* name, int mode) {
   DWORD access = GENERIC_WRITE;
   DWORD disposition = CREATE_ALWAYS;
-  if (mode == 0) {
+  if (mode == kMFastFileCreateNew) {
     disposition = CREATE_NEW;
-  } else if (mode == 1) {
+  } else if (mode == kMFastFileAppend) {
     access = FILE_APPEND_DATA;
     disposition = OPEN_ALWAYS;
   }

@@ -16,6 +16,9 @@
 
 namespace {
 
+// Only the owner may open a block.
+constexpr mode_t kBlockPermissions = S_IRUSR | S_IWUSR;
+
 // shm_open takes "/name" with no further '/'.
 std::string object_name(const std::string& name) {
   std::string object = "/" + name;
@@ -63,7 +66,7 @@ bool open_block(const std::string& name, std::uint64_t size, MSharedMemHandle& h
   // Exclusive creation tells whether the block existed; one that vanishes between the two
   // opens is created in the next round.
   for (int round = 0; round < 8; ++round) {
-    int descriptor = shm_open(object.c_str(), O_RDWR | O_CREAT | O_EXCL, 0600);
+    int descriptor = shm_open(object.c_str(), O_RDWR | O_CREAT | O_EXCL, kBlockPermissions);
     if (descriptor >= 0) {
       if (ftruncate(descriptor, static_cast<off_t>(size)) != 0) {
         error = errno;
@@ -75,7 +78,7 @@ bool open_block(const std::string& name, std::uint64_t size, MSharedMemHandle& h
       return true;
     }
     if (errno != EEXIST) break;
-    descriptor = shm_open(object.c_str(), O_RDWR, 0600);
+    descriptor = shm_open(object.c_str(), O_RDWR, kBlockPermissions);
     if (descriptor >= 0) {
       std::uint64_t existing = 0;
       if (!existing_size(descriptor, existing, error)) {
