@@ -3,21 +3,7 @@
 #include <dlfcn.h>
 #include <unistd.h>
 
-#include <cstdio>
 #include <cstring>
-#include <utility>
-
-MHostLibrary::~MHostLibrary() { unload(); }
-
-MHostLibrary::MHostLibrary(MHostLibrary&& other) noexcept : handle_(std::exchange(other.handle_, nullptr)) {}
-
-MHostLibrary& MHostLibrary::operator=(MHostLibrary&& other) noexcept {
-  if (this != &other) {
-    unload();
-    handle_ = std::exchange(other.handle_, nullptr);
-  }
-  return *this;
-}
 
 bool MHostLibrary::Load(const std::string& path, std::string& error) {
   unload();
@@ -54,7 +40,3 @@ std::string MHostPlatform_ProgramFolder() {
 }
 
 bool MHostPlatform_InputIsTerminal() { return isatty(STDIN_FILENO) != 0; }
-
-bool MHostPlatform_RedirectStandardError(const std::string& path) {
-  return std::freopen(path.c_str(), "a", stderr) != nullptr;
-}

@@ -10,19 +10,6 @@
 #include <windows.h>
 
 #include <cstdio>
-#include <utility>
-
-MHostLibrary::~MHostLibrary() { unload(); }
-
-MHostLibrary::MHostLibrary(MHostLibrary&& other) noexcept : handle_(std::exchange(other.handle_, nullptr)) {}
-
-MHostLibrary& MHostLibrary::operator=(MHostLibrary&& other) noexcept {
-  if (this != &other) {
-    unload();
-    handle_ = std::exchange(other.handle_, nullptr);
-  }
-  return *this;
-}
 
 bool MHostLibrary::Load(const std::string& path, std::string& error) {
   unload();
@@ -62,7 +49,3 @@ std::string MHostPlatform_ProgramFolder() {
 }
 
 bool MHostPlatform_InputIsTerminal() { return _isatty(_fileno(stdin)) != 0; }
-
-bool MHostPlatform_RedirectStandardError(const std::string& path) {
-  return std::freopen(path.c_str(), "a", stderr) != nullptr;
-}
