@@ -2,12 +2,6 @@
 // access calls through errno; the recorded error remembers which, so that its text fits.
 #include "fileplatform.h"
 
-#ifndef WIN32_LEAN_AND_MEAN
-#define WIN32_LEAN_AND_MEAN
-#endif
-#ifndef NOMINMAX
-#define NOMINMAX
-#endif
 #include <windows.h>
 
 #include <io.h>

@@ -2,12 +2,6 @@
 // last process closes it.
 #include "msharedmem_platform.h"
 
-#ifndef WIN32_LEAN_AND_MEAN
-#define WIN32_LEAN_AND_MEAN
-#endif
-#ifndef NOMINMAX
-#define NOMINMAX  // the C++ library's headers may have defined it already
-#endif
 #include <windows.h>
 
 namespace {

@@ -1,9 +1,5 @@
 #include "mtestlibrary.h"
 
-#define WIN32_LEAN_AND_MEAN
-#ifndef NOMINMAX
-#define NOMINMAX
-#endif
 #include <windows.h>
 
 MTestLibrary::MTestLibrary(const std::string& file) : handle_(LoadLibraryA(file.c_str())) {

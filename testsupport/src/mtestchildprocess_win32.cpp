@@ -1,11 +1,5 @@
 #include "mtestchildprocess.h"
 
-#ifndef WIN32_LEAN_AND_MEAN
-#define WIN32_LEAN_AND_MEAN
-#endif
-#ifndef NOMINMAX
-#define NOMINMAX  // the C++ library's headers may have defined it already
-#endif
 #include <windows.h>
 
 MTestChildProcess::MTestChildProcess(const std::vector<std::string>& args) {
