@@ -12,6 +12,7 @@
 
 #include "mhostconfig.h"
 #include "mhostline.h"
+#include "mhostoptions.h"
 #include "mhostplatform.h"
 #include "mhostsession.h"
 #include "mmachabstract.h"
@@ -24,66 +25,10 @@ namespace {
 constexpr int kExitSetup = 1;     // configuration, plug-in or machine could not be set up
 constexpr int kExitBadInput = 2;  // bad command line or session line
 
-constexpr const char* kUsage =
-    "usage: mmachhost [--version] [--plugin-dir=DIR]... [--trace-level=N] [--error-log=FILE] [--max-polls=N] HOSTCONFIG [SCRIPT]\n"
-    "Runs SCRIPT (or the lines of standard input, also when SCRIPT is -) against the proxy that\n"
-    "HOSTCONFIG describes. A plug-in named without a path is looked up in each --plugin-dir in\n"
-    "turn, then beside the host's own plug-ins. \"help\" in a session lists its commands.\n";
-
 // The plug-in folder of the host's own installation (or build tree, laid out the same way).
 std::string own_plugin_dir() {
   const std::string folder = MHostPlatform_ProgramFolder();
   return folder.empty() ? MMACHHOST_PLUGIN_RELDIR : folder + "/" + MMACHHOST_PLUGIN_RELDIR;
-}
-
-struct Options {
-  std::vector<std::string> plugin_dirs;  // from --plugin-dir, searched before the host's own folder
-  std::string error_log;
-  int trace_level = -1;  // -1: leave the levels alone
-  uint32_t max_polls = 100000;
-  std::string config;
-  std::string script = "-";
-};
-
-bool parse_options(int argc, char** argv, Options& options, std::string& error) {
-  std::vector<std::string> files;
-  for (int i = 1; i < argc; ++i) {
-    const std::string arg = argv[i];
-    const size_t equals = arg.find('=');
-    const std::string name = arg.substr(0, equals);
-    const std::string value = equals == std::string::npos ? "" : arg.substr(equals + 1);
-    if (arg.size() < 2 || arg.compare(0, 2, "--") != 0) {
-      files.push_back(arg);
-    } else if (name == "--plugin-dir" && !value.empty()) {
-      options.plugin_dirs.push_back(value);
-    } else if (name == "--error-log" && !value.empty()) {
-      options.error_log = value;
-    } else if (name == "--trace-level") {
-      const std::optional<uint64_t> level = MHostLine_ToUnsigned(value, 9);
-      if (!level) {
-        error = "--trace-level needs a level from 0 to 9";
-        return false;
-      }
-      options.trace_level = static_cast<int>(*level);
-    } else if (name == "--max-polls") {
-      const std::optional<uint64_t> polls = MHostLine_ToUnsigned(value, UINT32_MAX);
-      if (!polls || *polls == 0) {
-        error = "--max-polls needs a positive number";
-        return false;
-      }
-      options.max_polls = static_cast<uint32_t>(*polls);
-    } else {
-      error = "unknown option " + arg;
-      return false;
-    }
-  }
-  if (files.empty() || files.size() > 2) {
-    error = files.empty() ? "no host configuration given" : "too many arguments";
-    return false;
-  }
-  options.config = files[0];
-  if (files.size() == 2) options.script = files[1];
-  return true;
 }
 
 // A plug-in with its three exports.
@@ -97,7 +42,7 @@ struct Plugin {
 // The plug-ins by file, each loaded once. Declared before the machines, so unloaded after them.
 class Plugins {
  public:
-  Plugins(const Options& options, const std::string& base_dir) : options_(options), base_dir_(base_dir) {
+  Plugins(const MHostOptions& options, const std::string& base_dir) : options_(options), base_dir_(base_dir) {
     search_dirs_ = options.plugin_dirs;
     search_dirs_.push_back(own_plugin_dir());
   }
@@ -125,13 +70,13 @@ class Plugins {
   }
 
  private:
-  const Options& options_;
+  const MHostOptions& options_;
   std::string base_dir_;
   std::vector<std::string> search_dirs_;
   std::map<std::string, std::unique_ptr<Plugin>> loaded_;
 };
 
-// Reads session lines from `input` until its end or the first bad line (unless interactive).
+// Reads session lines from `input` until its end, "quit" or the first bad line (unless interactive).
 int run_session(MHostSession& session, std::istream& input, const std::string& source, bool interactive) {
   int status = 0;
   std::string text;
@@ -151,6 +96,7 @@ int run_session(MHostSession& session, std::istream& input, const std::string& s
       if (!interactive) break;
     }
     std::cout.flush();
+    if (session.QuitRequested()) break;
   }
   return status;
 }
@@ -160,7 +106,7 @@ int fail_setup(const std::string& where, const std::string& error) {
   return kExitSetup;
 }
 
-int run(const Options& options) {
+int run(const MHostOptions& options) {
   MHostConfig config;
   std::string error;
   if (!MHostConfig_Read(options.config, config, error)) return fail_setup(options.config, error);
@@ -224,19 +170,20 @@ int run(const Options& options) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  Options options;
+  MHostOptions options;
   std::string error;
-  if (argc == 2 && std::string(argv[1]) == "--help") {
-    std::cout << kUsage;
-    return 0;
-  }
-  if (argc == 2 && std::string(argv[1]) == "--version") {
-    std::cout << "mmachhost (Orvex) " MMACHHOST_VERSION "\n";
-    return 0;
-  }
-  if (!parse_options(argc, argv, options, error)) {
-    std::cerr << "mmachhost: " << error << '\n' << kUsage;
-    return kExitBadInput;
+  switch (MHostOptions_Parse(std::vector<std::string>(argv + 1, argv + argc), options, error)) {
+    case MHostRequest::kHelp:
+      std::cout << MHostOptions_Help();
+      return 0;
+    case MHostRequest::kVersion:
+      std::cout << "mmachhost (Orvex) " MMACHHOST_VERSION "\n";
+      return 0;
+    case MHostRequest::kBadCommandLine:
+      std::cerr << "mmachhost: " << error << "\nTry 'mmachhost --help' for more information.\n";
+      return kExitBadInput;
+    case MHostRequest::kRun:
+      break;
   }
   if (!options.error_log.empty() && !MHostPlatform_RedirectStandardError(options.error_log)) {
     std::cerr << "mmachhost: " << options.error_log << ": cannot be opened\n";

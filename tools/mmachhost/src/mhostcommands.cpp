@@ -275,6 +275,10 @@ void help_command(MHostSession& session, MHostLine& line) {
   }
 }
 
+void quit_command(MHostSession& session, MHostLine& line) {
+  if (line.Finish()) session.Quit();
+}
+
 // --- factories ---
 
 void get_command(MHostSession& session, MHostLine& line) {
@@ -440,6 +444,7 @@ using F = uint32_t;
 const std::vector<MHostCommand> kCommands = {
     // queries and session commands
     {"help", "", "", help_command},
+    {"quit", "", "", quit_command},
     {"describe", "", "", describe_command},
     {"machine", "", "", machine_query},
     {"axes", "", "", axes_query},

@@ -60,6 +60,10 @@ class MHostSession {
   // Prints the merged tables with the submachine entries that each proxy name stands for.
   void Describe();
 
+  // "quit": the session ends after the current line.
+  void Quit() { quit_ = true; }
+  bool QuitRequested() const { return quit_; }
+
   MMachAbstract& Machine() { return machine_; }
   const std::vector<MHostSubmachine>& Submachines() const { return submachines_; }
 
@@ -73,6 +77,7 @@ class MHostSession {
   uint32_t next_channel_ = 1;
   uint32_t abort_after_ = 0;  // for the command that runs next; 0: none
   uint32_t max_polls_ = 100000;
+  bool quit_ = false;
 };
 
 // The number as host lines print it: up to 15 significant digits, "nan", "inf", "-inf".

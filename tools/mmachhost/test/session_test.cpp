@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "mhostconfig.h"
+#include "mhostoptions.h"
 #include "mhostplatform.h"
 #include "mhostsession.h"
 #include "orvexplugin.h"
@@ -223,6 +224,52 @@ TEST(HostConfigTest, BareNamesComeFromThePluginFolderAndPathsFromTheConfiguratio
 
 // describe over the real proxy, loaded through its exports as the host loads it: numbered names
 // of names that end in a digit, prefixed components, the plain probe-system name of the first.
+struct OptionsCase {
+  std::vector<std::string> args;
+  MHostRequest request;
+  std::string expected;  // the error, or what the options hold: "dirs|log|level|polls|config|script"
+};
+
+std::string summary(const MHostOptions& o) {
+  std::string dirs;
+  for (const std::string& dir : o.plugin_dirs) dirs.append(dirs.empty() ? "" : ",").append(dir);
+  return dirs + "|" + o.error_log + "|" + std::to_string(o.trace_level) + "|" + std::to_string(o.max_polls) +
+         "|" + o.config + "|" + o.script;
+}
+
+TEST(HostOptionsTest, ReadsTheCommandLineTheGnuWay) {
+  using R = MHostRequest;
+  const OptionsCase cases[] = {
+      {{"h.ini"}, R::kRun, "||-1|100000|h.ini|-"},
+      {{"--plugin-dir=a", "--plugin-dir", "b", "--error-log", "e", "--trace-level=3", "--max-polls", "7", "h.ini",
+        "s"},
+       R::kRun, "a,b|e|3|7|h.ini|s"},
+      {{"--", "--help", "-"}, R::kRun, "||-1|100000|--help|-"},
+      {{"h.ini", "-h"}, R::kHelp, ""},
+      {{"--help"}, R::kHelp, ""},
+      {{"--version", "x"}, R::kVersion, ""},
+      {{"h.ini", "--error-log"}, R::kBadCommandLine, "option '--error-log' needs a value"},
+      {{"--plugin-dir=", "h.ini"}, R::kBadCommandLine, "option '--plugin-dir' needs a value"},
+      {{"--version=2"}, R::kBadCommandLine, "option '--version' doesn't allow an argument"},
+      {{"--colour", "h.ini"}, R::kBadCommandLine, "unrecognized option '--colour'"},
+      {{"-x", "h.ini"}, R::kBadCommandLine, "invalid option -- 'x'"},
+      {{"--trace-level=10", "h.ini"}, R::kBadCommandLine, "--trace-level needs a level from 0 to 9"},
+      {{"--max-polls", "0", "h.ini"}, R::kBadCommandLine, "--max-polls needs a positive number"},
+      {{}, R::kBadCommandLine, "no host configuration given"},
+      {{"a", "b", "c"}, R::kBadCommandLine, "too many arguments"},
+  };
+  for (const OptionsCase& c : cases) {
+    MHostOptions options;
+    std::string error;
+    const MHostRequest request = MHostOptions_Parse(c.args, options, error);
+    SCOPED_TRACE(c.expected);
+    EXPECT_EQ(request, c.request);
+    if (c.request != R::kHelp && c.request != R::kVersion) {
+      EXPECT_EQ(c.request == R::kRun ? summary(options) : error, c.expected);
+    }
+  }
+}
+
 TEST(HostDescribeTest, NamesTheSubmachineEntriesBehindEachProxyName) {
   MTestTempDir dir;
   std::ofstream((dir.path() / "px.ini").string()) << "[Aliases]\n1=\n2=b\n";

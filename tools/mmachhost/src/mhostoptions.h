@@ -1,0 +1,24 @@
+// The host's command line, read the GNU way: "--opt=value" or "--opt value", "-h"/"--help",
+// "--version", "--" ending the options, "-" naming standard input.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+struct MHostOptions {
+  std::vector<std::string> plugin_dirs;  // from --plugin-dir, searched before the host's own folder
+  std::string error_log;
+  int trace_level = -1;  // -1: leave the levels alone
+  uint32_t max_polls = 100000;
+  std::string config;
+  std::string script = "-";
+};
+
+// What the command line asks for.
+enum class MHostRequest { kRun, kHelp, kVersion, kBadCommandLine };
+
+// Reads `args` (without the program name) into `options`; with kBadCommandLine, `error` says why.
+MHostRequest MHostOptions_Parse(const std::vector<std::string>& args, MHostOptions& options, std::string& error);
+// The usage line and every option with its meaning, as --help prints them.
+const char* MHostOptions_Help();
