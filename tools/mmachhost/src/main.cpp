@@ -4,12 +4,15 @@
 // interactive lines. Standard output carries the transcript; standard error (or --error-log)
 // the error log and trace of the host and of every plug-in.
 #include <fstream>
+#include <iterator>
 #include <iostream>
 #include <map>
+#include <sstream>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "fileops.h"
 #include "mhostconfig.h"
 #include "mhostline.h"
 #include "mhostoptions.h"
@@ -87,7 +90,7 @@ int run_session(MHostSession& session, std::istream& input, const std::string& s
     const size_t first = text.find_first_not_of(" \t");
     if (!interactive) {
       const bool plain = first == std::string::npos || text[first] == '#';
-      std::cout << (plain ? "" : "> ") << text << '\n';
+      std::cout << (plain ? "" : "> ") << MHostLine_Printable(text) << '\n';
     }
     std::string error;
     if (!session.Run(text, error)) {
@@ -101,14 +104,39 @@ int run_session(MHostSession& session, std::istream& input, const std::string& s
   return status;
 }
 
+// The whole session script; false and the reason when it is a folder, cannot be read or holds
+// binary data (NUL bytes), so that a wrong file name does not run as an empty session.
+bool read_script(const std::string& path, std::string& text, std::string& error) {
+  if (file_type(path.c_str()) == 'd') {
+    error = "is a directory";
+    return false;
+  }
+  std::ifstream file(path, std::ios::binary);
+  if (file) text.assign(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
+  if (!file || file.bad()) {
+    error = "cannot be read";
+    return false;
+  }
+  if (text.find('\0') != std::string::npos) {
+    error = "is not a text file";
+    return false;
+  }
+  return true;
+}
+
 int fail_setup(const std::string& where, const std::string& error) {
   std::cout << "mmachhost: " << where << ": " << error << std::endl;
   return kExitSetup;
 }
 
 int run(const MHostOptions& options) {
-  MHostConfig config;
   std::string error;
+  std::string script;
+  if (options.script != "-" && !read_script(options.script, script, error)) {
+    std::cout << "mmachhost: " << options.script << ": " << error << std::endl;
+    return kExitBadInput;
+  }
+  MHostConfig config;
   if (!MHostConfig_Read(options.config, config, error)) return fail_setup(options.config, error);
   Plugins plugins(options, MHostConfig_Folder(options.config));
 
@@ -148,13 +176,8 @@ int run(const MHostOptions& options) {
     if (options.script == "-") {
       status = run_session(session, std::cin, "stdin", MHostPlatform_InputIsTerminal());
     } else {
-      std::ifstream script(options.script, std::ios::binary);
-      if (!script) {
-        std::cout << "mmachhost: " << options.script << ": cannot be read" << std::endl;
-        status = kExitBadInput;
-      } else {
-        status = run_session(session, script, options.script, false);
-      }
+      std::istringstream lines(script);
+      status = run_session(session, lines, options.script, false);
     }
     proxy->Close();
     session.FlushMachineChannel();

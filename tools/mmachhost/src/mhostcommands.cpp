@@ -312,6 +312,7 @@ void axes_command(MHostSession& session, MHostLine& line) {
 template <auto Factory>
 void movement_command(MHostSession& session, MHostLine& line) {
   const MMachMovementPara movement = line.Movement();
+  if (line.Ok() && movement.positions.empty()) line.Fail("missing target");
   if (!line.Finish()) return;
   run(session, [&](MOutputChannel* out) { return (session.Machine().*Factory)(out, movement); });
 }

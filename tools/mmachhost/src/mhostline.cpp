@@ -1,6 +1,7 @@
 #include "mhostline.h"
 
 #include <charconv>
+#include <cmath>
 #include <system_error>
 
 namespace {
@@ -65,8 +66,23 @@ std::optional<double> MHostLine_ToDouble(const std::string& text) {
   double value = 0.0;
   const char* end = text.data() + text.size();
   const auto [stop, error] = std::from_chars(text.data(), end, value);
-  if (text.empty() || error != std::errc() || stop != end) return std::nullopt;
+  // "nan" and "inf" are no positions or parameters a machine could take.
+  if (text.empty() || error != std::errc() || stop != end || !std::isfinite(value)) return std::nullopt;
   return value;
+}
+
+std::string MHostLine_Printable(const std::string& text) {
+  static constexpr char kHex[] = "0123456789abcdef";
+  std::string printable;
+  for (const char c : text) {
+    const auto byte = static_cast<unsigned char>(c);
+    if ((byte < 0x20 && c != '\t') || byte == 0x7f) {
+      printable.append("\\x").append(1, kHex[byte >> 4]).append(1, kHex[byte & 0xf]);
+    } else {
+      printable.push_back(c);
+    }
+  }
+  return printable;
 }
 
 std::optional<uint64_t> MHostLine_ToUnsigned(const std::string& text, uint64_t max) {

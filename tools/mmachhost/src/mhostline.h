@@ -22,6 +22,8 @@ bool MHostLine_Split(const std::string& text, std::vector<std::string>& words, s
 // hex ("0x10").
 std::optional<double> MHostLine_ToDouble(const std::string& text);
 std::optional<uint64_t> MHostLine_ToUnsigned(const std::string& text, uint64_t max);
+// `text` with its control bytes (other than tab) written "\xNN", for echoing a line.
+std::string MHostLine_Printable(const std::string& text);
 
 class MHostLine {
  public:

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "mhostconfig.h"
+#include "mhostline.h"
 #include "mhostoptions.h"
 #include "mhostplatform.h"
 #include "mhostsession.h"
@@ -51,6 +52,9 @@ TEST_F(HostSessionTest, BadLinesAreReportedWithoutAskingTheMachine) {
       {"frobnicate x", "unknown command \"frobnicate\""},
       {"probesystem frob", "unknown command \"probesystem\""},
       {"move x=1O", "bad number for x: \"1O\""},
+      {"move x=nan", "bad number for x: \"nan\""},
+      {"move x=-inf", "bad number for x: \"-inf\""},
+      {"move", "missing target"},
       {"move x", "expected name=value, got \"x\""},
       {"move x=1 x=2", "\"x\" given twice"},
       {"move x=1 --speed=3", "unknown option --speed"},
@@ -73,6 +77,7 @@ TEST_F(HostSessionTest, BadLinesAreReportedWithoutAskingTheMachine) {
   for (const BadLine& c : cases) {
     EXPECT_EQ(Run(c.line), c.error) << c.line;
   }
+  EXPECT_EQ(MHostLine_Printable("a\tb\x01\x1b[2J\x7f\xc3\xa9"), "a\tb\\x01\\x1b[2J\\x7f\xc3\xa9");
   EXPECT_TRUE(sim.CommandLog().empty());
   EXPECT_EQ(out.str(), "");
 }
