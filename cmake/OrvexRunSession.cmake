@@ -1,5 +1,6 @@
-# Runs the host on one session script and compares the whole transcript, followed by a line with
-# the exit status, with the reviewed one. The host runs in the script's folder, so that messages
+# Runs the host on one session script and compares the whole transcript (standard output and
+# standard error, as one terminal would show them), followed by a line with the exit status,
+# with the reviewed one. The host runs in the script's folder, so that messages
 # name the script without a path.
 # -DHOST=<program> [-DEMULATOR=<wine>] -DCONFIG=<host configuration> -DSCRIPT=<session>
 # -DEXPECTED=<transcript> -DOUTPUT=<where the actual transcript goes>
@@ -19,6 +20,7 @@ endif()
 execute_process(COMMAND ${EMULATOR} ${HOST} --error-log=${OUTPUT}.log ${plugin_dir_options} ${CONFIG} ${script}
                 WORKING_DIRECTORY ${folder}
                 OUTPUT_VARIABLE transcript
+                ERROR_VARIABLE transcript  # messages about bad input, in their place among the lines
                 RESULT_VARIABLE status)
 # Windows ends the lines of standard output with CR LF.
 string(REPLACE "\r\n" "\n" transcript "${transcript}")
@@ -27,6 +29,20 @@ file(WRITE ${OUTPUT} "${transcript}")
 if("$ENV{ORVEX_UPDATE_TRANSCRIPTS}" STREQUAL "1")
   file(WRITE ${EXPECTED} "${transcript}")
 endif()
+# Messages about bad input belong on standard error: when there are any, a second run must show
+# none of them on standard output.
+string(FIND "\n${transcript}" "\nmmachhost: " message_at)
+if(message_at GREATER -1)
+  execute_process(COMMAND ${EMULATOR} ${HOST} --error-log=${OUTPUT}.log ${plugin_dir_options} ${CONFIG} ${script}
+                  WORKING_DIRECTORY ${folder}
+                  OUTPUT_VARIABLE standard_output
+                  ERROR_QUIET)
+  string(FIND "\n${standard_output}" "\nmmachhost: " misplaced_at)
+  if(misplaced_at GREATER -1)
+    message(FATAL_ERROR "a message about bad input went to standard output:\n${standard_output}")
+  endif()
+endif()
+
 file(READ ${EXPECTED} expected)
 string(REPLACE "\r\n" "\n" expected "${expected}")  # a checkout with CR LF line ends
 if(NOT transcript STREQUAL expected)

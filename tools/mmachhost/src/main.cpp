@@ -3,6 +3,7 @@
 // over them (all with the one machine channel), opens the proxy and runs a session script or
 // interactive lines. Standard output carries the transcript; standard error (or --error-log)
 // the error log and trace of the host and of every plug-in.
+#include <cstdio>
 #include <fstream>
 #include <iterator>
 #include <iostream>
@@ -33,6 +34,23 @@ std::string own_plugin_dir() {
   const std::string folder = MHostPlatform_ProgramFolder();
   return folder.empty() ? MMACHHOST_PLUGIN_RELDIR : folder + "/" + MMACHHOST_PLUGIN_RELDIR;
 }
+
+// Where the messages about bad input go: standard error as the user started the host, also
+// when --error-log takes the error log away from it. The transcript on standard output is
+// flushed first, so that both keep their order when they go to one terminal or file.
+class UserErrors {
+ public:
+  explicit UserErrors(std::FILE* stream) : stream_(stream) {}
+  // "mmachhost: <where>: <message>"
+  void Report(const std::string& where, const std::string& message) const {
+    std::cout.flush();
+    std::fprintf(stream_, "mmachhost: %s: %s\n", where.c_str(), message.c_str());
+    std::fflush(stream_);
+  }
+
+ private:
+  std::FILE* stream_;
+};
 
 // A plug-in with its three exports.
 struct Plugin {
@@ -80,7 +98,8 @@ class Plugins {
 };
 
 // Reads session lines from `input` until its end, "quit" or the first bad line (unless interactive).
-int run_session(MHostSession& session, std::istream& input, const std::string& source, bool interactive) {
+int run_session(MHostSession& session, std::istream& input, const std::string& source, bool interactive,
+                const UserErrors& errors) {
   int status = 0;
   std::string text;
   for (size_t number = 1;; ++number) {
@@ -94,7 +113,7 @@ int run_session(MHostSession& session, std::istream& input, const std::string& s
     }
     std::string error;
     if (!session.Run(text, error)) {
-      std::cout << "mmachhost: " << source << ":" << number << ": " << error << std::endl;
+      errors.Report(source + ":" + std::to_string(number), error);
       status = kExitBadInput;
       if (!interactive) break;
     }
@@ -124,20 +143,20 @@ bool read_script(const std::string& path, std::string& text, std::string& error)
   return true;
 }
 
-int fail_setup(const std::string& where, const std::string& error) {
-  std::cout << "mmachhost: " << where << ": " << error << std::endl;
+int fail_setup(const UserErrors& errors, const std::string& where, const std::string& error) {
+  errors.Report(where, error);
   return kExitSetup;
 }
 
-int run(const MHostOptions& options) {
+int run(const MHostOptions& options, const UserErrors& errors) {
   std::string error;
   std::string script;
   if (options.script != "-" && !read_script(options.script, script, error)) {
-    std::cout << "mmachhost: " << options.script << ": " << error << std::endl;
+    errors.Report(options.script, error);
     return kExitBadInput;
   }
   MHostConfig config;
-  if (!MHostConfig_Read(options.config, config, error)) return fail_setup(options.config, error);
+  if (!MHostConfig_Read(options.config, config, error)) return fail_setup(errors, options.config, error);
   Plugins plugins(options, MHostConfig_Folder(options.config));
 
   MOutputChannel channel(0);  // the machine channel: every submachine and the proxy write here
@@ -148,19 +167,19 @@ int run(const MHostOptions& options) {
   for (const MHostMachineSetup& setup : config.submachines) {
     const std::string where = options.config + " " + setup.section;
     Plugin* plugin = plugins.Get(setup.plugin, error);
-    if (plugin == nullptr) return fail_setup(where, error);
+    if (plugin == nullptr) return fail_setup(errors, where, error);
     owned.emplace_back(plugin->new_machine(setup.name, setup.configdir, &channel, nullptr, {}));
-    if (!owned.back()) return fail_setup(where, "no machine \"" + setup.name + "\" created");
+    if (!owned.back()) return fail_setup(errors, where, "no machine \"" + setup.name + "\" created");
     submachines.push_back(owned.back().get());
     described.push_back({setup.name, owned.back().get()});
     header += (described.size() == 1 ? " " : ", ") + setup.name + " (" + setup.plugin + ")";
   }
   Plugin* proxy_plugin = plugins.Get(config.proxy.plugin, error);
-  if (proxy_plugin == nullptr) return fail_setup(options.config + " [Proxy]", error);
-  if (!proxy_plugin->is_proxy()) return fail_setup(options.config + " [Proxy]", "the plug-in is not a proxy");
+  if (proxy_plugin == nullptr) return fail_setup(errors, options.config + " [Proxy]", error);
+  if (!proxy_plugin->is_proxy()) return fail_setup(errors, options.config + " [Proxy]", "the plug-in is not a proxy");
   std::unique_ptr<MMachAbstract> proxy(
       proxy_plugin->new_machine(config.proxy.name, config.proxy.configdir, &channel, nullptr, submachines));
-  if (!proxy) return fail_setup(options.config + " [Proxy]", "no machine \"" + config.proxy.name + "\" created");
+  if (!proxy) return fail_setup(errors, options.config + " [Proxy]", "no machine \"" + config.proxy.name + "\" created");
 
   // The proxy reads "<configdir>\<name>.ini"; describe shows the prefixes it takes from there.
   const std::string proxy_ini = config.proxy.configdir + "\\" + config.proxy.name + ".ini";
@@ -174,10 +193,10 @@ int run(const MHostOptions& options) {
   int status = opened ? 0 : kExitSetup;
   if (opened) {
     if (options.script == "-") {
-      status = run_session(session, std::cin, "stdin", MHostPlatform_InputIsTerminal());
+      status = run_session(session, std::cin, "stdin", MHostPlatform_InputIsTerminal(), errors);
     } else {
       std::istringstream lines(script);
-      status = run_session(session, lines, options.script, false);
+      status = run_session(session, lines, options.script, false, errors);
     }
     proxy->Close();
     session.FlushMachineChannel();
@@ -208,10 +227,16 @@ int main(int argc, char** argv) {
     case MHostRequest::kRun:
       break;
   }
-  if (!options.error_log.empty() && !MHostPlatform_RedirectStandardError(options.error_log)) {
-    std::cerr << "mmachhost: " << options.error_log << ": cannot be opened\n";
-    return kExitSetup;
+  std::FILE* user_stream = stderr;
+  if (!options.error_log.empty()) {
+    user_stream = MHostPlatform_RedirectStandardError(options.error_log);
+    if (user_stream == nullptr) {
+      std::cerr << "mmachhost: " << options.error_log << ": cannot be opened\n";
+      return kExitSetup;
+    }
   }
   if (options.trace_level >= 0) _MTrace_SetLevel("default", options.trace_level);
-  return run(options);
+  const int status = run(options, UserErrors(user_stream));
+  if (user_stream != stderr) std::fclose(user_stream);
+  return status;
 }

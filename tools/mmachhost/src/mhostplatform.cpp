@@ -17,6 +17,9 @@ MHostLibrary& MHostLibrary::operator=(MHostLibrary&& other) noexcept {
   return *this;
 }
 
-bool MHostPlatform_RedirectStandardError(const std::string& path) {
-  return std::freopen(path.c_str(), "a", stderr) != nullptr;
+std::FILE* MHostPlatform_RedirectStandardError(const std::string& path) {
+  std::FILE* former = MHostPlatform_DuplicateStandardError();
+  if (former != nullptr && std::freopen(path.c_str(), "a", stderr) != nullptr) return former;
+  if (former != nullptr) std::fclose(former);
+  return nullptr;
 }

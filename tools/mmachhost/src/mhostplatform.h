@@ -3,6 +3,7 @@
 // sending standard error (where every module's error log and trace go) to a file.
 #pragma once
 
+#include <cstdio>
 #include <string>
 
 // A loaded shared library, unloaded with the object. Move-only.
@@ -38,5 +39,9 @@ std::string MHostPlatform_PluginFileName(const std::string& name);
 std::string MHostPlatform_ProgramFolder();
 // True when standard input is an interactive terminal.
 bool MHostPlatform_InputIsTerminal();
-// Appends standard error to `path` from now on; false when the file cannot be opened.
-bool MHostPlatform_RedirectStandardError(const std::string& path);
+// Appends standard error to `path` from now on, where every module's error log and trace go.
+// Answers a stream onto the former standard error, for the messages meant for the user (the
+// caller closes it); null when the file cannot be opened.
+std::FILE* MHostPlatform_RedirectStandardError(const std::string& path);
+// A second stream onto standard error as it is now; null when it cannot be made.
+std::FILE* MHostPlatform_DuplicateStandardError();

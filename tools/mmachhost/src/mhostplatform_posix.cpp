@@ -39,4 +39,11 @@ std::string MHostPlatform_ProgramFolder() {
   return path.substr(0, path.find_last_of('/'));
 }
 
+std::FILE* MHostPlatform_DuplicateStandardError() {
+  const int fd = dup(STDERR_FILENO);
+  std::FILE* stream = fd >= 0 ? fdopen(fd, "w") : nullptr;
+  if (stream == nullptr && fd >= 0) close(fd);
+  return stream;
+}
+
 bool MHostPlatform_InputIsTerminal() { return isatty(STDIN_FILENO) != 0; }

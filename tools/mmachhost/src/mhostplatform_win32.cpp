@@ -42,4 +42,11 @@ std::string MHostPlatform_ProgramFolder() {
   return separator == std::string::npos ? "" : path.substr(0, separator);
 }
 
+std::FILE* MHostPlatform_DuplicateStandardError() {
+  const int fd = _dup(_fileno(stderr));
+  std::FILE* stream = fd >= 0 ? _fdopen(fd, "w") : nullptr;
+  if (stream == nullptr && fd >= 0) _close(fd);
+  return stream;
+}
+
 bool MHostPlatform_InputIsTerminal() { return _isatty(_fileno(stdin)) != 0; }
