@@ -341,6 +341,33 @@ bool read_command(const MIniData& ini, const std::string& section, const std::st
   return read_section(ini, section, handlers);
 }
 
+// What each section may hold can still disagree with another: the active probe system needs
+// one of its own ids, and a command's scan data vectors are rows of one width.
+bool check_consistency(const Description& description) {
+  const MSimTables& tables = description.tables;
+  if (!tables.active_probesystem.empty()) {
+    const auto& definitions = tables.probesystem_definitions;
+    const bool defined = std::any_of(definitions.begin(), definitions.end(), [&](const MMachProbesystemInfo& info) {
+      return info.name == tables.active_probesystem && info.id == tables.active_probesystem_id;
+    });
+    if (!defined) {
+      MERRTRACE("[Probesystem %s] active: %u is not among its ids", tables.active_probesystem.c_str(),
+                tables.active_probesystem_id);
+      return false;
+    }
+  }
+  for (const auto& [name, behaviour] : description.behaviours) {
+    for (const std::vector<double>& row : behaviour.scan_data) {
+      if (row.size() != behaviour.scan_data.front().size()) {
+        MERRTRACE("[Command %s] scandata: rows of %zu and %zu values", name.c_str(),
+                  behaviour.scan_data.front().size(), row.size());
+        return false;
+      }
+    }
+  }
+  return true;
+}
+
 bool read_description(const MIniData& ini, Description& description) {
   std::vector<std::string> sections;
   ini.GetSectionNames(sections);
@@ -392,7 +419,7 @@ bool MSimMachine::LoadDescription(const std::string& path) {
   if (!good) {
     MERRTRACE("file not found");
   } else {
-    good = ini.Open(path) && read_description(ini, description);
+    good = ini.Open(path) && read_description(ini, description) && check_consistency(description);
   }
   if (!good) {
     MERRDUMP(context, "MSimMachine::LoadDescription(): \"%s\" not loaded", path.c_str());

@@ -40,7 +40,7 @@ TEST_F(SimLoaderTest, DescriptionSetsUpTablesCommandsAndBehaviours) {
       "[Axis y]\r\nflags=16\r\ninitialized=0\r\n"
       "[Component probe.config]\r\nversion=1.00-00\r\nflags=11\r\n"
       "[Probesystem ps]\r\nids=1 2\r\nactive=2\r\nimage=640 480 0x1\r\n"
-      "[Command MMachScanCommand]\r\npolls=2\r\nscandata=1 2 3, 4.5 -6\r\n"
+      "[Command MMachScanCommand]\r\npolls=2\r\nscandata=1 2 3, 4.5 -6 7\r\n"
       "[Command MMachMoveCommand]\r\nfail_at_poll=1\r\nerror=20\r\n");
   MErrCapture capture;
   auto sim = MSimMachine::NewFromDescription(&output, nullptr, "bench", "/etc/sim", path);
@@ -73,7 +73,7 @@ TEST_F(SimLoaderTest, DescriptionSetsUpTablesCommandsAndBehaviours) {
   EXPECT_TRUE(scan->IsDone());
   std::vector<double> values;
   ASSERT_TRUE(scan->GetData(values) && scan->GetData(values));
-  EXPECT_THAT(values, ElementsAre(4.5, -6.0));
+  EXPECT_THAT(values, ElementsAre(4.5, -6.0, 7.0));
   std::unique_ptr<MMachCommand> move(sim->NewMMachMoveCommand(&output, {}));
   EXPECT_TRUE(move->IsDone());
   std::string text;
@@ -122,6 +122,12 @@ INSTANTIATE_TEST_SUITE_P(
         MalformedCase{"TwoActiveProbesystems",
                       "[Probesystem a]\nactive=1\n[Probesystem b]\nactive=1\n",
                       "[Probesystem b] active: \"a\" is already the active probe system"},
+        MalformedCase{"ActiveIdNotAmongItsIds", "[Probesystem ps]\nids=1 2\nactive=3\n",
+                      "[Probesystem ps] active: 3 is not among its ids"},
+        MalformedCase{"ScanDataRowsOfTwoWidths", "[Command MMachScanCommand]\nscandata=1 2, 3\n",
+                      "[Command MMachScanCommand] scandata: rows of 2 and 1 values"},
+        MalformedCase{"NegativeCount", "[Command MMachMoveCommand]\npolls=-1\n",
+                      "[Command MMachMoveCommand] polls: \"-1\" is not an unsigned 32-bit number"},
         MalformedCase{"ImageOfTwoNumbers", "[Probesystem ps]\nimage=640, 480\n",
                       "[Probesystem ps] image: \"640, 480\" is not three numbers"},
         MalformedCase{"NotABoolean", "[Machine]\nopen=yes\n",
