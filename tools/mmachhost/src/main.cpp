@@ -148,6 +148,20 @@ int fail_setup(const UserErrors& errors, const std::string& where, const std::st
   return kExitSetup;
 }
 
+// "<config>:<line>" where `line` is known, else "<config>".
+std::string config_place(const std::string& config, size_t line) {
+  return line == 0 ? config : config + ":" + std::to_string(line);
+}
+
+// A machine that could not be set up: the place of its section's plug-in entry in the host
+// configuration, and the section in front of the reason.
+int fail_machine(const UserErrors& errors, const std::string& config, const MHostMachineSetup& setup,
+                 const std::string& error) {
+  const std::string section = setup.section.substr(1, setup.section.size() - 2);
+  return fail_setup(errors, config_place(config, MHostConfig_LineOf(config, section, "plugin")),
+                    setup.section + ": " + error);
+}
+
 int run(const MHostOptions& options, const UserErrors& errors) {
   std::string error;
   std::string script;
@@ -156,7 +170,10 @@ int run(const MHostOptions& options, const UserErrors& errors) {
     return kExitBadInput;
   }
   MHostConfig config;
-  if (!MHostConfig_Read(options.config, config, error)) return fail_setup(errors, options.config, error);
+  size_t line = 0;
+  if (!MHostConfig_Read(options.config, config, error, line)) {
+    return fail_setup(errors, config_place(options.config, line), error);
+  }
   Plugins plugins(options, MHostConfig_Folder(options.config));
 
   MOutputChannel channel(0);  // the machine channel: every submachine and the proxy write here
@@ -165,21 +182,20 @@ int run(const MHostOptions& options, const UserErrors& errors) {
   std::vector<MHostSubmachine> described;
   std::string header = "# proxy " + config.proxy.name + " (" + config.proxy.plugin + ") over";
   for (const MHostMachineSetup& setup : config.submachines) {
-    const std::string where = options.config + " " + setup.section;
     Plugin* plugin = plugins.Get(setup.plugin, error);
-    if (plugin == nullptr) return fail_setup(errors, where, error);
+    if (plugin == nullptr) return fail_machine(errors, options.config, setup, error);
     owned.emplace_back(plugin->new_machine(setup.name, setup.configdir, &channel, nullptr, {}));
-    if (!owned.back()) return fail_setup(errors, where, "no machine \"" + setup.name + "\" created");
+    if (!owned.back()) return fail_machine(errors, options.config, setup, "no machine \"" + setup.name + "\" created");
     submachines.push_back(owned.back().get());
     described.push_back({setup.name, owned.back().get()});
     header += (described.size() == 1 ? " " : ", ") + setup.name + " (" + setup.plugin + ")";
   }
   Plugin* proxy_plugin = plugins.Get(config.proxy.plugin, error);
-  if (proxy_plugin == nullptr) return fail_setup(errors, options.config + " [Proxy]", error);
-  if (!proxy_plugin->is_proxy()) return fail_setup(errors, options.config + " [Proxy]", "the plug-in is not a proxy");
+  if (proxy_plugin == nullptr) return fail_machine(errors, options.config, config.proxy, error);
+  if (!proxy_plugin->is_proxy()) return fail_machine(errors, options.config, config.proxy, "the plug-in is not a proxy");
   std::unique_ptr<MMachAbstract> proxy(
       proxy_plugin->new_machine(config.proxy.name, config.proxy.configdir, &channel, nullptr, submachines));
-  if (!proxy) return fail_setup(errors, options.config + " [Proxy]", "no machine \"" + config.proxy.name + "\" created");
+  if (!proxy) return fail_machine(errors, options.config, config.proxy, "no machine \"" + config.proxy.name + "\" created");
 
   // The proxy reads "<configdir>\<name>.ini"; describe shows the prefixes it takes from there.
   const std::string proxy_ini = config.proxy.configdir + "\\" + config.proxy.name + ".ini";

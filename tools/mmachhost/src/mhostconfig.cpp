@@ -1,6 +1,7 @@
 #include "mhostconfig.h"
 
 #include <algorithm>
+#include <fstream>
 #include <map>
 #include <set>
 
@@ -41,15 +42,22 @@ bool is_absolute(const std::string& path) {
 }
 
 // The entries of one machine section; every entry must be known.
+// Where a problem of the configuration lies: a section, and an entry of it or none.
+struct Place {
+  std::string section;
+  std::string entry;
+};
+
 bool read_machine(const MIniData& ini, const std::string& section, const std::string& default_name,
                   const std::string& base_dir, bool is_proxy, MHostMachineSetup& setup,
-                  std::string& submachines, std::string& error) {
+                  std::string& submachines, std::string& error, Place& place) {
   std::map<std::string, std::string> values;
   std::vector<std::string> entries;
   ini.GetEntryNames(section, entries);
   for (const std::string& entry : entries) {
     if (entry != "plugin" && entry != "name" && entry != "configdir" && !(is_proxy && entry == "submachines")) {
       error = "[" + section + "] " + entry + ": unknown entry";
+      place = {section, entry};
       return false;
     }
     std::string value;
@@ -60,6 +68,7 @@ bool read_machine(const MIniData& ini, const std::string& section, const std::st
   setup.plugin = values["plugin"];
   if (setup.plugin.empty()) {
     error = setup.section + " plugin: missing";
+    place = {section, "plugin"};
     return false;
   }
   setup.name = values.count("name") != 0 ? values["name"] : default_name;
@@ -80,7 +89,9 @@ std::string traced_reasons() {
 
 }  // namespace
 
-bool MHostConfig_Read(const std::string& path, MHostConfig& config, std::string& error) {
+namespace {
+
+bool read_config(const std::string& path, MHostConfig& config, std::string& error, Place& place) {
   if (!file_exists(path.c_str())) {
     error = "file not found";
     return false;
@@ -98,6 +109,7 @@ bool MHostConfig_Read(const std::string& path, MHostConfig& config, std::string&
   for (const std::string& section : sections) {
     if (section != kProxySection && section.rfind(kSubmachinePrefix, 0) != 0) {
       error = "[" + section + "]: unknown section";
+      place = {section, ""};
       return false;
     }
     if (section != kProxySection) machine_sections.insert(section);
@@ -107,24 +119,57 @@ bool MHostConfig_Read(const std::string& path, MHostConfig& config, std::string&
     return false;
   }
   std::string names;
-  if (!read_machine(ini, kProxySection, "proxy", base_dir, true, config.proxy, names, error)) return false;
+  if (!read_machine(ini, kProxySection, "proxy", base_dir, true, config.proxy, names, error, place)) return false;
   config.submachines.clear();
+  std::set<std::string> listed;
   for (const std::string& name : split_words(names)) {
     const std::string section = kSubmachinePrefix + name;
+    place = {kProxySection, "submachines"};
+    if (!listed.insert(name).second) {
+      error = "[Proxy] submachines: \"" + name + "\" named twice";
+      return false;
+    }
     if (machine_sections.erase(section) == 0) {
       error = "[Proxy] submachines: no section [" + section + "]";
       return false;
     }
     MHostMachineSetup setup;
     std::string unused;
-    if (!read_machine(ini, section, name, base_dir, false, setup, unused, error)) return false;
+    if (!read_machine(ini, section, name, base_dir, false, setup, unused, error, place)) return false;
     config.submachines.push_back(std::move(setup));
   }
   if (!machine_sections.empty()) {
     error = "[" + *machine_sections.begin() + "]: not listed in [Proxy] submachines";
+    place = {*machine_sections.begin(), ""};
     return false;
   }
   return true;
+}
+
+}  // namespace
+
+bool MHostConfig_Read(const std::string& path, MHostConfig& config, std::string& error, size_t& line) {
+  Place place;
+  const bool good = read_config(path, config, error, place);
+  line = good || place.section.empty() ? 0 : MHostConfig_LineOf(path, place.section, place.entry);
+  return good;
+}
+
+size_t MHostConfig_LineOf(const std::string& path, const std::string& section, const std::string& entry) {
+  std::ifstream file(path, std::ios::binary);
+  std::string text;
+  std::string current;
+  size_t header = 0;
+  for (size_t number = 1; std::getline(file, text); ++number) {
+    const std::string line = trim(text.substr(0, text.find_last_not_of('\r') + 1));
+    if (!line.empty() && line.front() == '[' && line.back() == ']') {
+      current = trim(line.substr(1, line.size() - 2));
+      if (current == section && header == 0) header = number;
+    } else if (current == section && !entry.empty() && trim(line.substr(0, line.find('='))) == entry) {
+      return number;
+    }
+  }
+  return header;
 }
 
 std::vector<std::string> MHostConfig_ReadAliases(const std::string& ini_path, size_t count) {

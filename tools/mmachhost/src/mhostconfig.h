@@ -32,8 +32,12 @@ struct MHostConfig {
 };
 
 // Reads `path` into `config`. On failure answers false with the reason in `error`
-// ("[Submachine x] plugin: missing") and leaves `config` partly filled.
-bool MHostConfig_Read(const std::string& path, MHostConfig& config, std::string& error);
+// ("[Submachine x] plugin: missing") and the line it concerns in `line` (0 when there is none),
+// and leaves `config` partly filled.
+bool MHostConfig_Read(const std::string& path, MHostConfig& config, std::string& error, size_t& line);
+// The line of the ini file `path` that holds `entry` of `section` (section names without brackets),
+// or the section's header when `entry` is empty or absent; 0 when neither is found.
+size_t MHostConfig_LineOf(const std::string& path, const std::string& section, const std::string& entry);
 
 // The component prefixes that a proxy with `count` submachines takes from its configuration file
 // `ini_path` (section "Aliases", keys "1" ... "<count>", comments and blanks removed), with the

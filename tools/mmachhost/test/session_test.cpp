@@ -143,6 +143,7 @@ TEST_F(HostSessionTest, EndlessCommandsAreAbortedWhenAskedOrAtTheLimit) {
 struct ConfigCase {
   const char* text;
   const char* error;  // empty: good
+  size_t line = 0;    // where the error lies
 };
 
 TEST(HostConfigTest, ReadsMachinesInListOrderAndRejectsWhatItDoesNotKnow) {
@@ -150,13 +151,14 @@ TEST(HostConfigTest, ReadsMachinesInListOrderAndRejectsWhatItDoesNotKnow) {
       {"[Proxy]\nplugin=orvexproxy\nname=cmm\nsubmachines=b, a\n[Submachine a]\nplugin=sim\n"
        "configdir=sub\n[Submachine b]\nplugin=/opt/x.so\nname=B\n",
        ""},
-      {"[Proxy]\nplugin=p\n[Machine]\n", "[Machine]: unknown section"},
+      {"[Proxy]\nplugin=p\n[Machine]\n", "[Machine]: unknown section", 3},
       {"[Submachine a]\nplugin=p\n", "[Proxy]: missing"},
-      {"[Proxy]\nname=cmm\n", "[Proxy] plugin: missing"},
-      {"[Proxy]\nplugin=p\nsubmachines=a\n", "[Proxy] submachines: no section [Submachine a]"},
-      {"[Proxy]\nplugin=p\n[Submachine a]\nplugin=s\n", "[Submachine a]: not listed in [Proxy] submachines"},
+      {"; host\n[Proxy]\nname=cmm\n", "[Proxy] plugin: missing", 2},
+      {"[Proxy]\nplugin=p\nsubmachines=a\n", "[Proxy] submachines: no section [Submachine a]", 3},
+      {"[Proxy]\nplugin=p\nsubmachines=a a\n[Submachine a]\nplugin=s\n", "[Proxy] submachines: \"a\" named twice", 3},
+      {"[Proxy]\nplugin=p\n[Submachine a]\nplugin=s\n", "[Submachine a]: not listed in [Proxy] submachines", 3},
       {"[Proxy]\nplugin=p\nsubmachines=a\n[Submachine a]\nplugin=s\nsubmachines=b\n",
-       "[Submachine a] submachines: unknown entry"},
+       "[Submachine a] submachines: unknown entry", 6},
       {"[Proxy]\nplugin=p\nsubmachines a\n", "No '=' found"},
   };
   MTestTempDir dir;
@@ -165,7 +167,9 @@ TEST(HostConfigTest, ReadsMachinesInListOrderAndRejectsWhatItDoesNotKnow) {
     std::ofstream(path, std::ios::trunc) << c.text;
     MHostConfig config;
     std::string error;
-    const bool good = MHostConfig_Read(path, config, error);
+    size_t line = 0;
+    const bool good = MHostConfig_Read(path, config, error, line);
+    EXPECT_EQ(line, c.line) << c.text;
     if (*c.error == '\0') {
       ASSERT_TRUE(good) << error;
       ASSERT_EQ(config.submachines.size(), 2u);
@@ -181,7 +185,8 @@ TEST(HostConfigTest, ReadsMachinesInListOrderAndRejectsWhatItDoesNotKnow) {
   }
   MHostConfig config;
   std::string error;
-  EXPECT_FALSE(MHostConfig_Read((dir.path() / "absent.ini").string(), config, error));
+  size_t line = 0;
+  EXPECT_FALSE(MHostConfig_Read((dir.path() / "absent.ini").string(), config, error, line));
   EXPECT_EQ(error, "file not found");
 }
 
