@@ -345,8 +345,6 @@ class MProxyMachAbstract : public MMachAbstract {
   void rebuild_name_list(bool (MMachAbstract::*guard)(), const char* (MMachAbstract::*first)(),
                          const char* (MMachAbstract::*next)(), std::set<std::string>& list);
   MMachImagefifoEntry* imagefifo_from_cursor(bool ask_first);
-  void error_line(const char* format, ...) M_PRINTF_FORMAT(2, 3);
-  void error_code(uint32_t code);
 
   // Configuration and the merged tables (Open).
   std::vector<std::string> aliases_;

@@ -8,7 +8,7 @@
 
 #include "errlog.h"
 #include "errtrace.h"
-#include "mproxyfactoryframe.h"
+#include "mproxyreport.h"
 #include "mproxyscancommand.h"
 #include "mproxysubcommand.h"
 #include "trace.h"
@@ -23,7 +23,7 @@ bool create_or_report(MErrTraceContext& context, const char* caller, const char*
                       MOutputChannel* output, MProxyCommand::SubcommandMap& subcommands, Create create) {
   const auto create_with_error = [&create](MMachAbstract* machine, MOutputChannel* channel) -> MMachCommand* {
     MMachCommand* const command = create(machine, channel);
-    if (command == nullptr && !channel->HasError()) channel->Error(16);
+    if (command == nullptr) mproxy_report::fail_unless_failed(channel, 16);
     return command;
   };
   if (create_subcommand(submachine, output, subcommands, create_with_error, true)) return true;
@@ -74,8 +74,8 @@ bool MProxyGenericScanCommand::IsDone() {
 bool MProxyGenericScanCommand::build_steps() {
   MErrTraceContext context;
   if (!find_scandata_only_submachines(scandata_only_)) {
-    MPROXY_FAIL_T_CODE(context, owner_->MProxyCommand::output, 16, MProxyErrorPolicy::kAlways,
-                       "%s(): split_movementpara_to_submachines() failed", "MProxyGenericScanCommand::IsDone");
+    MPROXY_DUMP_AND_FAIL(context, owner_->MProxyCommand::output, 16,
+                         "%s(): split_movementpara_to_submachines() failed", "MProxyGenericScanCommand::IsDone");
     return false;
   }
   using Self = MProxyGenericScanCommand;
@@ -144,12 +144,12 @@ int MProxyGenericScanCommand::start_set_scanstep() {
   const double speed = owner_->MProxyCommand::machine->GetAxisValue("speed");
   const double step = scanstep / speed;
   if (std::isnan(scanstep)) {
-    MPROXY_FAIL_L(output, 16, "%s(): no scanstep axis", kName);
+    MPROXY_LOG_AND_FAIL(output, 16, "%s(): no scanstep axis", kName);
     return MR_FAILED;
   }
   // A missing speed, and a speed of zero, leave no usable step: no submachine gets a non-finite one.
   if (std::isnan(speed) || !std::isfinite(step)) {
-    MPROXY_FAIL_L(output, 16, "%s(): no speed axis", kName);
+    MPROXY_LOG_AND_FAIL(output, 16, "%s(): no speed axis", kName);
     return MR_FAILED;
   }
   MTRACE(5, "%s(): submachines scanstep: %g", kName, step);
@@ -205,8 +205,7 @@ int MProxyGenericScanCommand::wait_for_infinite_scans() {
     } else if (done || scan->command->output->HasError()) {
       // An endless scan that ended or failed before delivering never will; its channel reaches
       // the server when the roll back joins it to the scan's sub-commands.
-      MOutputChannel* const channel = scan->command->output;
-      if (!channel->HasError()) channel->Error(16);
+      mproxy_report::fail_unless_failed(scan->command->output, 16);
       MERRLOG("%s(): endless scan on %s(%s) ended without data", "MProxyGenericScanCommand::wait_for_infinite_scans",
               submachine->GetMachineName(), submachine->GetMachineDescription());
       return MR_FAILED;
@@ -221,7 +220,8 @@ int MProxyGenericScanCommand::start_scan() {
   MErrTraceContext context;
   if (!owner_->MProxyCommand::machine->split_movementpara_to_subcommands<MMachScanCommand>(*movement_, owner_->MProxyCommand::output, nullptr,
                                                                             owner_->subcommands)) {
-    MPROXY_FAIL_T(context, owner_->MProxyCommand::output, "%s(): split_movementpara_to_subcommands() failed", kName);
+    MPROXY_DUMP_AND_FAIL_UNLESS_FAILED(context, owner_->MProxyCommand::output, 16,
+                                       "%s(): split_movementpara_to_subcommands() failed", kName);
     return MR_FAILED;
   }
   for (const auto& [submachine, scan] : infinite_scans_) join_owner(submachine, scan);

@@ -6,11 +6,11 @@
 #include <string>
 
 #include "errtrace.h"
-#include "mproxyfactoryframe.h"
 #include "mproxyprobesystemdefinecommand.h"
 #include "mproxyprobesystemdeletecommand.h"
 #include "mproxyprobesystemloadcommand.h"
 #include "mproxyprobesystemunloadcommand.h"
+#include "mproxyreport.h"
 #include "mproxysubcommand.h"
 
 namespace {
@@ -23,7 +23,8 @@ Command* make_probesystem_command(MProxyMachAbstract* proxy, MErrTraceContext& c
                                   MMachAbstract* submachine, Create&& create, const Args&... args) {
   MProxyCommand::SubcommandMap subcommands;
   if (!create_subcommand(submachine, output, subcommands, create)) {
-    MPROXY_FAIL_T(context, output, "MProxyMachAbstract::%s(): subcommand creation failed", factory);
+    MPROXY_DUMP_AND_FAIL_UNLESS_FAILED(context, output, 16,
+                                       "MProxyMachAbstract::%s(): subcommand creation failed", factory);
     return nullptr;
   }
   return new Command(proxy, subcommands, output, args...);
@@ -36,9 +37,8 @@ MMachProbesystemDefineCommand* MProxyMachAbstract::NewMMachProbesystemDefineComm
   MErrTraceContext context;
   const auto entry = probesystem_table_.find(info.name);
   if (entry == probesystem_table_.end()) {
-    MPROXY_FAIL_L(output, 16,
-                  "MProxyMachAbstract::NewMMachProbesystemDefineCommand(): no mapping for probesystem \"%s\"",
-                  info.name.c_str());
+    MPROXY_LOG_AND_FAIL(output, 16, "%s(): no mapping for probesystem \"%s\"",
+                        "MProxyMachAbstract::NewMMachProbesystemDefineCommand", info.name.c_str());
     return nullptr;
   }
   MMachProbesystemInfo own = info;
@@ -56,9 +56,8 @@ MMachProbesystemDeleteCommand* MProxyMachAbstract::NewMMachProbesystemDeleteComm
   MErrTraceContext context;
   const auto entry = probesystem_table_.find(name);
   if (entry == probesystem_table_.end()) {
-    MPROXY_FAIL_L(output, 16,
-                  "MProxyMachAbstract::NewMMachProbesystemDeleteCommand(): no mapping for probesystem \"%s\"",
-                  name.c_str());
+    MPROXY_LOG_AND_FAIL(output, 16, "%s(): no mapping for probesystem \"%s\"",
+                        "MProxyMachAbstract::NewMMachProbesystemDeleteCommand", name.c_str());
     return nullptr;
   }
   const std::string& own = entry->second.submachine_name;
@@ -75,9 +74,8 @@ MMachProbesystemLoadCommand* MProxyMachAbstract::NewMMachProbesystemLoadCommand(
   MErrTraceContext context;
   const auto entry = probesystem_table_.find(name);
   if (entry == probesystem_table_.end()) {
-    MPROXY_FAIL_L(output, 16,
-                  "MProxyMachAbstract::NewMMachProbesystemLoadCommand(): no mapping for probesystem \"%s\"",
-                  name.c_str());
+    MPROXY_LOG_AND_FAIL(output, 16, "%s(): no mapping for probesystem \"%s\"",
+                        "MProxyMachAbstract::NewMMachProbesystemLoadCommand", name.c_str());
     return nullptr;
   }
   const std::string& own = entry->second.submachine_name;
@@ -94,7 +92,7 @@ MMachProbesystemUnloadCommand* MProxyMachAbstract::NewMMachProbesystemUnloadComm
   MErrTraceContext context;
   MMachAbstract* active = get_active_submachine();
   if (!active) {
-    output->Error(22);  // "probesystem not loaded"
+    mproxy_report::fail(output, 22);  // "probesystem not loaded"
     return nullptr;
   }
   return make_probesystem_command<MProxyProbesystemUnloadCommand>(

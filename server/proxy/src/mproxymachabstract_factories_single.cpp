@@ -11,7 +11,7 @@
 
 #include "errlog.h"
 #include "errtrace.h"
-#include "mproxyfactoryframe.h"
+#include "mproxyreport.h"
 #include "mproxysimplecommands.h"
 #include "mproxysinglecommands.h"
 #include "mproxysubcommand.h"
@@ -30,7 +30,7 @@ Proxy* new_on_submachine(MProxyMachAbstract& proxy, MMachAbstract* submachine, M
                          MOutputChannel* output, const char* qualified, Create&& create, Args&&... args) {
   SubcommandMap subcommands;
   if (!create_subcommand(submachine, output, subcommands, create)) {
-    MPROXY_FAIL_T(context, output, "%s(): subcommand creation failed", qualified);
+    MPROXY_DUMP_AND_FAIL_UNLESS_FAILED(context, output, 16, "%s(): subcommand creation failed", qualified);
     return nullptr;
   }
   return new Proxy(&proxy, subcommands, output, std::forward<Args>(args)...);
@@ -43,7 +43,7 @@ Proxy* new_on_active(MProxyMachAbstract& proxy, MOutputChannel* output, const ch
   MErrTraceContext context;
   MMachAbstract* const active = proxy.get_active_submachine();
   if (active == nullptr) {
-    output->Error(22);
+    mproxy_report::fail(output, 22);
     return nullptr;
   }
   return new_on_submachine<Proxy>(proxy, active, context, output, qualified, create,
@@ -71,7 +71,7 @@ Proxy* new_on_single_capable(MProxyMachAbstract& proxy, MOutputChannel* output, 
       [command_class](MMachAbstract* submachine) { return submachine->IsCommandSupported(command_class); },
       create);
   if (subcommands.size() != 1) {
-    MPROXY_FAIL_L(output, 15, "%s(): we support %s only with a single machine", qualified, what);
+    MPROXY_LOG_AND_FAIL(output, 15, "%s(): we support %s only with a single machine", qualified, what);
     return nullptr;
   }
   return new Proxy(&proxy, subcommands, output, std::forward<Args>(args)...);
@@ -85,19 +85,18 @@ Proxy* new_base_command(MProxyMachAbstract& proxy, MOutputChannel* output, const
   MErrTraceContext context;
   MProxyBySubmachine<MMachAxesSet> parts;
   if (!proxy.split_axesset_to_submachines(axes, parts)) {
-    MPROXY_FAIL_T_CODE(context, output, 4, MProxyErrorPolicy::kAlways,
-                       "%s(): split_axesset_to_submachines() failed", factory);
+    MPROXY_DUMP_AND_FAIL(context, output, 4, "%s(): split_axesset_to_submachines() failed", factory);
     return nullptr;
   }
   if (scan) {
     MMachAbstract* const active = proxy.get_active_submachine();
     if (parts.size() > 1 || (parts.size() == 1 && active != nullptr && parts.begin()->first != active)) {
-      MPROXY_FAIL_L(output, 4, "%s(): we support scanbase only with the active machine", factory);
+      MPROXY_LOG_AND_FAIL(output, 4, "%s(): we support scanbase only with the active machine", factory);
       return nullptr;
     }
   } else if (parts.size() > 1) {
-    MPROXY_FAIL_L(output, 4, "%s(): we support only one machine, but axes for %zu machines are given",
-                  factory, parts.size());
+    MPROXY_LOG_AND_FAIL(output, 4, "%s(): we support only one machine, but axes for %zu machines are given",
+                        factory, parts.size());
     return nullptr;
   }
   if (parts.empty()) {
@@ -112,7 +111,7 @@ Proxy* new_base_command(MProxyMachAbstract& proxy, MOutputChannel* output, const
       return create(target, channel, part);
     };
     if (!create_subcommand(submachine, output, subcommands, with_part)) {
-      MPROXY_FAIL_T(context, output, "%s(): failed", factory);
+      MPROXY_DUMP_AND_FAIL_UNLESS_FAILED(context, output, 16, "%s(): failed", factory);
       return nullptr;
     }
   }
@@ -149,27 +148,27 @@ Proxy* new_curve_command(MProxyMachAbstract& proxy, MOutputChannel* output, cons
   MErrTraceContext context;
   MProxyBySubmachine<MMachMovementPara> parts;
   if (!proxy.split_movementpara_to_submachines(with_curve_targets(para, taper), parts)) {
-    MPROXY_FAIL_T_CODE(context, output, 4, MProxyErrorPolicy::kAlways,
-                       "%s(): split_movementpara_to_submachines() failed", names.qualified);
+    MPROXY_DUMP_AND_FAIL(context, output, 4, "%s(): split_movementpara_to_submachines() failed",
+                         names.qualified);
     return nullptr;
   }
   if (parts.size() != 1) {
-    MPROXY_FAIL_L(output, 4, "%s(): we support only one machine, but axes for %zu machines are given",
-                  names.qualified, parts.size());
+    MPROXY_LOG_AND_FAIL(output, 4, "%s(): we support only one machine, but axes for %zu machines are given",
+                        names.qualified, parts.size());
     return nullptr;
   }
   MMachAbstract* const submachine = parts.begin()->first;
   if (names.scan) {
     MMachAbstract* const active = proxy.get_active_submachine();
     if (submachine != active) {
-      MPROXY_FAIL_L(output, 4, "%s(): we support only the active machine (%p!=%p)", names.qualified,
-                    static_cast<void*>(submachine), static_cast<void*>(active));
+      MPROXY_LOG_AND_FAIL(output, 4, "%s(): we support only the active machine (%p!=%p)", names.qualified,
+                          static_cast<void*>(submachine), static_cast<void*>(active));
       return nullptr;
     }
     const MProxyAxesVectorParts& assignment = proxy.scandata_assignment;
     if (assignment.size() != 1 || assignment.begin()->first != submachine) {
-      MPROXY_FAIL_L(output, 4, "%s(): all scandata axes must be provided by the active machine",
-                    names.qualified);
+      MPROXY_LOG_AND_FAIL(output, 4, "%s(): all scandata axes must be provided by the active machine",
+                          names.qualified);
       return nullptr;
     }
   }
@@ -178,8 +177,9 @@ Proxy* new_curve_command(MProxyMachAbstract& proxy, MOutputChannel* output, cons
     return create(target, channel, para);
   };
   if (!create_subcommand(submachine, output, subcommands, with_record)) {
-    MPROXY_FAIL_T(context, output, "%s(): %s() failed on %s (%s)", names.qualified, names.submachine_factory,
-                  submachine->GetMachineName(), submachine->GetMachineDescription());
+    MPROXY_DUMP_AND_FAIL_UNLESS_FAILED(context, output, 16, "%s(): %s() failed on %s (%s)", names.qualified,
+                                       names.submachine_factory, submachine->GetMachineName(),
+                                       submachine->GetMachineDescription());
     return nullptr;
   }
   return new Proxy(&proxy, subcommands, output, para);
@@ -282,8 +282,7 @@ MMachSetCommand* MProxyMachAbstract::NewMMachSetCommand(MOutputChannel* output,
     }
     const auto component = component_table_.find(name);
     if (component == component_table_.end() || component->second.submachine == this) {
-      MPROXY_FAIL_L_NOCODE(output, "MProxyMachAbstract::NewMMachSetCommand(): %.40s not found!",
-                           name.c_str());
+      MERRLOG("MProxyMachAbstract::NewMMachSetCommand(): %.40s not found!", name.c_str());
       return nullptr;
     }
     parts[component->second.submachine][component->second.submachine_name] = value;
@@ -295,8 +294,7 @@ MMachSetCommand* MProxyMachAbstract::NewMMachSetCommand(MOutputChannel* output,
       return target->NewMMachSetCommand(channel, own_values);
     };
     if (!create_subcommand(submachine, output, subcommands, create)) {
-      MPROXY_FAIL_T_CODE(context, output, 0, MProxyErrorPolicy::kNever,
-                         "MProxyMachAbstract::NewMMachSetCommand(): NewMMachSetCommand() failed");
+      MERRDUMP(context, "MProxyMachAbstract::NewMMachSetCommand(): NewMMachSetCommand() failed");
       return nullptr;
     }
   }
@@ -414,11 +412,12 @@ MMachCommand* MProxyMachAbstract::NewMMachMagazineSetCommand(MOutputChannel* out
                                                              uint32_t probe) {
   MMachAbstract* const active = get_active_submachine();
   if (active == nullptr) {
-    MPROXY_FAIL_L(output, 22, "%s(): no active machine", "MProxyMachAbstract::NewMMachMagazineSetCommand");
+    MPROXY_LOG_AND_FAIL(output, 22, "%s(): no active machine",
+                        "MProxyMachAbstract::NewMMachMagazineSetCommand");
     return nullptr;
   }
   MMachCommand* const command = active->NewMMachMagazineSetCommand(output, slot, probe);
-  if (command == nullptr) mproxy_frame::set_error(output, 16, MProxyErrorPolicy::kIfNone);
+  if (command == nullptr) mproxy_report::fail_unless_failed(output, 16);
   return command;
 }
 
@@ -436,8 +435,8 @@ MMachImagefifoDeleteCommand* MProxyMachAbstract::NewMMachImagefifoDeleteCommand(
         },
         this, name);
   }
-  MPROXY_FAIL_L(output, 16, "MProxyMachAbstract::NewMMachImagefifoDeleteCommand(): %s not found",
-                name.c_str());
+  MPROXY_LOG_AND_FAIL(output, 16, "MProxyMachAbstract::NewMMachImagefifoDeleteCommand(): %s not found",
+                      name.c_str());
   return nullptr;
 }
 
@@ -451,23 +450,23 @@ MMachScanpointCommand* MProxyMachAbstract::NewMMachScanpointCommand(MOutputChann
   MErrTraceContext context;
   SubcommandMap subcommands;
   if (!split_movementpara_to_subcommands<MMachScanpointCommand>(movement, output, nullptr, subcommands)) {
-    MPROXY_FAIL_T(context, output, "%s(): split_movementpara_to_subcommands() failed", kQualified);
+    MPROXY_DUMP_AND_FAIL_UNLESS_FAILED(context, output, 16, "%s(): split_movementpara_to_subcommands() failed",
+                                       kQualified);
     return nullptr;
   }
   MMachMovementPara time_only;
   time_only.positions["time"] = MMachAxisTarget{std::numeric_limits<double>::max(), false};
   const auto create = [&time_only](MMachAbstract* submachine, MOutputChannel* channel) {
     MMachScanpointCommand* const command = submachine->NewMMachScanpointCommand(channel, time_only);
-    if (command == nullptr && !channel->HasError()) channel->Error(16);
+    if (command == nullptr) mproxy_report::fail_unless_failed(channel, 16);
     return command;
   };
   for (const auto& entry : scandata_assignment) {
     MMachAbstract* const submachine = entry.first;
     if (subcommands.count(submachine) != 0) continue;
     if (!create_subcommand(submachine, output, subcommands, create, true)) {
-      MPROXY_FAIL_T_CODE(context, output, 0, MProxyErrorPolicy::kNever,
-                         "%s(): NewMMachScanpointCommand() failed on %s(%s)", kQualified,
-                         submachine->GetMachineName(), submachine->GetMachineDescription());
+      MERRDUMP(context, "%s(): NewMMachScanpointCommand() failed on %s(%s)", kQualified,
+               submachine->GetMachineName(), submachine->GetMachineDescription());
       return nullptr;
     }
   }

@@ -6,8 +6,8 @@
 #include <utility>
 
 #include "errtrace.h"
-#include "mproxyfactoryframe.h"
 #include "mproxygetcommand.h"
+#include "mproxyreport.h"
 #include "mproxysimplecommands.h"
 #include "mproxysubcommand.h"
 
@@ -25,7 +25,7 @@ Proxy* new_split_command(MProxyMachAbstract* machine, MOutputChannel* output, co
   MErrTraceContext context;
   MProxyCommand::SubcommandMap subcommands;
   if (!(machine->*split)(para, output, nullptr, subcommands)) {
-    MPROXY_FAIL_T(context, output, "%s", failure);
+    MPROXY_DUMP_AND_FAIL_UNLESS_FAILED(context, output, 16, "%s", failure);
     return nullptr;
   }
   return new Proxy(machine, subcommands, output, para);
@@ -101,15 +101,16 @@ MMachMovezeroCommand* MProxyMachAbstract::NewMMachMovezeroCommand(MOutputChannel
   MErrTraceContext context;
   MProxyCommand::SubcommandMap subcommands;
   if (!split_movementpara_to_subcommands<MMachMovezeroCommand>(movement, output, nullptr, subcommands)) {
-    MPROXY_FAIL_T(context, output,
-                  "MProxyMachAbstract::NewMMachMovezeroCommand(): split_movementpara_to_subcommands() failed");
+    MPROXY_DUMP_AND_FAIL_UNLESS_FAILED(
+        context, output, 16,
+        "MProxyMachAbstract::NewMMachMovezeroCommand(): split_movementpara_to_subcommands() failed");
     return nullptr;
   }
   if (subcommands.size() != 1) {
-    MPROXY_FAIL_L(output, 4,
-                  "MProxyMachAbstract::NewMMachMovezeroCommand(): this command supports only one "
-                  "submachine, but %zu submachines are given",
-                  subcommands.size());
+    MPROXY_LOG_AND_FAIL(output, 4,
+                        "MProxyMachAbstract::NewMMachMovezeroCommand(): this command supports only one "
+                        "submachine, but %zu submachines are given",
+                        subcommands.size());
     return nullptr;
   }
   return new MProxyMovezeroCommand(this, subcommands, output, movement);
@@ -126,14 +127,15 @@ MMachMovepolyCommand* MProxyMachAbstract::NewMMachMovepolyCommand(MOutputChannel
 MMachProbeOffsetCommand* MProxyMachAbstract::NewMMachProbeOffsetCommand(MOutputChannel* output,
                                                                         const MMachDestinationPara& destination) {
   if (get_active_submachine() == nullptr) {
-    output->Error(22);
+    mproxy_report::fail(output, 22);
     return nullptr;
   }
   MErrTraceContext context;
   MProxyCommand::SubcommandMap subcommands;
   if (!split_destinationpara_to_subcommands<MMachProbeOffsetCommand>(destination, output, nullptr, subcommands)) {
-    MPROXY_FAIL_T(context, output, "%s(): split_destinationpara_to_subcommands() failed",
-                  "MProxyMachAbstract::NewMMachProbeOffsetCommand");
+    MPROXY_DUMP_AND_FAIL_UNLESS_FAILED(context, output, 16,
+                                       "%s(): split_destinationpara_to_subcommands() failed",
+                                       "MProxyMachAbstract::NewMMachProbeOffsetCommand");
     return nullptr;
   }
   return new MProxyProbeOffsetCommand(this, subcommands, output, destination);
@@ -144,13 +146,13 @@ MMachGetCommand* MProxyMachAbstract::NewMMachGetCommand(MOutputChannel* output, 
   MProxyAxesVectorParts parts;
   std::vector<MProxySharedAxis> shared;
   if (!split_axesvector_to_submachines(axes, parts, shared)) {
-    MPROXY_FAIL_T_CODE(context, output, 4, MProxyErrorPolicy::kAlways,
-                       "NewMMachGetCommand(): split_axesvector_to_submachines failed");
+    MPROXY_DUMP_AND_FAIL(context, output, 4, "NewMMachGetCommand(): split_axesvector_to_submachines failed");
     return nullptr;
   }
   MProxyCommand::SubcommandMap subcommands;
   if (!create_axesvector_subcommands<&MMachAbstract::NewMMachGetCommand>(parts, output, subcommands, false)) {
-    MPROXY_FAIL_T(context, output, "NewMMachGetCommand(): failed to instantiate command");
+    MPROXY_DUMP_AND_FAIL_UNLESS_FAILED(context, output, 16,
+                                       "NewMMachGetCommand(): failed to instantiate command");
     return nullptr;
   }
   return new MProxyGetCommand(this, subcommands, output, axes, std::move(parts), std::move(shared));
@@ -164,13 +166,13 @@ MMachScandataCommand* MProxyMachAbstract::NewMMachScandataCommand(MOutputChannel
   MProxyAxesVectorParts parts;
   std::vector<MProxySharedAxis> shared;
   if (!split_axesvector_to_submachines(axes, parts, shared)) {
-    MPROXY_FAIL_T_CODE(context, output, 4, MProxyErrorPolicy::kAlways,
-                       "NewMMachScandataCommand(): split_axesvector_to_submachines() failed");
+    MPROXY_DUMP_AND_FAIL(context, output, 4,
+                         "NewMMachScandataCommand(): split_axesvector_to_submachines() failed");
     return nullptr;
   }
   MProxyCommand::SubcommandMap subcommands;
   if (!create_axesvector_subcommands<&MMachAbstract::NewMMachScandataCommand>(parts, output, subcommands, true)) {
-    MPROXY_FAIL_T(context, output, "NewMMachScandataCommand(): failed");
+    MPROXY_DUMP_AND_FAIL_UNLESS_FAILED(context, output, 16, "NewMMachScandataCommand(): failed");
     return nullptr;
   }
   scandata_assignment = std::move(parts);

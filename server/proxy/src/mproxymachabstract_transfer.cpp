@@ -9,8 +9,8 @@
 #include "errtrace.h"
 #include "fastfile.h"
 #include "fileops.h"
-#include "mproxyfactoryframe.h"
 #include "mproxyreceivecommand.h"
+#include "mproxyreport.h"
 #include "mproxysendcommand.h"
 #include "mproxysubcommand.h"
 
@@ -24,8 +24,8 @@ Command* forward_transfer(MProxyMachAbstract* proxy, MOutputChannel* output, con
   std::string own_name = component;
   MMachAbstract* owner = proxy->find_submachine_for_component(own_name);
   if (!owner) {
-    MPROXY_FAIL_L(output, 16, "MProxyMachAbstract::%s(): No submachine found for \"%.40s\"", factory,
-                  component.c_str());
+    MPROXY_LOG_AND_FAIL(output, 16, "MProxyMachAbstract::%s(): No submachine found for \"%.40s\"", factory,
+                        component.c_str());
     return nullptr;
   }
   MProxyCommand::SubcommandMap subcommands;
@@ -34,9 +34,9 @@ Command* forward_transfer(MProxyMachAbstract* proxy, MOutputChannel* output, con
   };
   if (!create_subcommand(owner, output, subcommands, factory_call)) {
     if (output->HasError()) return nullptr;
-    MPROXY_FAIL_L(output, 16,
-                  "MProxyMachAbstract::%s(): %s() returned NULL without providing an error message",
-                  factory, factory);
+    MPROXY_LOG_AND_FAIL(output, 16,
+                        "MProxyMachAbstract::%s(): %s() returned NULL without providing an error message",
+                        factory, factory);
     return nullptr;
   }
   return new Command(proxy, subcommands, output, args...);
@@ -58,9 +58,9 @@ MMachReceiveCommand* MProxyMachAbstract::NewMMachReceiveCommand(MOutputChannel* 
     const std::string path = configdir + "\\" + name + ".ini";
     std::string data;
     if (file_exists(path.c_str()) && MFastFile_ReadAtOnce(path.c_str(), data) < 0) {
-      MERRDUMP(context, "%s(): MFastFile_ReadAtOnce(%s, ...) failed",
-               "MProxyMachAbstract::NewMMachReceiveCommand", path.c_str());
-      output->Error(std::string("Failed to read configuration file"));
+      MPROXY_DUMP_AND_FAIL(context, output, "Failed to read configuration file",
+                           "%s(): MFastFile_ReadAtOnce(%s, ...) failed",
+                           "MProxyMachAbstract::NewMMachReceiveCommand", path.c_str());
       return nullptr;
     }
     auto* command = new MProxyReceiveCommand(this, MProxyCommand::SubcommandMap(), output, component);
@@ -83,9 +83,9 @@ MMachSendCommand* MProxyMachAbstract::NewMMachSendCommand(MOutputChannel* output
     // Written now; the proxy reads its configuration again only at the next Open.
     const std::string path = configdir + "\\" + name + ".ini";
     if (MFastFile_WriteAtOnce(path.c_str(), data.data(), data.size(), kMFastFileTruncate) < 0) {
-      MERRDUMP(context, "%s(): MFastFile_WriteAtOnce(%s, %s) failed",
-               "MProxyMachAbstract::NewMMachSendCommand", path.c_str(), data.c_str());
-      output->Error(std::string("Failed to save configuration file"));
+      MPROXY_DUMP_AND_FAIL(context, output, "Failed to save configuration file",
+                           "%s(): MFastFile_WriteAtOnce(%s, %s) failed",
+                           "MProxyMachAbstract::NewMMachSendCommand", path.c_str(), data.c_str());
       return nullptr;
     }
     return new MProxySendCommand(this, MProxyCommand::SubcommandMap(), output, component, data);
