@@ -16,14 +16,14 @@
 namespace {
 
 // Creates a sub-command on `submachine` into `subcommands`. A refusal leaves the submachine's
-// explanation (error 16 when it gave none) in `output` and reports "<caller>(): <factory>() failed
+// explanation (an internal error when it gave none) in `output` and reports "<caller>(): <factory>() failed
 // on <name>(<description>)" with `context`.
 template <class Create>
 bool create_or_report(MErrTraceContext& context, const char* caller, const char* factory, MMachAbstract* submachine,
                       MOutputChannel* output, MProxyCommand::SubcommandMap& subcommands, Create create) {
   const auto create_with_error = [&create](MMachAbstract* machine, MOutputChannel* channel) -> MMachCommand* {
     MMachCommand* const command = create(machine, channel);
-    if (command == nullptr) mproxy_report::fail_unless_failed(channel, 16);
+    if (command == nullptr) mproxy_report::fail_unless_failed(channel, kMErrorInternal);
     return command;
   };
   if (create_subcommand(submachine, output, subcommands, create_with_error, true)) return true;
@@ -74,8 +74,9 @@ bool MProxyGenericScanCommand::IsDone() {
 bool MProxyGenericScanCommand::build_steps() {
   MErrTraceContext context;
   if (!find_scandata_only_submachines(scandata_only_)) {
-    MPROXY_DUMP_AND_FAIL(context, owner_->MProxyCommand::output, 16,
-                         "%s(): split_movementpara_to_submachines() failed", "MProxyGenericScanCommand::IsDone");
+    MPROXY_DUMP_AND_FAIL(context, owner_->MProxyCommand::output, kMErrorInternal,
+                         "%s(): split_movementpara_to_submachines() failed",
+                         "MProxyGenericScanCommand::IsDone");
     return false;
   }
   using Self = MProxyGenericScanCommand;
@@ -144,12 +145,12 @@ int MProxyGenericScanCommand::start_set_scanstep() {
   const double speed = owner_->MProxyCommand::machine->GetAxisValue("speed");
   const double step = scanstep / speed;
   if (std::isnan(scanstep)) {
-    MPROXY_LOG_AND_FAIL(output, 16, "%s(): no scanstep axis", kName);
+    MPROXY_LOG_AND_FAIL(output, kMErrorInternal, "%s(): no scanstep axis", kName);
     return MR_FAILED;
   }
   // A missing speed, and a speed of zero, leave no usable step: no submachine gets a non-finite one.
   if (std::isnan(speed) || !std::isfinite(step)) {
-    MPROXY_LOG_AND_FAIL(output, 16, "%s(): no speed axis", kName);
+    MPROXY_LOG_AND_FAIL(output, kMErrorInternal, "%s(): no speed axis", kName);
     return MR_FAILED;
   }
   MTRACE(5, "%s(): submachines scanstep: %g", kName, step);
@@ -205,7 +206,7 @@ int MProxyGenericScanCommand::wait_for_infinite_scans() {
     } else if (done || scan->command->output->HasError()) {
       // An endless scan that ended or failed before delivering never will; its channel reaches
       // the server when the roll back joins it to the scan's sub-commands.
-      mproxy_report::fail_unless_failed(scan->command->output, 16);
+      mproxy_report::fail_unless_failed(scan->command->output, kMErrorInternal);
       MERRLOG("%s(): endless scan on %s(%s) ended without data", "MProxyGenericScanCommand::wait_for_infinite_scans",
               submachine->GetMachineName(), submachine->GetMachineDescription());
       return MR_FAILED;
@@ -220,7 +221,7 @@ int MProxyGenericScanCommand::start_scan() {
   MErrTraceContext context;
   if (!owner_->MProxyCommand::machine->split_movementpara_to_subcommands<MMachScanCommand>(*movement_, owner_->MProxyCommand::output, nullptr,
                                                                             owner_->subcommands)) {
-    MPROXY_DUMP_AND_FAIL_UNLESS_FAILED(context, owner_->MProxyCommand::output, 16,
+    MPROXY_DUMP_AND_FAIL_UNLESS_FAILED(context, owner_->MProxyCommand::output, kMErrorInternal,
                                        "%s(): split_movementpara_to_subcommands() failed", kName);
     return MR_FAILED;
   }

@@ -23,7 +23,7 @@ Command* make_probesystem_command(MProxyMachAbstract* proxy, MErrTraceContext& c
                                   MMachAbstract* submachine, Create&& create, const Args&... args) {
   MProxyCommand::SubcommandMap subcommands;
   if (!create_subcommand(submachine, output, subcommands, create)) {
-    MPROXY_DUMP_AND_FAIL_UNLESS_FAILED(context, output, 16,
+    MPROXY_DUMP_AND_FAIL_UNLESS_FAILED(context, output, kMErrorInternal,
                                        "MProxyMachAbstract::%s(): subcommand creation failed", factory);
     return nullptr;
   }
@@ -37,7 +37,7 @@ MMachProbesystemDefineCommand* MProxyMachAbstract::NewMMachProbesystemDefineComm
   MErrTraceContext context;
   const auto entry = probesystem_table_.find(info.name);
   if (entry == probesystem_table_.end()) {
-    MPROXY_LOG_AND_FAIL(output, 16, "%s(): no mapping for probesystem \"%s\"",
+    MPROXY_LOG_AND_FAIL(output, kMErrorInternal, "%s(): no mapping for probesystem \"%s\"",
                         "MProxyMachAbstract::NewMMachProbesystemDefineCommand", info.name.c_str());
     return nullptr;
   }
@@ -56,7 +56,7 @@ MMachProbesystemDeleteCommand* MProxyMachAbstract::NewMMachProbesystemDeleteComm
   MErrTraceContext context;
   const auto entry = probesystem_table_.find(name);
   if (entry == probesystem_table_.end()) {
-    MPROXY_LOG_AND_FAIL(output, 16, "%s(): no mapping for probesystem \"%s\"",
+    MPROXY_LOG_AND_FAIL(output, kMErrorInternal, "%s(): no mapping for probesystem \"%s\"",
                         "MProxyMachAbstract::NewMMachProbesystemDeleteCommand", name.c_str());
     return nullptr;
   }
@@ -74,7 +74,7 @@ MMachProbesystemLoadCommand* MProxyMachAbstract::NewMMachProbesystemLoadCommand(
   MErrTraceContext context;
   const auto entry = probesystem_table_.find(name);
   if (entry == probesystem_table_.end()) {
-    MPROXY_LOG_AND_FAIL(output, 16, "%s(): no mapping for probesystem \"%s\"",
+    MPROXY_LOG_AND_FAIL(output, kMErrorInternal, "%s(): no mapping for probesystem \"%s\"",
                         "MProxyMachAbstract::NewMMachProbesystemLoadCommand", name.c_str());
     return nullptr;
   }
@@ -92,7 +92,7 @@ MMachProbesystemUnloadCommand* MProxyMachAbstract::NewMMachProbesystemUnloadComm
   MErrTraceContext context;
   MMachAbstract* active = get_active_submachine();
   if (!active) {
-    mproxy_report::fail(output, 22);  // "probesystem not loaded"
+    mproxy_report::fail(output, kMErrorProbesystemNotLoaded);
     return nullptr;
   }
   return make_probesystem_command<MProxyProbesystemUnloadCommand>(

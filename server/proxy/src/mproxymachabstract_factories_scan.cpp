@@ -18,24 +18,26 @@ MMachScanpolyCommand* MProxyMachAbstract::NewMMachScanpolyCommand(MOutputChannel
   MErrTraceContext context;
   MProxyCommand::SubcommandMap subcommands;
   if (!split_movepolypara_to_subcommands<MMachScanpolyCommand>(poly, output, nullptr, subcommands)) {
-    MPROXY_DUMP_AND_FAIL_UNLESS_FAILED(context, output, 16, "%s(): split_movepolypara_to_subcommands() failed",
-                                       kName);
+    MPROXY_DUMP_AND_FAIL_UNLESS_FAILED(context, output, kMErrorInternal,
+                                       "%s(): split_movepolypara_to_subcommands() failed", kName);
     return nullptr;
   }
   if (subcommands.size() != 1) {
-    MPROXY_LOG_AND_FAIL(output, 4, "%s(): we support only one machine, but axes for %zu machines are given",
-                        kName, subcommands.size());
+    MPROXY_LOG_AND_FAIL(output, kMErrorInvalidAxis,
+                        "%s(): we support only one machine, but axes for %zu machines are given", kName,
+                        subcommands.size());
     return nullptr;
   }
   MMachAbstract* const mover = subcommands.begin()->first;
   MMachAbstract* const active = get_active_submachine();
   if (mover != active) {
-    MPROXY_LOG_AND_FAIL(output, 4, "%s(): we support only the active machine (%p!=%p)", kName,
-                        static_cast<void*>(mover), static_cast<void*>(active));
+    MPROXY_LOG_AND_FAIL(output, kMErrorInvalidAxis, "%s(): we support only the active machine (%p!=%p)",
+                        kName, static_cast<void*>(mover), static_cast<void*>(active));
     return nullptr;
   }
   if (scandata_assignment.size() != 1 || scandata_assignment.begin()->first != mover) {
-    MPROXY_LOG_AND_FAIL(output, 4, "%s(): all scandata axes must be provided by the active machine", kName);
+    MPROXY_LOG_AND_FAIL(output, kMErrorInvalidAxis,
+                        "%s(): all scandata axes must be provided by the active machine", kName);
     return nullptr;
   }
   return new MProxyScanpolyCommand(this, subcommands, output, poly);

@@ -30,20 +30,21 @@ Proxy* new_on_submachine(MProxyMachAbstract& proxy, MMachAbstract* submachine, M
                          MOutputChannel* output, const char* qualified, Create&& create, Args&&... args) {
   SubcommandMap subcommands;
   if (!create_subcommand(submachine, output, subcommands, create)) {
-    MPROXY_DUMP_AND_FAIL_UNLESS_FAILED(context, output, 16, "%s(): subcommand creation failed", qualified);
+    MPROXY_DUMP_AND_FAIL_UNLESS_FAILED(context, output, kMErrorInternal, "%s(): subcommand creation failed",
+                                       qualified);
     return nullptr;
   }
   return new Proxy(&proxy, subcommands, output, std::forward<Args>(args)...);
 }
 
-// The commands of the active submachine: without one, error 22 and no message.
+// The commands of the active submachine: without one, "probesystem not loaded" and no message.
 template <class Proxy, class Create, class... Args>
 Proxy* new_on_active(MProxyMachAbstract& proxy, MOutputChannel* output, const char* qualified,
                      Create&& create, Args&&... args) {
   MErrTraceContext context;
   MMachAbstract* const active = proxy.get_active_submachine();
   if (active == nullptr) {
-    mproxy_report::fail(output, 22);
+    mproxy_report::fail(output, kMErrorProbesystemNotLoaded);
     return nullptr;
   }
   return new_on_submachine<Proxy>(proxy, active, context, output, qualified, create,
@@ -71,7 +72,8 @@ Proxy* new_on_single_capable(MProxyMachAbstract& proxy, MOutputChannel* output, 
       [command_class](MMachAbstract* submachine) { return submachine->IsCommandSupported(command_class); },
       create);
   if (subcommands.size() != 1) {
-    MPROXY_LOG_AND_FAIL(output, 15, "%s(): we support %s only with a single machine", qualified, what);
+    MPROXY_LOG_AND_FAIL(output, kMErrorCommandUnknown, "%s(): we support %s only with a single machine",
+                        qualified, what);
     return nullptr;
   }
   return new Proxy(&proxy, subcommands, output, std::forward<Args>(args)...);
@@ -85,18 +87,21 @@ Proxy* new_base_command(MProxyMachAbstract& proxy, MOutputChannel* output, const
   MErrTraceContext context;
   MProxyBySubmachine<MMachAxesSet> parts;
   if (!proxy.split_axesset_to_submachines(axes, parts)) {
-    MPROXY_DUMP_AND_FAIL(context, output, 4, "%s(): split_axesset_to_submachines() failed", factory);
+    MPROXY_DUMP_AND_FAIL(context, output, kMErrorInvalidAxis, "%s(): split_axesset_to_submachines() failed",
+                         factory);
     return nullptr;
   }
   if (scan) {
     MMachAbstract* const active = proxy.get_active_submachine();
     if (parts.size() > 1 || (parts.size() == 1 && active != nullptr && parts.begin()->first != active)) {
-      MPROXY_LOG_AND_FAIL(output, 4, "%s(): we support scanbase only with the active machine", factory);
+      MPROXY_LOG_AND_FAIL(output, kMErrorInvalidAxis,
+                          "%s(): we support scanbase only with the active machine", factory);
       return nullptr;
     }
   } else if (parts.size() > 1) {
-    MPROXY_LOG_AND_FAIL(output, 4, "%s(): we support only one machine, but axes for %zu machines are given",
-                        factory, parts.size());
+    MPROXY_LOG_AND_FAIL(output, kMErrorInvalidAxis,
+                        "%s(): we support only one machine, but axes for %zu machines are given", factory,
+                        parts.size());
     return nullptr;
   }
   if (parts.empty()) {
@@ -111,7 +116,7 @@ Proxy* new_base_command(MProxyMachAbstract& proxy, MOutputChannel* output, const
       return create(target, channel, part);
     };
     if (!create_subcommand(submachine, output, subcommands, with_part)) {
-      MPROXY_DUMP_AND_FAIL_UNLESS_FAILED(context, output, 16, "%s(): failed", factory);
+      MPROXY_DUMP_AND_FAIL_UNLESS_FAILED(context, output, kMErrorInternal, "%s(): failed", factory);
       return nullptr;
     }
   }
@@ -148,12 +153,13 @@ Proxy* new_curve_command(MProxyMachAbstract& proxy, MOutputChannel* output, cons
   MErrTraceContext context;
   MProxyBySubmachine<MMachMovementPara> parts;
   if (!proxy.split_movementpara_to_submachines(with_curve_targets(para, taper), parts)) {
-    MPROXY_DUMP_AND_FAIL(context, output, 4, "%s(): split_movementpara_to_submachines() failed",
-                         names.qualified);
+    MPROXY_DUMP_AND_FAIL(context, output, kMErrorInvalidAxis,
+                         "%s(): split_movementpara_to_submachines() failed", names.qualified);
     return nullptr;
   }
   if (parts.size() != 1) {
-    MPROXY_LOG_AND_FAIL(output, 4, "%s(): we support only one machine, but axes for %zu machines are given",
+    MPROXY_LOG_AND_FAIL(output, kMErrorInvalidAxis,
+                        "%s(): we support only one machine, but axes for %zu machines are given",
                         names.qualified, parts.size());
     return nullptr;
   }
@@ -161,14 +167,14 @@ Proxy* new_curve_command(MProxyMachAbstract& proxy, MOutputChannel* output, cons
   if (names.scan) {
     MMachAbstract* const active = proxy.get_active_submachine();
     if (submachine != active) {
-      MPROXY_LOG_AND_FAIL(output, 4, "%s(): we support only the active machine (%p!=%p)", names.qualified,
-                          static_cast<void*>(submachine), static_cast<void*>(active));
+      MPROXY_LOG_AND_FAIL(output, kMErrorInvalidAxis, "%s(): we support only the active machine (%p!=%p)",
+                          names.qualified, static_cast<void*>(submachine), static_cast<void*>(active));
       return nullptr;
     }
     const MProxyAxesVectorParts& assignment = proxy.scandata_assignment;
     if (assignment.size() != 1 || assignment.begin()->first != submachine) {
-      MPROXY_LOG_AND_FAIL(output, 4, "%s(): all scandata axes must be provided by the active machine",
-                          names.qualified);
+      MPROXY_LOG_AND_FAIL(output, kMErrorInvalidAxis,
+                          "%s(): all scandata axes must be provided by the active machine", names.qualified);
       return nullptr;
     }
   }
@@ -177,9 +183,9 @@ Proxy* new_curve_command(MProxyMachAbstract& proxy, MOutputChannel* output, cons
     return create(target, channel, para);
   };
   if (!create_subcommand(submachine, output, subcommands, with_record)) {
-    MPROXY_DUMP_AND_FAIL_UNLESS_FAILED(context, output, 16, "%s(): %s() failed on %s (%s)", names.qualified,
-                                       names.submachine_factory, submachine->GetMachineName(),
-                                       submachine->GetMachineDescription());
+    MPROXY_DUMP_AND_FAIL_UNLESS_FAILED(context, output, kMErrorInternal, "%s(): %s() failed on %s (%s)",
+                                       names.qualified, names.submachine_factory,
+                                       submachine->GetMachineName(), submachine->GetMachineDescription());
     return nullptr;
   }
   return new Proxy(&proxy, subcommands, output, para);
@@ -412,12 +418,12 @@ MMachCommand* MProxyMachAbstract::NewMMachMagazineSetCommand(MOutputChannel* out
                                                              uint32_t probe) {
   MMachAbstract* const active = get_active_submachine();
   if (active == nullptr) {
-    MPROXY_LOG_AND_FAIL(output, 22, "%s(): no active machine",
+    MPROXY_LOG_AND_FAIL(output, kMErrorProbesystemNotLoaded, "%s(): no active machine",
                         "MProxyMachAbstract::NewMMachMagazineSetCommand");
     return nullptr;
   }
   MMachCommand* const command = active->NewMMachMagazineSetCommand(output, slot, probe);
-  if (command == nullptr) mproxy_report::fail_unless_failed(output, 16);
+  if (command == nullptr) mproxy_report::fail_unless_failed(output, kMErrorInternal);
   return command;
 }
 
@@ -435,8 +441,8 @@ MMachImagefifoDeleteCommand* MProxyMachAbstract::NewMMachImagefifoDeleteCommand(
         },
         this, name);
   }
-  MPROXY_LOG_AND_FAIL(output, 16, "MProxyMachAbstract::NewMMachImagefifoDeleteCommand(): %s not found",
-                      name.c_str());
+  MPROXY_LOG_AND_FAIL(output, kMErrorInternal,
+                      "MProxyMachAbstract::NewMMachImagefifoDeleteCommand(): %s not found", name.c_str());
   return nullptr;
 }
 
@@ -450,15 +456,15 @@ MMachScanpointCommand* MProxyMachAbstract::NewMMachScanpointCommand(MOutputChann
   MErrTraceContext context;
   SubcommandMap subcommands;
   if (!split_movementpara_to_subcommands<MMachScanpointCommand>(movement, output, nullptr, subcommands)) {
-    MPROXY_DUMP_AND_FAIL_UNLESS_FAILED(context, output, 16, "%s(): split_movementpara_to_subcommands() failed",
-                                       kQualified);
+    MPROXY_DUMP_AND_FAIL_UNLESS_FAILED(context, output, kMErrorInternal,
+                                       "%s(): split_movementpara_to_subcommands() failed", kQualified);
     return nullptr;
   }
   MMachMovementPara time_only;
   time_only.positions["time"] = MMachAxisTarget{std::numeric_limits<double>::max(), false};
   const auto create = [&time_only](MMachAbstract* submachine, MOutputChannel* channel) {
     MMachScanpointCommand* const command = submachine->NewMMachScanpointCommand(channel, time_only);
-    if (command == nullptr) mproxy_report::fail_unless_failed(channel, 16);
+    if (command == nullptr) mproxy_report::fail_unless_failed(channel, kMErrorInternal);
     return command;
   };
   for (const auto& entry : scandata_assignment) {

@@ -18,14 +18,14 @@ using SplitFunction = bool (MProxyMachAbstract::*)(const Para&, MOutputChannel*,
                                                    MProxyCommand::SubcommandMap&);
 
 // The frame of the split factories: one context, the splitter, and on failure its message,
-// error 16 unless the channel holds an error, null.
+// an internal error unless the channel holds an error, null.
 template <class Proxy, class Para>
 Proxy* new_split_command(MProxyMachAbstract* machine, MOutputChannel* output, const Para& para,
                          SplitFunction<Para> split, const char* failure) {
   MErrTraceContext context;
   MProxyCommand::SubcommandMap subcommands;
   if (!(machine->*split)(para, output, nullptr, subcommands)) {
-    MPROXY_DUMP_AND_FAIL_UNLESS_FAILED(context, output, 16, "%s", failure);
+    MPROXY_DUMP_AND_FAIL_UNLESS_FAILED(context, output, kMErrorInternal, "%s", failure);
     return nullptr;
   }
   return new Proxy(machine, subcommands, output, para);
@@ -102,12 +102,12 @@ MMachMovezeroCommand* MProxyMachAbstract::NewMMachMovezeroCommand(MOutputChannel
   MProxyCommand::SubcommandMap subcommands;
   if (!split_movementpara_to_subcommands<MMachMovezeroCommand>(movement, output, nullptr, subcommands)) {
     MPROXY_DUMP_AND_FAIL_UNLESS_FAILED(
-        context, output, 16,
+        context, output, kMErrorInternal,
         "MProxyMachAbstract::NewMMachMovezeroCommand(): split_movementpara_to_subcommands() failed");
     return nullptr;
   }
   if (subcommands.size() != 1) {
-    MPROXY_LOG_AND_FAIL(output, 4,
+    MPROXY_LOG_AND_FAIL(output, kMErrorInvalidAxis,
                         "MProxyMachAbstract::NewMMachMovezeroCommand(): this command supports only one "
                         "submachine, but %zu submachines are given",
                         subcommands.size());
@@ -127,13 +127,13 @@ MMachMovepolyCommand* MProxyMachAbstract::NewMMachMovepolyCommand(MOutputChannel
 MMachProbeOffsetCommand* MProxyMachAbstract::NewMMachProbeOffsetCommand(MOutputChannel* output,
                                                                         const MMachDestinationPara& destination) {
   if (get_active_submachine() == nullptr) {
-    mproxy_report::fail(output, 22);
+    mproxy_report::fail(output, kMErrorProbesystemNotLoaded);
     return nullptr;
   }
   MErrTraceContext context;
   MProxyCommand::SubcommandMap subcommands;
   if (!split_destinationpara_to_subcommands<MMachProbeOffsetCommand>(destination, output, nullptr, subcommands)) {
-    MPROXY_DUMP_AND_FAIL_UNLESS_FAILED(context, output, 16,
+    MPROXY_DUMP_AND_FAIL_UNLESS_FAILED(context, output, kMErrorInternal,
                                        "%s(): split_destinationpara_to_subcommands() failed",
                                        "MProxyMachAbstract::NewMMachProbeOffsetCommand");
     return nullptr;
@@ -146,12 +146,13 @@ MMachGetCommand* MProxyMachAbstract::NewMMachGetCommand(MOutputChannel* output, 
   MProxyAxesVectorParts parts;
   std::vector<MProxySharedAxis> shared;
   if (!split_axesvector_to_submachines(axes, parts, shared)) {
-    MPROXY_DUMP_AND_FAIL(context, output, 4, "NewMMachGetCommand(): split_axesvector_to_submachines failed");
+    MPROXY_DUMP_AND_FAIL(context, output, kMErrorInvalidAxis,
+                         "NewMMachGetCommand(): split_axesvector_to_submachines failed");
     return nullptr;
   }
   MProxyCommand::SubcommandMap subcommands;
   if (!create_axesvector_subcommands<&MMachAbstract::NewMMachGetCommand>(parts, output, subcommands, false)) {
-    MPROXY_DUMP_AND_FAIL_UNLESS_FAILED(context, output, 16,
+    MPROXY_DUMP_AND_FAIL_UNLESS_FAILED(context, output, kMErrorInternal,
                                        "NewMMachGetCommand(): failed to instantiate command");
     return nullptr;
   }
@@ -166,13 +167,13 @@ MMachScandataCommand* MProxyMachAbstract::NewMMachScandataCommand(MOutputChannel
   MProxyAxesVectorParts parts;
   std::vector<MProxySharedAxis> shared;
   if (!split_axesvector_to_submachines(axes, parts, shared)) {
-    MPROXY_DUMP_AND_FAIL(context, output, 4,
+    MPROXY_DUMP_AND_FAIL(context, output, kMErrorInvalidAxis,
                          "NewMMachScandataCommand(): split_axesvector_to_submachines() failed");
     return nullptr;
   }
   MProxyCommand::SubcommandMap subcommands;
   if (!create_axesvector_subcommands<&MMachAbstract::NewMMachScandataCommand>(parts, output, subcommands, true)) {
-    MPROXY_DUMP_AND_FAIL_UNLESS_FAILED(context, output, 16, "NewMMachScandataCommand(): failed");
+    MPROXY_DUMP_AND_FAIL_UNLESS_FAILED(context, output, kMErrorInternal, "NewMMachScandataCommand(): failed");
     return nullptr;
   }
   scandata_assignment = std::move(parts);

@@ -22,7 +22,8 @@ bool MProxyMachAbstract::StartAutoinfo(MOutputChannel* out, uint32_t mode, const
   }
   for (const auto& [owner, part] : autoinfo_table_) {
     if (!owner->IsAutoinfoPossible()) {
-      MPROXY_DUMP_AND_FAIL(context, out, 3, "MProxyMachAbstract::StartAutoinfo(): impossible for axis %.40s",
+      MPROXY_DUMP_AND_FAIL(context, out, kMErrorInvalidArgument,
+                           "MProxyMachAbstract::StartAutoinfo(): impossible for axis %.40s",
                            part.names.empty() ? "" : part.names.front().c_str());
       autoinfo_table_.clear();
       return false;
@@ -95,11 +96,12 @@ bool MProxyMachAbstract::StartAutolatch(MOutputChannel* out, const std::string& 
   }
   MMachAbstract* const owner = latch_split.begin()->first;
   if (axes_split.size() != 1 || axes_split.begin()->first != owner) {
-    MPROXY_LOG_AND_FAIL(out, 3, "StartAutolatch(): not all axes on the same submachine");
+    MPROXY_LOG_AND_FAIL(out, kMErrorInvalidArgument, "StartAutolatch(): not all axes on the same submachine");
     return false;
   }
   if (!owner->IsAutolatchPossible()) {
-    MPROXY_LOG_AND_FAIL(out, 3, "StartAutolatch(): autolatch command not supported by submachine %s (%s)",
+    MPROXY_LOG_AND_FAIL(out, kMErrorInvalidArgument,
+                        "StartAutolatch(): autolatch command not supported by submachine %s (%s)",
                         owner->GetMachineName(), owner->GetMachineDescription());
     return false;
   }
@@ -140,14 +142,15 @@ bool MProxyMachAbstract::StartPreview(MOutputChannel* out, uint64_t value) {
         preview_machine_ = submachine;
         continue;
       }
-      MPROXY_TRACE_AND_FAIL(out, 22,
+      MPROXY_TRACE_AND_FAIL(out, kMErrorProbesystemNotLoaded,
                             "StartPreview(): active machine does not support preview. "
                             "Where do you want to start it?");
       preview_machine_ = nullptr;
       return false;
     }
     if (preview_machine_ == nullptr) {
-      MPROXY_TRACE_AND_FAIL(out, 22, "StartPreview(): no submachine supports preview");
+      MPROXY_TRACE_AND_FAIL(out, kMErrorProbesystemNotLoaded,
+                            "StartPreview(): no submachine supports preview");
       return false;
     }
   }
@@ -181,7 +184,8 @@ bool MProxyMachAbstract::StartPreviewMemory(MOutputChannel* out, uint32_t a, uin
                                             const std::string& probesystem) {
   const auto entry = probesystem_table_.find(probesystem);
   if (entry == probesystem_table_.end()) {
-    MPROXY_TRACE_AND_FAIL(out, 25, "StartPreviewMemory(): no mapping for probesystem %s", probesystem.c_str());
+    MPROXY_TRACE_AND_FAIL(out, kMErrorUnknownProbesystem,
+                          "StartPreviewMemory(): no mapping for probesystem %s", probesystem.c_str());
     return false;
   }
   MMachAbstract* const owner = entry->second.submachine;

@@ -59,8 +59,8 @@ bool MProxyMachAbstract::Open() {
   for (size_t i = 0; i < count; ++i) {
     MMachAbstract* submachine = submachines_[i];
     if (!submachine->Open()) {
-      MPROXY_TRACE_AND_FAIL(output, 16, "MProxyMachAbstract::Open(): Open() for submachine index %zu failed",
-                            i);
+      MPROXY_TRACE_AND_FAIL(output, kMErrorInternal,
+                            "MProxyMachAbstract::Open(): Open() for submachine index %zu failed", i);
       submachines_.resize(i);
       Close();
       return false;
@@ -75,7 +75,7 @@ bool MProxyMachAbstract::Open() {
       failed = "get_probesystems";
     }
     if (failed) {
-      MPROXY_TRACE_AND_FAIL(output, 16, "MProxyMachAbstract::Open(): %s(%zu) failed", failed, i);
+      MPROXY_TRACE_AND_FAIL(output, kMErrorInternal, "MProxyMachAbstract::Open(): %s(%zu) failed", failed, i);
       return false;
     }
   }
@@ -238,7 +238,7 @@ void MProxyMachAbstract::UpdateCapabilities(MMachAbstract* submachine, bool* axe
   MErrTraceContext context;
   const size_t k = submachine_index(submachine);
   if (k == submachines_.size()) {
-    MPROXY_DUMP_AND_FAIL(context, output, 16, "UpdateCapabilities(): submachine %s not found",
+    MPROXY_DUMP_AND_FAIL(context, output, kMErrorInternal, "UpdateCapabilities(): submachine %s not found",
                          submachine->GetMachineName());
     return;
   }
@@ -246,7 +246,7 @@ void MProxyMachAbstract::UpdateCapabilities(MMachAbstract* submachine, bool* axe
   submachine_componentinfos_[k].clear();
   if (!get_axisinfos(submachine, submachine_axisinfos_[k]) ||
       !get_componentinfos(submachine, submachine_componentinfos_[k])) {
-    MPROXY_DUMP_AND_FAIL(context, output, 16,
+    MPROXY_DUMP_AND_FAIL(context, output, kMErrorInternal,
                          "UpdateCapabilities(): failed to update axis infos for machine %s",
                          submachine->GetMachineName());
     return;
@@ -265,6 +265,6 @@ void MProxyMachAbstract::UpdateCapabilities(MOutputChannel* out) {
     UpdateCapabilities(submachines_[k], &axes_changed, &components_changed);
   }
   if (!out) return;
-  if (axes_changed) out->Event(1);        // "capabilities changed"
-  if (components_changed) out->Event(8);  // "machine changed"
+  if (axes_changed) out->Event(kMEventCapabilitiesChanged);
+  if (components_changed) out->Event(kMEventMachineChanged);
 }

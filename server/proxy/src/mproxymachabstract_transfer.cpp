@@ -17,14 +17,15 @@
 namespace {
 
 // Creates the sub-command of a transfer on the owner of `component` and wraps it in a `Command`
-// built from `args`. A refusal that leaves no error of the owner in `output` gets error 16.
+// built from `args`. A refusal that leaves no error of the owner in `output` gets an internal error.
 template <class Command, class Create, class... Args>
 Command* forward_transfer(MProxyMachAbstract* proxy, MOutputChannel* output, const char* factory,
                           const std::string& component, Create&& create, const Args&... args) {
   std::string own_name = component;
   MMachAbstract* owner = proxy->find_submachine_for_component(own_name);
   if (!owner) {
-    MPROXY_LOG_AND_FAIL(output, 16, "MProxyMachAbstract::%s(): No submachine found for \"%.40s\"", factory,
+    MPROXY_LOG_AND_FAIL(output, kMErrorInternal,
+                        "MProxyMachAbstract::%s(): No submachine found for \"%.40s\"", factory,
                         component.c_str());
     return nullptr;
   }
@@ -34,7 +35,7 @@ Command* forward_transfer(MProxyMachAbstract* proxy, MOutputChannel* output, con
   };
   if (!create_subcommand(owner, output, subcommands, factory_call)) {
     if (output->HasError()) return nullptr;
-    MPROXY_LOG_AND_FAIL(output, 16,
+    MPROXY_LOG_AND_FAIL(output, kMErrorInternal,
                         "MProxyMachAbstract::%s(): %s() returned NULL without providing an error message",
                         factory, factory);
     return nullptr;

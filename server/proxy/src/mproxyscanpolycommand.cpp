@@ -24,7 +24,7 @@ bool MProxyScanpolyCommand::scandata_moved_away() {
   MMachAbstract* const recorder = assignment.empty() ? nullptr : assignment.begin()->first;
   MMachAbstract* const mover = subcommands.empty() ? nullptr : subcommands.begin()->first;
   if (recorder == mover) return false;
-  MPROXY_LOG_AND_FAIL(MProxyCommand::output, 4,
+  MPROXY_LOG_AND_FAIL(MProxyCommand::output, kMErrorInvalidAxis,
                       "IsDone() [%s]: scandata machine (%s) must not be different from moving machine (%s) "
                       "during scan",
                       GetName(), recorder != nullptr ? recorder->GetMachineName() : "<none>",
