@@ -230,10 +230,6 @@ class MProxyMachAbstract : public MMachAbstract {
   const std::string& probesystem_submach2proxy_name(const std::string& submachine_name,
                                                     MMachAbstract* submachine);
 
-  // The owner of a proxy axis, null when unknown; the second form also gives its own name.
-  MMachAbstract* find_submachine_for_axis(const std::string& axis) const;
-  MMachAbstract* find_submachine_for_axis(const std::string& axis,
-                                          std::string& submachine_axis) const;
   // Adds each axis's own name to the set of its owner; false (and a trace entry) at an unknown axis.
   bool split_axesset_to_submachines(const MMachAxesSet& axes,
                                     MProxyBySubmachine<MMachAxesSet>& result) const;
@@ -251,6 +247,9 @@ class MProxyMachAbstract : public MMachAbstract {
                                             MProxyBySubmachine<MMachDestinationPara>& result) const;
   bool split_movementpara_to_submachines(const MMachMovementPara& movement,
                                          MProxyBySubmachine<MMachMovementPara>& result) const;
+  // Polygons go to exactly one submachine: axes of two owners, or no position axis at all, fail.
+  bool split_movepolypara_to_submachines(const MMachMovepolyPara& poly,
+                                         MProxyBySubmachine<MMachMovepolyPara>& result) const;
   // The values of a split axes vector in request order (positions nobody delivered stay 0.0);
   // shared axes combine the values of the submachines that delivered one.
   static std::vector<double> merge_axesvector_values(
@@ -288,7 +287,6 @@ class MProxyMachAbstract : public MMachAbstract {
   template <class Command>
   bool split_movementpara_to_subcommands(const MMachMovementPara& movement, MOutputChannel* output,
                                          void* unused, MProxyCommand::SubcommandMap& subcommands);
-  // Polygons go to exactly one submachine: axes of two owners, or no position axis at all, fail.
   template <class Command>
   bool split_movepolypara_to_subcommands(const MMachMovepolyPara& poly, MOutputChannel* output,
                                          void* unused, MProxyCommand::SubcommandMap& subcommands);
@@ -335,6 +333,14 @@ class MProxyMachAbstract : public MMachAbstract {
                         std::set<std::string>& names);
   // The position of `submachine` in the list, or the list size when absent.
   size_t submachine_index(const MMachAbstract* submachine) const;
+  // The entry of `axis`; null after the trace entry "MProxyMachAbstract::<splitter>(): <role><axis>
+  // not found!" (`role` names the kind of axis, e.g. "position axis ").
+  const MProxyAxisEntry* find_axis_or_trace(const char* splitter, const char* role,
+                                            const std::string& axis) const;
+  // Calls add(owner's entry, item) for every item (an axis name, or a map entry keyed by one) in
+  // order; false at the first unknown axis. Used by the splitters only.
+  template <class Items, class Add>
+  bool add_by_owner(const char* splitter, const char* role, const Items& items, Add&& add) const;
   // The axis entry of `axis`; an error-log entry naming `operation` when absent.
   const MProxyAxisEntry* find_axis_or_report(const char* operation, const std::string& axis) const;
   bool any_submachine(bool (MMachAbstract::*ask)());
