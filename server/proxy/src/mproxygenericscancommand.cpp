@@ -8,29 +8,12 @@
 
 #include "errlog.h"
 #include "errtrace.h"
+#include "mproxyfactoryframe.h"
 #include "mproxyreport.h"
 #include "mproxyscancommand.h"
-#include "mproxysubcommand.h"
 #include "trace.h"
 
 namespace {
-
-// Creates a sub-command on `submachine` into `subcommands`. A refusal leaves the submachine's
-// explanation (an internal error when it gave none) in `output` and reports "<caller>(): <factory>() failed
-// on <name>(<description>)" with `context`.
-template <class Create>
-bool create_or_report(MErrTraceContext& context, const char* caller, const char* factory, MMachAbstract* submachine,
-                      MOutputChannel* output, MProxyCommand::SubcommandMap& subcommands, Create create) {
-  const auto create_with_error = [&create](MMachAbstract* machine, MOutputChannel* channel) -> MMachCommand* {
-    MMachCommand* const command = create(machine, channel);
-    if (command == nullptr) mproxy_report::fail_unless_failed(channel, kMErrorInternal);
-    return command;
-  };
-  if (create_subcommand(submachine, output, subcommands, create_with_error, true)) return true;
-  MERRDUMP(context, "%s(): %s() failed on %s(%s)", caller, factory, submachine->GetMachineName(),
-           submachine->GetMachineDescription());
-  return false;
-}
 
 // A scandata-only submachine takes a scan step when it lists a usable "scanstep" axis of the
 // periodic or discrete kind and a "time" axis.
@@ -155,7 +138,7 @@ int MProxyGenericScanCommand::start_set_scanstep() {
   }
   MTRACE(5, "%s(): submachines scanstep: %g", kName, step);
 
-  MErrTraceContext context;
+  MProxyFactoryFrame frame(owner_->MProxyCommand::machine, output, kName, owner_->subcommands);
   for (MMachAbstract* submachine : scandata_only_) {
     const MMachAxisInfo* const time = time_axis_for_scanstep(submachine);
     if (time == nullptr) continue;
@@ -164,9 +147,7 @@ int MProxyGenericScanCommand::start_set_scanstep() {
     const auto set = [&values](MMachAbstract* machine, MOutputChannel* channel) -> MMachCommand* {
       return machine->NewMMachSetCommand(channel, values);
     };
-    if (!create_or_report(context, kName, "NewMMachSetCommand", submachine, output, owner_->subcommands, set)) {
-      return MR_FAILED;
-    }
+    if (!frame.create_explained(submachine, "NewMMachSetCommand", set)) return MR_FAILED;
   }
   return MR_DONE;
 }
@@ -174,10 +155,11 @@ int MProxyGenericScanCommand::start_set_scanstep() {
 int MProxyGenericScanCommand::start_infinite_scans() {
   static constexpr const char* kName = "MProxyGenericScanCommand::start_infinite_scans";
   if (owner_aborted()) return MR_FAILED;
-  MErrTraceContext context;
+  MProxyFactoryFrame frame(owner_->MProxyCommand::machine, owner_->MProxyCommand::output, kName,
+                           infinite_scans_);
   std::vector<MMachAbstract*> recorders;
   if (!find_scandata_only_submachines(recorders)) {
-    MERRDUMP(context, "%s(): split_movementpara_to_submachines() failed", kName);
+    MERRDUMP(frame.context(), "%s(): split_movementpara_to_submachines() failed", kName);
     return MR_FAILED;
   }
   // A scan over "time" to the largest time there is: it runs until it is aborted.
@@ -187,10 +169,7 @@ int MProxyGenericScanCommand::start_infinite_scans() {
     const auto scan = [&endless](MMachAbstract* machine, MOutputChannel* channel) -> MMachCommand* {
       return machine->NewMMachScanCommand(channel, endless);
     };
-    if (!create_or_report(context, kName, "NewMMachScanCommand", submachine, owner_->MProxyCommand::output,
-                          infinite_scans_, scan)) {
-      return MR_FAILED;
-    }
+    if (!frame.create_explained(submachine, "NewMMachScanCommand", scan)) return MR_FAILED;
   }
   return MR_DONE;
 }
@@ -218,11 +197,10 @@ int MProxyGenericScanCommand::wait_for_infinite_scans() {
 int MProxyGenericScanCommand::start_scan() {
   static constexpr const char* kName = "MProxyGenericScanCommand::start_scan";
   if (owner_aborted()) return MR_FAILED;
-  MErrTraceContext context;
-  if (!owner_->MProxyCommand::machine->split_movementpara_to_subcommands<MMachScanCommand>(*movement_, owner_->MProxyCommand::output, nullptr,
-                                                                            owner_->subcommands)) {
-    MPROXY_DUMP_AND_FAIL_UNLESS_FAILED(context, owner_->MProxyCommand::output, kMErrorInternal,
-                                       "%s(): split_movementpara_to_subcommands() failed", kName);
+  MProxyFactoryFrame frame(owner_->MProxyCommand::machine, owner_->MProxyCommand::output, kName,
+                           owner_->subcommands);
+  if (!frame.split(&MProxyMachAbstract::split_movementpara_to_subcommands<MMachScanCommand>, *movement_,
+                   "split_movementpara_to_subcommands")) {
     return MR_FAILED;
   }
   for (const auto& [submachine, scan] : infinite_scans_) join_owner(submachine, scan);
