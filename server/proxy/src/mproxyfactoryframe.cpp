@@ -21,7 +21,7 @@ bool MProxyFactoryFrame::scans_on_active(MMachAbstract* mover) {
                         function_, static_cast<void*>(mover), static_cast<void*>(active));
     return false;
   }
-  const MProxyAxesVectorParts& assignment = proxy_->scandata_assignment;
+  const MProxyAxesVectorParts& assignment = proxy_->scandata_assignment();
   if (assignment.size() != 1 || assignment.begin()->first != mover) {
     MPROXY_LOG_AND_FAIL(output_, kMErrorInvalidAxis,
                         "%s(): all scandata axes must be provided by the active machine", function_);

@@ -16,8 +16,7 @@
 class MProxyFactoryFrame {
  public:
   template <class Para>
-  using Split = bool (MProxyMachAbstract::*)(const Para&, MOutputChannel*, void*,
-                                             MProxyCommand::SubcommandMap&);
+  using Split = bool (MProxyMachAbstract::*)(const Para&, MOutputChannel*, MProxyCommand::SubcommandMap&);
 
   // `function` names the caller in every report ("MProxyMachAbstract::NewMMachMoveCommand").
   // The sub-commands go into the frame's own map, or into `into` (a running command's map).
@@ -71,7 +70,7 @@ class MProxyFactoryFrame {
   // internal error unless the channel holds an error already).
   template <class Para>
   bool split(Split<Para> split, const Para& para, const char* splitter) {
-    if ((proxy_->*split)(para, output_, nullptr, subcommands_)) return true;
+    if ((proxy_->*split)(para, output_, subcommands_)) return true;
     MPROXY_DUMP_AND_FAIL_UNLESS_FAILED(context_, output_, kMErrorInternal, "%s(): %s() failed",
                                        function_, splitter);
     return false;

@@ -86,7 +86,7 @@ bool MProxyGenericScanCommand::find_scandata_only_submachines(std::vector<MMachA
   MProxyBySubmachine<MMachMovementPara> moving;
   if (!owner_->MProxyCommand::machine->split_movementpara_to_submachines(*movement_, moving)) return false;
   result.clear();
-  for (const auto& entry : owner_->MProxyCommand::machine->scandata_assignment) {
+  for (const auto& entry : owner_->MProxyCommand::machine->scandata_assignment()) {
     if (moving.count(entry.first) == 0) result.push_back(entry.first);
   }
   return true;

@@ -421,7 +421,7 @@ MMachScanpointCommand* MProxyMachAbstract::NewMMachScanpointCommand(MOutputChann
   const auto create = [&time_only](MMachAbstract* submachine, MOutputChannel* channel) {
     return submachine->NewMMachScanpointCommand(channel, time_only);
   };
-  for (const auto& [submachine, part] : scandata_assignment) {
+  for (const auto& [submachine, part] : scandata_assignment_) {
     if (frame.subcommands().count(submachine) != 0) continue;
     if (!frame.create_explained(submachine, "NewMMachScanpointCommand", create)) return nullptr;
   }

@@ -165,6 +165,6 @@ MMachScandataCommand* MProxyMachAbstract::NewMMachScandataCommand(MOutputChannel
           true)) {
     return nullptr;
   }
-  scandata_assignment = std::move(parts);
+  scandata_assignment_ = std::move(parts);
   return frame.wrap<MProxyScandataCommand>(axes);
 }

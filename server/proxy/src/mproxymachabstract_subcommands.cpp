@@ -90,7 +90,7 @@ bool split_to_subcommands(const std::vector<MMachAbstract*>& submachines, const 
 
 template <class Command>
 bool MProxyMachAbstract::split_axesset_to_subcommands(const MMachAxesSet& axes, MOutputChannel* output,
-                                                      void*, MProxyCommand::SubcommandMap& subcommands) {
+                                                      MProxyCommand::SubcommandMap& subcommands) {
   return split_to_subcommands<Command>(
       submachines(), axes, !axes.empty(),
       [this](const MMachAxesSet& request, MProxyBySubmachine<MMachAxesSet>& parts) {
@@ -103,7 +103,7 @@ bool MProxyMachAbstract::split_axesset_to_subcommands(const MMachAxesSet& axes, 
 
 template <class Command>
 bool MProxyMachAbstract::split_axesboolmap_to_subcommands(const MMachAxesBoolMap& axes,
-                                                          MOutputChannel* output, void*,
+                                                          MOutputChannel* output,
                                                           MProxyCommand::SubcommandMap& subcommands) {
   return split_to_subcommands<Command>(
       submachines(), axes, !axes.empty(),
@@ -117,7 +117,7 @@ bool MProxyMachAbstract::split_axesboolmap_to_subcommands(const MMachAxesBoolMap
 
 template <class Command>
 bool MProxyMachAbstract::split_destinationpara_to_subcommands(const MMachDestinationPara& destination,
-                                                              MOutputChannel* output, void*,
+                                                              MOutputChannel* output,
                                                               MProxyCommand::SubcommandMap& subcommands) {
   return split_to_subcommands<Command>(
       submachines(), destination, !destination.empty(),
@@ -133,7 +133,7 @@ bool MProxyMachAbstract::split_destinationpara_to_subcommands(const MMachDestina
 // tracking axes and flag are not passed on.
 template <class Command>
 bool MProxyMachAbstract::split_movementpara_to_subcommands(const MMachMovementPara& movement,
-                                                           MOutputChannel* output, void*,
+                                                           MOutputChannel* output,
                                                            MProxyCommand::SubcommandMap& subcommands) {
   return split_to_subcommands<Command>(
       submachines(), movement, !movement.positions.empty(),
@@ -147,7 +147,7 @@ bool MProxyMachAbstract::split_movementpara_to_subcommands(const MMachMovementPa
 
 template <class Command>
 bool MProxyMachAbstract::split_movepolypara_to_subcommands(const MMachMovepolyPara& poly,
-                                                           MOutputChannel* output, void*,
+                                                           MOutputChannel* output,
                                                            MProxyCommand::SubcommandMap& subcommands) {
   MProxyBySubmachine<MMachMovepolyPara> part;
   if (!split_movepolypara_to_submachines(poly, part)) return false;
@@ -156,9 +156,9 @@ bool MProxyMachAbstract::split_movepolypara_to_subcommands(const MMachMovepolyPa
       "MProxyMachAbstract::split_movepolypara_to_subcommands(): NewMMach*Command() failed");
 }
 
-#define MPROXY_INSTANTIATE(function, Name, Para)                                          \
-  template bool MProxyMachAbstract::function<MMach##Name##Command>(                       \
-      const Para&, MOutputChannel*, void*, MProxyCommand::SubcommandMap&)
+#define MPROXY_INSTANTIATE(function, Name, Para)                                                 \
+  template bool MProxyMachAbstract::function<MMach##Name##Command>(const Para&, MOutputChannel*, \
+                                                                   MProxyCommand::SubcommandMap&)
 
 MPROXY_INSTANTIATE(split_axesset_to_subcommands, Init, MMachAxesSet);
 MPROXY_INSTANTIATE(split_axesset_to_subcommands, KeypadDisable, MMachAxesSet);

@@ -20,7 +20,7 @@ bool MProxyScanpolyCommand::IsDone() {
 }
 
 bool MProxyScanpolyCommand::scandata_moved_away() {
-  const MProxyAxesVectorParts& assignment = machine->scandata_assignment;
+  const MProxyAxesVectorParts& assignment = machine->scandata_assignment();
   MMachAbstract* const recorder = assignment.empty() ? nullptr : assignment.begin()->first;
   MMachAbstract* const mover = subcommands.empty() ? nullptr : subcommands.begin()->first;
   if (recorder == mover) return false;
