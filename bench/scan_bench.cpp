@@ -62,8 +62,9 @@ struct ScanRig {
                                                  std::vector<MMachAbstract*>{&*stage, &*sensor}, "px",
                                                  dir.path().string());
     if (!proxy->Open()) return;
-    proxy->scandata_assignment = {{&*stage, {{"p1", "p2", "p3"}, {1, 3, 5}}},
-                                  {&*sensor, {{"t1", "t2", "t3"}, {0, 2, 4}}}};
+    // The scandata command assigns p1..p3 to the stage (positions 1, 3, 5), t1..t3 to the sensor.
+    const std::unique_ptr<MMachCommand> scandata(
+        proxy->NewMMachScandataCommand(&channel, {"t1", "p1", "t2", "p2", "t3", "p3"}));
     MMachMovementPara movement;
     movement.positions["x"] = {5.0, false};
     scan.reset(proxy->NewMMachScanCommand(&channel, movement));

@@ -26,7 +26,7 @@ struct MSimCommandBehaviour {
 
   uint32_t done_at_poll = 1;  // IsDone() answers true from this poll on
   uint32_t fail_at_poll = 0;  // 0: never; else Error(fail_code) and done at that poll
-  uint32_t fail_code = 16;
+  uint32_t fail_code = kMErrorInternal;
   bool refuse = false;        // the factory answers null ...
   uint32_t refuse_code = 0;   // ... after Error(refuse_code) in its channel unless 0
   bool endless = false;       // finishes only after Abort()
@@ -37,17 +37,17 @@ struct MSimCommandBehaviour {
 
   // Chainable setters for the fields above.
   MSimCommandBehaviour& DoneAfter(uint32_t polls);
-  MSimCommandBehaviour& FailAtPoll(uint32_t poll, uint32_t code = 16);
+  MSimCommandBehaviour& FailAtPoll(uint32_t poll, uint32_t code = kMErrorInternal);
   MSimCommandBehaviour& Refuse();
-  MSimCommandBehaviour& RefuseWithError(uint32_t code = 15);
+  MSimCommandBehaviour& RefuseWithError(uint32_t code = kMErrorCommandUnknown);
   MSimCommandBehaviour& Endless();
-  MSimCommandBehaviour& AbortWithError(uint32_t code = 10);
+  MSimCommandBehaviour& AbortWithError(uint32_t code = kMErrorAborted);
   MSimCommandBehaviour& At(uint32_t poll, Action action);
   MSimCommandBehaviour& DataAt(uint32_t poll, const std::string& text);
   MSimCommandBehaviour& DataAt(uint32_t poll, const std::vector<double>& values);
   MSimCommandBehaviour& EventAt(uint32_t poll, int32_t code);
-  // At `poll` the machine's axis table becomes `axes` and the command raises event 1
-  // ("capabilities changed"), so that whoever re-reads the capabilities sees the new table.
+  // At `poll` the machine's axis table becomes `axes` and the command raises "capabilities
+  // changed", so that whoever re-reads the capabilities sees the new table.
   MSimCommandBehaviour& ChangeAxesAt(uint32_t poll, std::vector<MSimAxis> axes);
   MSimCommandBehaviour& ScanData(std::vector<std::vector<double>> vectors, uint32_t from_poll = 0);
 };

@@ -59,7 +59,7 @@ MSimCommandBehaviour& MSimCommandBehaviour::ChangeAxesAt(uint32_t poll,
                                                          std::vector<MSimAxis> axes) {
   return At(poll, [axes = std::move(axes)](MSimMachine& machine, MOutputChannel& output) {
     machine.SetAxes(axes);
-    output.Event(1);  // "capabilities changed"
+    output.Event(kMEventCapabilitiesChanged);
   });
 }
 

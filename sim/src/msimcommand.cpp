@@ -7,14 +7,6 @@
 
 namespace {
 
-// Error codes of the output channel that finished commands may report.
-constexpr uint32_t kInvalidArgument = 3;
-constexpr uint32_t kUnknownAxis = 5;
-constexpr uint32_t kUnknownComponent = 7;
-constexpr uint32_t kUndefinedProbesystemId = 21;
-constexpr uint32_t kUnknownProbesystem = 25;
-constexpr uint32_t kInvalidMagazineSlot = 37;
-
 uint32_t define_probesystem(MSimTables& tables, const MMachProbesystemInfo& info) {
   tables.has_probesystems = true;
   if (!tables.IsProbesystemListed(info.name)) tables.probesystem_names.push_back(info.name);
@@ -32,13 +24,13 @@ uint32_t define_probesystem(MSimTables& tables, const MMachProbesystemInfo& info
 
 // Id 0 deletes the name with all its definitions; deleting the loaded one unloads it.
 uint32_t delete_probesystem(MSimTables& tables, const std::string& name, uint32_t id) {
-  if (!tables.IsProbesystemListed(name)) return kUnknownProbesystem;
+  if (!tables.IsProbesystemListed(name)) return kMErrorUnknownProbesystem;
   auto& definitions = tables.probesystem_definitions;
   const auto doomed = [&](const MMachProbesystemInfo& info) {
     return info.name == name && (id == 0 || info.id == id);
   };
   if (id != 0 && std::none_of(definitions.begin(), definitions.end(), doomed)) {
-    return kUndefinedProbesystemId;
+    return kMErrorUndefinedProbesystemId;
   }
   definitions.erase(std::remove_if(definitions.begin(), definitions.end(), doomed),
                     definitions.end());
@@ -51,14 +43,14 @@ uint32_t delete_probesystem(MSimTables& tables, const std::string& name, uint32_
 }
 
 uint32_t load_probesystem(MSimTables& tables, const std::string& name, uint32_t id) {
-  if (!tables.IsProbesystemListed(name)) return kUnknownProbesystem;
+  if (!tables.IsProbesystemListed(name)) return kMErrorUnknownProbesystem;
   // A probe system listed with definitions loads only under one of their ids.
   const auto& definitions = tables.probesystem_definitions;
   const auto named = [&](const MMachProbesystemInfo& info) { return info.name == name; };
   const auto defined = [&](const MMachProbesystemInfo& info) { return info.name == name && info.id == id; };
   if (std::any_of(definitions.begin(), definitions.end(), named) &&
       std::none_of(definitions.begin(), definitions.end(), defined)) {
-    return kUndefinedProbesystemId;
+    return kMErrorUndefinedProbesystemId;
   }
   tables.active_probesystem = name;
   tables.active_probesystem_id = id;
@@ -182,11 +174,11 @@ uint32_t MSimCommandCore::Finish(MMachCommand& command) {
     // Into the magazine database, which saves the file; not counted as a call from outside.
     const auto& args = params_as<MSimSlotArgs>(params_);
     if (!machine_->MMachAbstract::SetMagazineSlot(args.slot, args.probe)) {
-      return kInvalidMagazineSlot;
+      return kMErrorInvalidMagazineSlot;
     }
   } else if (name == "imagefifo select") {
     const std::string& fifo = params_as<MSimNameArgs>(params_).name;
-    if (tables.imagefifos.count(fifo) == 0) return kInvalidArgument;
+    if (tables.imagefifos.count(fifo) == 0) return kMErrorInvalidArgument;
     tables.active_imagefifo = fifo;
   }
   return 0;
@@ -211,7 +203,7 @@ uint32_t MSimCommandCore::Finish(MMachGetCommand& command) {
   std::vector<double> values;
   for (const std::string& axis : command.axes) {
     const MSimAxis* found = machine_->Tables().FindAxis(axis);
-    if (!found) return kUnknownAxis;
+    if (!found) return kMErrorUnknownAxis;
     values.push_back(found->value);
   }
   command.values = std::move(values);
@@ -221,7 +213,7 @@ uint32_t MSimCommandCore::Finish(MMachGetCommand& command) {
 uint32_t MSimCommandCore::Finish(MMachReceiveCommand& command) {
   const auto& data = machine_->Tables().receive_data;
   const auto it = data.find(command.component);
-  if (it == data.end()) return kUnknownComponent;
+  if (it == data.end()) return kMErrorUnknownComponent;
   command.data = it->second;
   return 0;
 }

@@ -6,11 +6,6 @@
 
 namespace {
 
-// Output-channel error codes (the channel writes their texts).
-constexpr uint32_t kUnknownAxis = 5;         // "unknown axis"
-constexpr uint32_t kArgumentOutOfRange = 9;  // "argument out of range"
-constexpr uint32_t kInternalError = 16;      // "internal error"
-
 // A linear axis with a travel range, in mm; the numbers stand for your controller's.
 MMachAxisInfo linear_axis(const std::string& name, double range_min, double range_max) {
   MMachAxisInfo info;
@@ -108,7 +103,7 @@ MMachMoveCommand* TemplateMachine::NewMMachMoveCommand(MOutputChannel* output,
     }
     return new TemplateMoveCommand(this, output, movement);
   } catch (...) {
-    if (output) output->Error(kInternalError);
+    if (output) output->Error(kMErrorInternal);
     return nullptr;
   }
 }
@@ -123,9 +118,9 @@ void TemplateMachine::SetAxisValues(const MMachPositionMap& positions) {
 uint32_t TemplateMachine::check_targets(const MMachPositionMap& positions) const {
   for (const auto& [axis, target] : positions) {
     const MMachAxisInfo* info = find_axis(axis);
-    if (!info) return kUnknownAxis;
+    if (!info) return kMErrorUnknownAxis;
     if (target.value < info->range_min || target.value > info->range_max) {
-      return kArgumentOutOfRange;
+      return kMErrorArgumentOutOfRange;
     }
   }
   return 0;

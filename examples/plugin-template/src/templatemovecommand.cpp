@@ -2,13 +2,6 @@
 
 #include "templatemachine.h"
 
-namespace {
-
-constexpr uint32_t kAborted = 10;      // error "aborted"
-constexpr int32_t kMovementEnd = 12;   // event "movement: end"
-
-}  // namespace
-
 TemplateMoveCommand::TemplateMoveCommand(TemplateMachine* machine, MOutputChannel* output,
                                          const MMachMovementPara& movement)
     : MMachMoveCommand(output, movement), machine_(machine) {}
@@ -19,7 +12,7 @@ bool TemplateMoveCommand::IsDone() {
   if (done_) return true;
   ++polls_;
   if (abort_requested_) {
-    finish(kAborted);
+    finish(kMErrorAborted);
   } else if (polls_ >= kPollsToArrive) {
     machine_->SetAxisValues(movement.positions);
     finish(0);
@@ -37,7 +30,7 @@ void TemplateMoveCommand::finish(uint32_t error_code) {
     if (error_code != 0) {
       output->Error(error_code);
     } else {
-      output->Event(kMovementEnd);
+      output->Event(kMEventMovementEnd);
     }
   }
   done_ = true;

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "moutputchannel_codes.h"
 #include "mprintfformat.h"
 
 class MOutputChannel {
@@ -33,8 +34,8 @@ class MOutputChannel {
   // "data" followed by every value, each with a leading blank.
   virtual void Data(const std::vector<double>& values);
   virtual void Data(const std::string& text);
-  // Event lines always carry the prefix "0000". Events 1 ("capabilities changed") and
-  // 8 ("machine changed") are deferred: each is written once, after all other text, by
+  // Event lines always carry the prefix "0000". kMEventCapabilitiesChanged and
+  // kMEventMachineChanged are deferred: each is written once, after all other text, by
   // Take with pending, Peek or destruction. A text outside the event table sets bit 97.
   virtual void Event(const std::string& text);
   virtual void Event(int32_t code);
@@ -61,7 +62,7 @@ class MOutputChannel {
   int GetNumber() const;
   // Error(text) with a printf-formatted text.
   void ErrorFormat(const char* format, ...) M_PRINTF_FORMAT(2, 3);
-  // Writes the deferred lines of events 1 and 8 (in this order) and clears their flags.
+  // Writes the deferred lines of the two "changed" events (capabilities first) and clears their flags.
   void flush_pending();
   // Codes 0 to 96 set their own bit; any other code is traced and sets bit 97.
   void set_event_bit(int32_t code);

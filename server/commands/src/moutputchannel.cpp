@@ -19,8 +19,6 @@ constexpr std::string_view kEventPrefix = "0000\t";
 constexpr std::string_view kCapabilitiesChangedLine = "0000\tevent \"capabilities changed\"\r\n";
 constexpr std::string_view kMachineChangedLine = "0000\tevent \"machine changed\"\r\n";
 
-constexpr int32_t kCapabilitiesChanged = 1;
-constexpr int32_t kMachineChanged = 8;
 constexpr int32_t kLastEvent = 96;
 constexpr int32_t kOutsideTableBit = 97;
 
@@ -161,9 +159,9 @@ void MOutputChannel::Event(const std::string& text) {
     }
   }
   set_event_bit(code);
-  if (code == kCapabilitiesChanged) {
+  if (code == kMEventCapabilitiesChanged) {
     capabilities_pending = true;
-  } else if (code == kMachineChanged) {
+  } else if (code == kMEventMachineChanged) {
     machine_changed_pending = true;
   } else {
     output.append(kEventPrefix).append("event \"").append(text).append("\"\r\n");
@@ -172,9 +170,9 @@ void MOutputChannel::Event(const std::string& text) {
 
 void MOutputChannel::Event(int32_t code) {
   set_event_bit(code);
-  if (code == kCapabilitiesChanged) {
+  if (code == kMEventCapabilitiesChanged) {
     capabilities_pending = true;
-  } else if (code == kMachineChanged) {
+  } else if (code == kMEventMachineChanged) {
     machine_changed_pending = true;
   } else {
     output.append(kEventPrefix).append(MOutputChannel_EventText(code)).append(kLineEnd);

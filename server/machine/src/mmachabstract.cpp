@@ -17,7 +17,7 @@ auto guarded(bool present, Ask ask) -> decltype(ask()) {
 
 // The base answer of a factory for a command this machine does not know.
 std::nullptr_t refuse_command(MOutputChannel* output) {
-  if (output) output->Error(15);  // "transaction: command unknown"
+  if (output) output->Error(kMErrorCommandUnknown);
   return nullptr;
 }
 

@@ -83,7 +83,7 @@ bool MMachImagefifoCreateCommand::IsDone() {
   if (slot_size == 0) {
     MERRLOG("IsDone() [%s]: current probesystem (\"%s\" %u) is not an optical device", GetName(),
             machine->GetActiveProbesystem().c_str(), machine->GetActiveProbesystemId());
-    write_error(output, 22);  // "probesystem not loaded"
+    write_error(output, kMErrorProbesystemNotLoaded);
     return true;
   }
   const bool wide_layout = size > 0x7fffffff || wide;
@@ -92,7 +92,7 @@ bool MMachImagefifoCreateCommand::IsDone() {
   void* const block = MSharedMem_LinkOrCreate(name.c_str(), size);
   if (block == nullptr) {
     MERRDUMP(context, "IsDone() [%s]: failed to create shared memory %s", GetName(), name.c_str());
-    write_error(output, 48);  // "can't access shared memory"
+    write_error(output, kMErrorCannotAccessSharedMemory);
     return true;
   }
   const uint64_t total = static_cast<uint64_t>(MSharedMem_GetSize(block));
@@ -100,7 +100,7 @@ bool MMachImagefifoCreateCommand::IsDone() {
   const uint64_t slots = slot_count(layout, total, slot_size);
   if (slots == 0) {
     MERRLOG("IsDone() [%s]: shared memory segment too small", GetName());
-    write_error(output, 49);  // "shared memory too small"
+    write_error(output, kMErrorSharedMemoryTooSmall);
     if (total >= 2) {
       release_block(block);
     } else {
@@ -126,13 +126,13 @@ bool MMachImagefifoDeleteCommand::IsDone() {
   const MMachImagefifoEntry* const entry = machine->FindImagefifo(name);
   if (entry == nullptr) {
     MERRLOG("IsDone() [%s]: no such buffer: %s", GetName(), name.c_str());
-    write_error(output, 3);  // "invalid argument"
+    write_error(output, kMErrorInvalidArgument);
     return true;
   }
   for (void* const block : {entry->buffer64, entry->buffer32}) {
     if (block == nullptr || release_block(block)) continue;
     MERRDUMP(context, "IsDone() [%s]: failed to delete shared memory at %p", GetName(), block);
-    write_error(output, 16);  // "internal error"
+    write_error(output, kMErrorInternal);
   }
   machine->imagefifos.erase(name);
   return true;

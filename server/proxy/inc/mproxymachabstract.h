@@ -2,6 +2,8 @@
 // their axes, components and probe systems into tables with collision-free proxy names; every
 // query is answered by the owning submachine with names translated both ways. The server owns the
 // submachines, the channel and the host service; the proxy owns only its tables. One thread.
+// In order below: the machine interface, the operations the proxy adds to it, the machinery its
+// own commands and factories use, and the internals.
 #pragma once
 
 #include <cstddef>
@@ -28,6 +30,8 @@ class MProxyMachAbstract : public MMachAbstract {
                      const std::string& configdir);
   // Neither closes nor destroys the submachines.
   ~MProxyMachAbstract() override;
+
+  // The machine interface.
 
   bool Open() override;
   // Closes and forgets the submachines and empties the axis, component and supported-command
@@ -218,39 +222,45 @@ class MProxyMachAbstract : public MMachAbstract {
   // Re-reads every submachine; raises "capabilities changed" and "machine changed" on `out`.
   virtual void UpdateCapabilities(MOutputChannel* out);
 
+  // The proxy's own machinery, for its commands, factories and frames; not for the server.
+
+  // The machine's own channel (not owned); a proxy command aborts itself while it shows an error.
+  MOutputChannel* GetOutputChannel() const { return output; }
+  const std::vector<MMachAbstract*>& submachines() const { return submachines_; }
+  const ProbesystemTable& probesystem_table() const { return probesystem_table_; }
+  // The scandata axes each submachine provides, as the last scandata factory that could create
+  // its command split them (request positions included).
+  const MProxyAxesVectorParts& scandata_assignment() const { return scandata_assignment_; }
   // Re-reads one submachine's axes and components and rebuilds the tables; the flags may be null.
   void UpdateCapabilities(MMachAbstract* submachine, bool* axes_changed, bool* components_changed);
-  // Reads the component prefix of every submachine from configdir\<name>.ini, section "Aliases".
-  void read_config_file();
-  void update_supported_commands();
   // Rebuilds the probe-system table from the name sets read at Open; keeps the current probe
   // system by name.
   void update_probesystem_table();
-  // The proxy name of a submachine's probe system; an empty name (and a log entry) when unknown.
-  const std::string& probesystem_submach2proxy_name(const std::string& submachine_name,
-                                                    MMachAbstract* submachine);
+  // The probe-system state that the probe-system commands keep up to date: the current probe
+  // system (none when `proxy_name` is not in the table) and the definitions of a submachine by
+  // its own probe-system names (null when `submachine` is not one of this proxy's).
+  void set_current_probesystem(const std::string& proxy_name);
+  std::multimap<std::string, MMachProbesystemInfo>* submachine_probesystem_list(
+      const MMachAbstract* submachine);
+  // The owner of a component of the component table, which turns `name` into the owner's own
+  // component name; null (and `name` unchanged) when the table has no such component.
+  MMachAbstract* find_submachine_for_component(std::string& name);
 
-  // The owner of a proxy axis, null when unknown; the second form also gives its own name.
-  MMachAbstract* find_submachine_for_axis(const std::string& axis) const;
-  MMachAbstract* find_submachine_for_axis(const std::string& axis,
-                                          std::string& submachine_axis) const;
-  // Adds each axis's own name to the set of its owner; false (and a trace entry) at an unknown axis.
-  bool split_axesset_to_submachines(const MMachAxesSet& axes,
-                                    MProxyBySubmachine<MMachAxesSet>& result) const;
-  // Every proxy name (table order) of submachine `index`'s axis, else the name itself; the
-  // pointers stay valid until the axis table is rebuilt.
-  void axis_submach2proxy_names(const char* submachine_axis, size_t index,
-                                std::vector<const char*>& names) const;
-  // Further splitters: each adds the request's share of every owning submachine (own axis names)
-  // to `result`; false (and a trace entry) at an unknown axis.
-  bool split_axesvector_to_submachines(const MMachAxesVector& axes, MProxyAxesVectorParts& result,
-                                       std::vector<MProxySharedAxis>& shared);
+  // Splitters: each adds the request's share of every owning submachine (own axis names) to
+  // `result`; false (and a trace entry) at an unknown axis.
+  bool split_axesset_to_submachines(const MMachAxesSet& axes, MProxyBySubmachine<MMachAxesSet>& result) const;
   bool split_axesboolmap_to_submachines(const MMachAxesBoolMap& axes,
                                         MProxyBySubmachine<MMachAxesBoolMap>& result) const;
   bool split_destinationpara_to_submachines(const MMachDestinationPara& destination,
                                             MProxyBySubmachine<MMachDestinationPara>& result) const;
   bool split_movementpara_to_submachines(const MMachMovementPara& movement,
                                          MProxyBySubmachine<MMachMovementPara>& result) const;
+  // Polygons go to exactly one submachine: axes of two owners, or no position axis at all, fail.
+  bool split_movepolypara_to_submachines(const MMachMovepolyPara& poly,
+                                         MProxyBySubmachine<MMachMovepolyPara>& result) const;
+  // Also records in `shared` the axes whose value several submachines deliver.
+  bool split_axesvector_to_submachines(const MMachAxesVector& axes, MProxyAxesVectorParts& result,
+                                       std::vector<MProxySharedAxis>& shared);
   // The values of a split axes vector in request order (positions nobody delivered stay 0.0);
   // shared axes combine the values of the submachines that delivered one.
   static std::vector<double> merge_axesvector_values(
@@ -262,71 +272,43 @@ class MProxyMachAbstract : public MMachAbstract {
                                       const MProxyBySubmachine<std::vector<double>>& values,
                                       std::vector<double>& merged);
 
-  // The scandata axes each submachine provides, as the last successful scandata factory split
-  // them (request positions included); read by the scan factories and commands.
-  MProxyAxesVectorParts scandata_assignment;
-
-  // --- helper A (command base, splitting, simple commands): declarations below this line ---
-
-  // The machine's own channel (not owned); a proxy command aborts itself while it shows an error.
-  MOutputChannel* GetOutputChannel() const { return output; }
   // Sub-command creation over a split request, one algorithm instantiated per submachine command
   // class (`Command`, e.g. MMachInitCommand): splits the request by owner (a request that names
-  // no axis goes, empty, to every submachine supporting `Command`) and creates one sub-command
-  // per owner in key order into `subcommands`. On failure: a trace entry, a refused sub-command's
-  // channel text appended to `output`, `subcommands` emptied, false. `unused` is always null.
+  // no axis goes, empty, to every submachine supporting `Command`; a polygon to its one mover)
+  // and creates one sub-command per owner in key order into `subcommands`. On failure: a trace
+  // entry, a refused sub-command's channel text appended to `output`, `subcommands` emptied, false.
   template <class Command>
-  bool split_axesset_to_subcommands(const MMachAxesSet& axes, MOutputChannel* output, void* unused,
+  bool split_axesset_to_subcommands(const MMachAxesSet& axes, MOutputChannel* output,
                                     MProxyCommand::SubcommandMap& subcommands);
   template <class Command>
   bool split_axesboolmap_to_subcommands(const MMachAxesBoolMap& axes, MOutputChannel* output,
-                                        void* unused, MProxyCommand::SubcommandMap& subcommands);
+                                        MProxyCommand::SubcommandMap& subcommands);
   template <class Command>
-  bool split_destinationpara_to_subcommands(const MMachDestinationPara& destination,
-                                            MOutputChannel* output, void* unused,
+  bool split_destinationpara_to_subcommands(const MMachDestinationPara& destination, MOutputChannel* output,
                                             MProxyCommand::SubcommandMap& subcommands);
   template <class Command>
   bool split_movementpara_to_subcommands(const MMachMovementPara& movement, MOutputChannel* output,
-                                         void* unused, MProxyCommand::SubcommandMap& subcommands);
-  // Polygons go to exactly one submachine: axes of two owners, or no position axis at all, fail.
+                                         MProxyCommand::SubcommandMap& subcommands);
   template <class Command>
   bool split_movepolypara_to_subcommands(const MMachMovepolyPara& poly, MOutputChannel* output,
-                                         void* unused, MProxyCommand::SubcommandMap& subcommands);
-
-  // --- helper B (single-submachine factories): declarations below this line ---
-
-  // --- helper C (probe-system commands, transfer): declarations below this line ---
-
-  // The owner of a component of the component table, which turns `name` into the owner's own
-  // component name; null (and `name` unchanged) when the table has no such component.
-  MMachAbstract* find_submachine_for_component(std::string& name);
-  // The probe-system state that the probe-system commands keep up to date: the current probe
-  // system (none when `proxy_name` is not in the table) and the definitions of a submachine by
-  // its own probe-system names (null when `submachine` is not one of this proxy's).
-  void set_current_probesystem(const std::string& proxy_name);
-  std::multimap<std::string, MMachProbesystemInfo>* submachine_probesystem_list(
-      const MMachAbstract* submachine);
-
-  // `name` followed by `number`, with "_" between when `name` ends in a digit.
-  static std::string append_number(const std::string& name, size_t number);
-  // A component name of submachine `index` with its alias ("alias.name"), or numbered without aliases.
-  std::string apply_component_prefix(const std::string& name, size_t index) const;
-
-  const std::vector<std::string>& aliases() const { return aliases_; }
-  const std::vector<MMachAbstract*>& submachines() const { return submachines_; }
-  const AxisTable& axis_table() const { return axis_table_; }
-  const ComponentTable& component_table() const { return component_table_; }
-  const ProbesystemTable& probesystem_table() const { return probesystem_table_; }
+                                         MProxyCommand::SubcommandMap& subcommands);
 
  protected:
+  // `name` followed by `number`, with "_" between when `name` ends in a digit.
+  static std::string append_number(const std::string& name, size_t number);
   // The usable test of a shared axis: listed by `submachine` without the not-available bit.
   static bool is_axis_usable(MMachAbstract* submachine, const std::string& axis);
   // False for an axis outside the combine table; else stores its function through `combine`.
   bool find_combine_function(const std::string& axis, MProxyCombineFunction* combine) const;
 
  private:
+  friend class MProxyTestAccess;  // the tests' view of the tables and the scandata assignment
+
   using NameCursor = std::set<std::string>::const_iterator;
 
+  // Reads the component prefix of every submachine from configdir\<name>.ini, section "Aliases".
+  void read_config_file();
+  void update_supported_commands();
   bool get_axisinfos(MMachAbstract* submachine, std::map<std::string, MMachAxisInfo>& infos);
   bool get_componentinfos(MMachAbstract* submachine,
                           std::map<std::string, MMachComponentInfo>& infos);
@@ -335,6 +317,23 @@ class MProxyMachAbstract : public MMachAbstract {
                         std::set<std::string>& names);
   // The position of `submachine` in the list, or the list size when absent.
   size_t submachine_index(const MMachAbstract* submachine) const;
+  // A component name of submachine `index` with its alias ("alias.name"), or numbered without aliases.
+  std::string apply_component_prefix(const std::string& name, size_t index) const;
+  // Every proxy name (table order) of submachine `index`'s axis, else the name itself; the
+  // pointers stay valid until the axis table is rebuilt.
+  void axis_submach2proxy_names(const char* submachine_axis, size_t index,
+                                std::vector<const char*>& names) const;
+  // The proxy name of a submachine's probe system; an empty name (and a log entry) when unknown.
+  const std::string& probesystem_submach2proxy_name(const std::string& submachine_name,
+                                                    MMachAbstract* submachine);
+  // The entry of `axis`; null after the trace entry "MProxyMachAbstract::<splitter>(): <role><axis>
+  // not found!" (`role` names the kind of axis, e.g. "position axis ").
+  const MProxyAxisEntry* find_axis_or_trace(const char* splitter, const char* role,
+                                            const std::string& axis) const;
+  // Calls add(owner's entry, item) for every item (an axis name, or a map entry keyed by one) in
+  // order; false at the first unknown axis. Used by the splitters only.
+  template <class Items, class Add>
+  bool add_by_owner(const char* splitter, const char* role, const Items& items, Add&& add) const;
   // The axis entry of `axis`; an error-log entry naming `operation` when absent.
   const MProxyAxisEntry* find_axis_or_report(const char* operation, const std::string& axis) const;
   bool any_submachine(bool (MMachAbstract::*ask)());
@@ -345,8 +344,6 @@ class MProxyMachAbstract : public MMachAbstract {
   void rebuild_name_list(bool (MMachAbstract::*guard)(), const char* (MMachAbstract::*first)(),
                          const char* (MMachAbstract::*next)(), std::set<std::string>& list);
   MMachImagefifoEntry* imagefifo_from_cursor(bool ask_first);
-  void error_line(const char* format, ...) M_PRINTF_FORMAT(2, 3);
-  void error_code(uint32_t code);
 
   // Configuration and the merged tables (Open).
   std::vector<std::string> aliases_;
@@ -363,6 +360,7 @@ class MProxyMachAbstract : public MMachAbstract {
   std::vector<std::set<std::string>> submachine_probesystem_names_;
   std::vector<std::string> candidate_commands_;
   std::map<std::string, MProxyCombineFunction> combine_functions_;
+  MProxyAxesVectorParts scandata_assignment_;  // see scandata_assignment()
 
   // Cursors and caches of the listings; every table rebuild ends a walk of that table.
   std::vector<MMachVersionInfo> versions_;

@@ -11,7 +11,7 @@ class MProxyScanpolyCommand final : public MProxyForwardingCommand<MMachScanpoly
   using MProxyForwardingCommand<MMachScanpolyCommand>::MProxyForwardingCommand;
 
   // The first poll checks that the scandata axes still come from the moving submachine (a
-  // "scandata" may have moved them since the factory ran): otherwise error 4 and done at once.
+  // "scandata" may have moved them since the factory ran): otherwise "invalid axis" and done at once.
   bool IsDone() override;
   // What the sub-command delivers; false without one.
   bool GetData(std::vector<double>& values) override;

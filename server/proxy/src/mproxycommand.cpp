@@ -38,7 +38,9 @@ bool MProxyCommand::IsDone() {
     if (finished.count(command) != 0) continue;
 
     const bool done = command->IsDone();
-    if (channel->HasEvent(1)) machine->UpdateCapabilities(submachine, nullptr, nullptr);
+    if (channel->HasEvent(kMEventCapabilitiesChanged)) {
+      machine->UpdateCapabilities(submachine, nullptr, nullptr);
+    }
     output->Append(*channel);
     std::string discarded;
     channel->Take(discarded, true);

@@ -1,77 +1,107 @@
-// Reporting helpers shared by the command factories of the proxy machine: one per recurring way
-// a factory gives up. Each writes its message (printf-style, from the calling place through the
-// macros below), sets the error code in the server's channel as the policy says, and the factory
-// then answers null.
+// MProxyFactoryFrame: the frame of a command factory of the proxy machine, or of a command step
+// that adds sub-commands to a running command. It holds the error-trace context of the call,
+// creates the sub-commands, reports a refusal, checks where a request may run, and wraps the
+// sub-commands in the proxy command. One frame per call, on the caller's stack; create it where
+// the context of the call begins, since it collects what the submachines trace from then on.
 #pragma once
 
-#include <cstdarg>
-#include <cstdint>
-#include <string>
+#include <cstddef>
+#include <utility>
 
-#include "errlog.h"
 #include "errtrace.h"
-#include "moutputchannel.h"
-#include "mprintfformat.h"
-#include "stl_utilities.h"
+#include "mproxymachabstract.h"
+#include "mproxyreport.h"
+#include "mproxysubcommand.h"
 
-// Where the error code goes.
-enum class MProxyErrorPolicy {
-  kIfNone,  // only when the channel holds no error yet (a submachine may have written one)
-  kAlways,
-  kNever,
-};
+class MProxyFactoryFrame {
+ public:
+  template <class Para>
+  using Split = bool (MProxyMachAbstract::*)(const Para&, MOutputChannel*, MProxyCommand::SubcommandMap&);
 
-namespace mproxy_frame {
+  // `function` names the caller in every report ("MProxyMachAbstract::NewMMachMoveCommand").
+  // The sub-commands go into the frame's own map, or into `into` (a running command's map).
+  // None of the pointers is owned; all must outlive the frame.
+  MProxyFactoryFrame(MProxyMachAbstract* proxy, MOutputChannel* output, const char* function);
+  MProxyFactoryFrame(MProxyMachAbstract* proxy, MOutputChannel* output, const char* function,
+                     MProxyCommand::SubcommandMap& into);
+  MProxyFactoryFrame(const MProxyFactoryFrame&) = delete;
+  MProxyFactoryFrame& operator=(const MProxyFactoryFrame&) = delete;
 
-inline void set_error(MOutputChannel* output, uint32_t code, MProxyErrorPolicy policy) {
-  if (policy == MProxyErrorPolicy::kAlways ||
-      (policy == MProxyErrorPolicy::kIfNone && !output->HasError())) {
-    output->Error(code);
+  // Sub-commands: `create(submachine, channel)` makes one on a channel of its own. A refusal
+  // leaves the submachine's explanation in the server's channel and answers false.
+
+  // Without a further report (`clear_refused` as for create_subcommand).
+  template <class Create>
+  bool add(MMachAbstract* submachine, Create&& create, bool clear_refused = false) {
+    return create_subcommand(submachine, output_, subcommands_, std::forward<Create>(create), clear_refused);
   }
-}
+  // A refusal is reported: "<function>(): subcommand creation failed" with the dumped context,
+  // and an internal error unless the channel holds an error already.
+  template <class Create>
+  bool create_on(MMachAbstract* submachine, Create&& create) {
+    if (add(submachine, std::forward<Create>(create))) return true;
+    MPROXY_DUMP_AND_FAIL_UNLESS_FAILED(context_, output_, kMErrorInternal,
+                                       "%s(): subcommand creation failed", function_);
+    return false;
+  }
+  // The same on the active submachine; without one "probesystem not loaded", no message.
+  template <class Create>
+  bool create_on_active(Create&& create) {
+    MMachAbstract* const active = active_submachine();
+    return active != nullptr && create_on(active, std::forward<Create>(create));
+  }
+  // A sub-command that a scan needs: a refusal without an explanation is explained as an internal
+  // error, the refused channel is left empty, and the context is dumped under "<function>():
+  // <factory>() failed on <name>(<description>)" with no further code.
+  template <class Create>
+  bool create_explained(MMachAbstract* submachine, const char* factory, Create&& create) {
+    const auto explained = [&create](MMachAbstract* target, MOutputChannel* channel) {
+      auto* const command = create(target, channel);
+      if (command == nullptr) mproxy_report::fail_unless_failed(channel, kMErrorInternal);
+      return command;
+    };
+    if (add(submachine, explained, true)) return true;
+    MERRDUMP(context_, "%s(): %s() failed on %s(%s)", function_, factory, submachine->GetMachineName(),
+             submachine->GetMachineDescription());
+    return false;
+  }
+  // The sub-commands of a request divided by `split`, one of the proxy's split_*_to_subcommands
+  // instances; its failure is reported as "<function>(): <splitter>() failed" (dumped, an
+  // internal error unless the channel holds an error already).
+  template <class Para>
+  bool split(Split<Para> split, const Para& para, const char* splitter) {
+    if ((proxy_->*split)(para, output_, subcommands_)) return true;
+    MPROXY_DUMP_AND_FAIL_UNLESS_FAILED(context_, output_, kMErrorInternal, "%s(): %s() failed",
+                                       function_, splitter);
+    return false;
+  }
 
-// "T": the context's entries headed by the message go to the error log, then the code.
-inline void dump_failure(MErrTraceContext& context, MOutputChannel* output, uint32_t code,
-                         MProxyErrorPolicy policy, const char* file, int line, const char* format,
-                         ...) M_PRINTF_FORMAT(7, 8);
-inline void dump_failure(MErrTraceContext& context, MOutputChannel* output, uint32_t code,
-                         MProxyErrorPolicy policy, const char* file, int line, const char* format,
-                         ...) {
-  va_list args;
-  va_start(args, format);
-  const std::string text = stl_string_format_va(format, args);
-  va_end(args);
-  context.DumpToMErrLog(file, line, "%s", text.c_str());
-  set_error(output, code, policy);
-}
+  // Where a request may run: each check answers false (or null) after its report.
 
-// "L": one direct error-log entry, then the code.
-inline void log_failure(MOutputChannel* output, uint32_t code, MProxyErrorPolicy policy,
-                        const char* file, int line, const char* format, ...) M_PRINTF_FORMAT(6, 7);
-inline void log_failure(MOutputChannel* output, uint32_t code, MProxyErrorPolicy policy,
-                        const char* file, int line, const char* format, ...) {
-  va_list args;
-  va_start(args, format);
-  const std::string text = stl_string_format_va(format, args);
-  va_end(args);
-  _MErrLog_Location(0, file, line);
-  _MErrLog_Add("%s", text.c_str());
-  set_error(output, code, policy);
-}
+  // The owner of the loaded probe system; without one "probesystem not loaded", no message.
+  MMachAbstract* active_submachine();
+  // A scan moved by `mover` must run on the active submachine, which provides every scandata
+  // axis; otherwise a log entry and "invalid axis".
+  bool scans_on_active(MMachAbstract* mover);
+  // Refuses a request whose axes belong to `count` submachines where one is needed: a log entry
+  // and "invalid axis"; answers null for the factory to return.
+  std::nullptr_t refuse_submachine_count(size_t count);
 
-}  // namespace mproxy_frame
+  // The proxy command over the sub-commands (`Proxy` takes `args` after the channel).
+  template <class Proxy, class... Args>
+  Proxy* wrap(Args&&... args) {
+    return new Proxy(proxy_, subcommands_, output_, std::forward<Args>(args)...);
+  }
 
-// The failure policy of a refused sub-command or a failed splitter: T, then error 16 ("internal
-// error") unless the channel already holds an error.
-#define MPROXY_FAIL_T(context, output, ...)                                                  \
-  mproxy_frame::dump_failure((context), (output), 16, MProxyErrorPolicy::kIfNone, __FILE__, \
-                             __LINE__, __VA_ARGS__)
-// T with an explicit code and policy.
-#define MPROXY_FAIL_T_CODE(context, output, code, policy, ...) \
-  mproxy_frame::dump_failure((context), (output), (code), (policy), __FILE__, __LINE__, __VA_ARGS__)
-// L, then `code` in the channel whatever it holds.
-#define MPROXY_FAIL_L(output, code, ...) \
-  mproxy_frame::log_failure((output), (code), MProxyErrorPolicy::kAlways, __FILE__, __LINE__, __VA_ARGS__)
-// L alone: the channel is left as it is.
-#define MPROXY_FAIL_L_NOCODE(output, ...) \
-  mproxy_frame::log_failure((output), 0, MProxyErrorPolicy::kNever, __FILE__, __LINE__, __VA_ARGS__)
+  MErrTraceContext& context() { return context_; }
+  const char* function() const { return function_; }
+  const MProxyCommand::SubcommandMap& subcommands() const { return subcommands_; }
+
+ private:
+  MErrTraceContext context_;
+  MProxyMachAbstract* proxy_;
+  MOutputChannel* output_;
+  const char* function_;
+  MProxyCommand::SubcommandMap own_subcommands_;
+  MProxyCommand::SubcommandMap& subcommands_;  // own_subcommands_ or a running command's
+};

@@ -9,28 +9,11 @@
 #include "errlog.h"
 #include "errtrace.h"
 #include "mproxyfactoryframe.h"
+#include "mproxyreport.h"
 #include "mproxyscancommand.h"
-#include "mproxysubcommand.h"
 #include "trace.h"
 
 namespace {
-
-// Creates a sub-command on `submachine` into `subcommands`. A refusal leaves the submachine's
-// explanation (error 16 when it gave none) in `output` and reports "<caller>(): <factory>() failed
-// on <name>(<description>)" with `context`.
-template <class Create>
-bool create_or_report(MErrTraceContext& context, const char* caller, const char* factory, MMachAbstract* submachine,
-                      MOutputChannel* output, MProxyCommand::SubcommandMap& subcommands, Create create) {
-  const auto create_with_error = [&create](MMachAbstract* machine, MOutputChannel* channel) -> MMachCommand* {
-    MMachCommand* const command = create(machine, channel);
-    if (command == nullptr && !channel->HasError()) channel->Error(16);
-    return command;
-  };
-  if (create_subcommand(submachine, output, subcommands, create_with_error, true)) return true;
-  MERRDUMP(context, "%s(): %s() failed on %s(%s)", caller, factory, submachine->GetMachineName(),
-           submachine->GetMachineDescription());
-  return false;
-}
 
 // A scandata-only submachine takes a scan step when it lists a usable "scanstep" axis of the
 // periodic or discrete kind and a "time" axis.
@@ -74,8 +57,9 @@ bool MProxyGenericScanCommand::IsDone() {
 bool MProxyGenericScanCommand::build_steps() {
   MErrTraceContext context;
   if (!find_scandata_only_submachines(scandata_only_)) {
-    MPROXY_FAIL_T_CODE(context, owner_->MProxyCommand::output, 16, MProxyErrorPolicy::kAlways,
-                       "%s(): split_movementpara_to_submachines() failed", "MProxyGenericScanCommand::IsDone");
+    MPROXY_DUMP_AND_FAIL(context, owner_->MProxyCommand::output, kMErrorInternal,
+                         "%s(): split_movementpara_to_submachines() failed",
+                         "MProxyGenericScanCommand::IsDone");
     return false;
   }
   using Self = MProxyGenericScanCommand;
@@ -102,7 +86,7 @@ bool MProxyGenericScanCommand::find_scandata_only_submachines(std::vector<MMachA
   MProxyBySubmachine<MMachMovementPara> moving;
   if (!owner_->MProxyCommand::machine->split_movementpara_to_submachines(*movement_, moving)) return false;
   result.clear();
-  for (const auto& entry : owner_->MProxyCommand::machine->scandata_assignment) {
+  for (const auto& entry : owner_->MProxyCommand::machine->scandata_assignment()) {
     if (moving.count(entry.first) == 0) result.push_back(entry.first);
   }
   return true;
@@ -144,17 +128,17 @@ int MProxyGenericScanCommand::start_set_scanstep() {
   const double speed = owner_->MProxyCommand::machine->GetAxisValue("speed");
   const double step = scanstep / speed;
   if (std::isnan(scanstep)) {
-    MPROXY_FAIL_L(output, 16, "%s(): no scanstep axis", kName);
+    MPROXY_LOG_AND_FAIL(output, kMErrorInternal, "%s(): no scanstep axis", kName);
     return MR_FAILED;
   }
   // A missing speed, and a speed of zero, leave no usable step: no submachine gets a non-finite one.
   if (std::isnan(speed) || !std::isfinite(step)) {
-    MPROXY_FAIL_L(output, 16, "%s(): no speed axis", kName);
+    MPROXY_LOG_AND_FAIL(output, kMErrorInternal, "%s(): no speed axis", kName);
     return MR_FAILED;
   }
   MTRACE(5, "%s(): submachines scanstep: %g", kName, step);
 
-  MErrTraceContext context;
+  MProxyFactoryFrame frame(owner_->MProxyCommand::machine, output, kName, owner_->subcommands);
   for (MMachAbstract* submachine : scandata_only_) {
     const MMachAxisInfo* const time = time_axis_for_scanstep(submachine);
     if (time == nullptr) continue;
@@ -163,9 +147,7 @@ int MProxyGenericScanCommand::start_set_scanstep() {
     const auto set = [&values](MMachAbstract* machine, MOutputChannel* channel) -> MMachCommand* {
       return machine->NewMMachSetCommand(channel, values);
     };
-    if (!create_or_report(context, kName, "NewMMachSetCommand", submachine, output, owner_->subcommands, set)) {
-      return MR_FAILED;
-    }
+    if (!frame.create_explained(submachine, "NewMMachSetCommand", set)) return MR_FAILED;
   }
   return MR_DONE;
 }
@@ -173,10 +155,11 @@ int MProxyGenericScanCommand::start_set_scanstep() {
 int MProxyGenericScanCommand::start_infinite_scans() {
   static constexpr const char* kName = "MProxyGenericScanCommand::start_infinite_scans";
   if (owner_aborted()) return MR_FAILED;
-  MErrTraceContext context;
+  MProxyFactoryFrame frame(owner_->MProxyCommand::machine, owner_->MProxyCommand::output, kName,
+                           infinite_scans_);
   std::vector<MMachAbstract*> recorders;
   if (!find_scandata_only_submachines(recorders)) {
-    MERRDUMP(context, "%s(): split_movementpara_to_submachines() failed", kName);
+    MERRDUMP(frame.context(), "%s(): split_movementpara_to_submachines() failed", kName);
     return MR_FAILED;
   }
   // A scan over "time" to the largest time there is: it runs until it is aborted.
@@ -186,10 +169,7 @@ int MProxyGenericScanCommand::start_infinite_scans() {
     const auto scan = [&endless](MMachAbstract* machine, MOutputChannel* channel) -> MMachCommand* {
       return machine->NewMMachScanCommand(channel, endless);
     };
-    if (!create_or_report(context, kName, "NewMMachScanCommand", submachine, owner_->MProxyCommand::output,
-                          infinite_scans_, scan)) {
-      return MR_FAILED;
-    }
+    if (!frame.create_explained(submachine, "NewMMachScanCommand", scan)) return MR_FAILED;
   }
   return MR_DONE;
 }
@@ -205,8 +185,7 @@ int MProxyGenericScanCommand::wait_for_infinite_scans() {
     } else if (done || scan->command->output->HasError()) {
       // An endless scan that ended or failed before delivering never will; its channel reaches
       // the server when the roll back joins it to the scan's sub-commands.
-      MOutputChannel* const channel = scan->command->output;
-      if (!channel->HasError()) channel->Error(16);
+      mproxy_report::fail_unless_failed(scan->command->output, kMErrorInternal);
       MERRLOG("%s(): endless scan on %s(%s) ended without data", "MProxyGenericScanCommand::wait_for_infinite_scans",
               submachine->GetMachineName(), submachine->GetMachineDescription());
       return MR_FAILED;
@@ -218,10 +197,10 @@ int MProxyGenericScanCommand::wait_for_infinite_scans() {
 int MProxyGenericScanCommand::start_scan() {
   static constexpr const char* kName = "MProxyGenericScanCommand::start_scan";
   if (owner_aborted()) return MR_FAILED;
-  MErrTraceContext context;
-  if (!owner_->MProxyCommand::machine->split_movementpara_to_subcommands<MMachScanCommand>(*movement_, owner_->MProxyCommand::output, nullptr,
-                                                                            owner_->subcommands)) {
-    MPROXY_FAIL_T(context, owner_->MProxyCommand::output, "%s(): split_movementpara_to_subcommands() failed", kName);
+  MProxyFactoryFrame frame(owner_->MProxyCommand::machine, owner_->MProxyCommand::output, kName,
+                           owner_->subcommands);
+  if (!frame.split(&MProxyMachAbstract::split_movementpara_to_subcommands<MMachScanCommand>, *movement_,
+                   "split_movementpara_to_subcommands")) {
     return MR_FAILED;
   }
   for (const auto& [submachine, scan] : infinite_scans_) join_owner(submachine, scan);

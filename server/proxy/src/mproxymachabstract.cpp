@@ -2,10 +2,9 @@
 #include "mproxymachabstract.h"
 
 #include <cctype>
-#include <cstdarg>
 
-#include "errlog.h"
 #include "minidata.h"
+#include "mproxyreport.h"
 #include "stl_utilities.h"
 #include "trace.h"
 
@@ -69,7 +68,7 @@ void MProxyMachAbstract::read_config_file() {
   const std::string path = configdir + "\\" + name + ".ini";
   MIniData ini;
   if (!ini.Open(path)) {
-    error_line("%s failed to open configuration file", name.c_str());
+    mproxy_report::fail(output, std::string(name).append(" failed to open configuration file"));
     return;
   }
   if (!ini.SectionExists(kAliasesSection)) return;
@@ -80,24 +79,24 @@ void MProxyMachAbstract::read_config_file() {
     const char* description = submachine->GetMachineDescription();
     std::string alias;
     if (!ini.GetStringEntry(kAliasesSection, std::to_string(i), alias)) {
-      MERRLOG("%s(): submachine %zu (%s [%s]) does not have component prefixes. Using submach%zu",
-              kFunction, i, machine_name, description, i);
-      error_line("prefix missing for submachine %zu", i);
+      MPROXY_LOG_AND_FAIL(output, std::string("prefix missing for submachine ").append(std::to_string(i)),
+                          "%s(): submachine %zu (%s [%s]) does not have component prefixes. Using submach%zu",
+                          kFunction, i, machine_name, description, i);
       alias = fallback_alias(i);
     }
     stl_string_clean(alias);
     if (alias.empty() && i != 1) {
-      MERRLOG("%s(): empty alias only allowed for first submachine, but this is submachine %zu. "
-              "Using submach%zu",
-              kFunction, i, i);
-      error_line("Empty alias only allowed for first submachine");
+      MPROXY_LOG_AND_FAIL(output, "Empty alias only allowed for first submachine",
+                          "%s(): empty alias only allowed for first submachine, but this is submachine %zu. "
+                          "Using submach%zu",
+                          kFunction, i, i);
       alias = fallback_alias(i);
     }
     for (size_t j = 0; j < aliases_.size(); ++j) {
       if (aliases_[j] != alias) continue;
-      MERRLOG("%s(): alias %s appears for submachine %zu and %zu. Using submach%zu", kFunction,
-              alias.c_str(), j + 1, i, i);
-      error_line("%s alias given twice", name.c_str());
+      MPROXY_LOG_AND_FAIL(output, std::string(name).append(" alias given twice"),
+                          "%s(): alias %s appears for submachine %zu and %zu. Using submach%zu", kFunction,
+                          alias.c_str(), j + 1, i, i);
       alias = fallback_alias(i);
       break;
     }
@@ -138,16 +137,4 @@ bool MProxyMachAbstract::find_combine_function(const std::string& axis,
   if (it == combine_functions_.end()) return false;
   if (combine) *combine = it->second;
   return true;
-}
-
-void MProxyMachAbstract::error_line(const char* format, ...) {
-  if (!output) return;
-  va_list args;
-  va_start(args, format);
-  output->Error(stl_string_format_va(format, args));
-  va_end(args);
-}
-
-void MProxyMachAbstract::error_code(uint32_t code) {
-  if (output) output->Error(code);
 }

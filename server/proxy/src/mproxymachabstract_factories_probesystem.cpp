@@ -5,103 +5,77 @@
 
 #include <string>
 
-#include "errtrace.h"
 #include "mproxyfactoryframe.h"
 #include "mproxyprobesystemdefinecommand.h"
 #include "mproxyprobesystemdeletecommand.h"
 #include "mproxyprobesystemloadcommand.h"
 #include "mproxyprobesystemunloadcommand.h"
-#include "mproxysubcommand.h"
+#include "mproxyreport.h"
 
 namespace {
 
-// Creates the one sub-command of a probe-system command on `submachine` and wraps it in a
-// `Command` built from `args`; null after the "subcommand creation failed" report of `factory`.
-template <class Command, class Create, class... Args>
-Command* make_probesystem_command(MProxyMachAbstract* proxy, MErrTraceContext& context,
-                                  MOutputChannel* output, const char* factory,
-                                  MMachAbstract* submachine, Create&& create, const Args&... args) {
-  MProxyCommand::SubcommandMap subcommands;
-  if (!create_subcommand(submachine, output, subcommands, create)) {
-    MPROXY_FAIL_T(context, output, "MProxyMachAbstract::%s(): subcommand creation failed", factory);
+// Define, delete and load: one sub-command on the owner of the proxy name `name`, made by
+// create(owner, channel, owner's name), wrapped in a `Proxy` built from `args`.
+template <class Proxy, class Create, class... Args>
+Proxy* new_on_owner(MProxyMachAbstract* proxy, MOutputChannel* output, const char* function,
+                    const std::string& name, Create&& create, const Args&... args) {
+  MProxyFactoryFrame frame(proxy, output, function);
+  const auto entry = proxy->probesystem_table().find(name);
+  if (entry == proxy->probesystem_table().end()) {
+    MPROXY_LOG_AND_FAIL(output, kMErrorInternal, "%s(): no mapping for probesystem \"%s\"", function,
+                        name.c_str());
     return nullptr;
   }
-  return new Command(proxy, subcommands, output, args...);
+  const MProxyProbesystemEntry& owner = entry->second;
+  const auto with_own_name = [&create, &owner](MMachAbstract* submachine, MOutputChannel* channel) {
+    return create(submachine, channel, owner.submachine_name);
+  };
+  if (!frame.create_on(owner.submachine, with_own_name)) return nullptr;
+  return frame.wrap<Proxy>(args...);
 }
 
 }  // namespace
 
 MMachProbesystemDefineCommand* MProxyMachAbstract::NewMMachProbesystemDefineCommand(
     MOutputChannel* output, const MMachProbesystemInfo& info) {
-  MErrTraceContext context;
-  const auto entry = probesystem_table_.find(info.name);
-  if (entry == probesystem_table_.end()) {
-    MPROXY_FAIL_L(output, 16,
-                  "MProxyMachAbstract::NewMMachProbesystemDefineCommand(): no mapping for probesystem \"%s\"",
-                  info.name.c_str());
-    return nullptr;
-  }
-  MMachProbesystemInfo own = info;
-  own.name = entry->second.submachine_name;
-  return make_probesystem_command<MProxyProbesystemDefineCommand>(
-      this, context, output, "NewMMachProbesystemDefineCommand", entry->second.submachine,
-      [&own](MMachAbstract* submachine, MOutputChannel* channel) {
-        return submachine->NewMMachProbesystemDefineCommand(channel, own);
+  return new_on_owner<MProxyProbesystemDefineCommand>(
+      this, output, "MProxyMachAbstract::NewMMachProbesystemDefineCommand", info.name,
+      [&info](MMachAbstract* owner, MOutputChannel* channel, const std::string& own_name) {
+        MMachProbesystemInfo own = info;
+        own.name = own_name;
+        return owner->NewMMachProbesystemDefineCommand(channel, own);
       },
       info);
 }
 
 MMachProbesystemDeleteCommand* MProxyMachAbstract::NewMMachProbesystemDeleteCommand(
     MOutputChannel* output, const std::string& name, uint32_t id) {
-  MErrTraceContext context;
-  const auto entry = probesystem_table_.find(name);
-  if (entry == probesystem_table_.end()) {
-    MPROXY_FAIL_L(output, 16,
-                  "MProxyMachAbstract::NewMMachProbesystemDeleteCommand(): no mapping for probesystem \"%s\"",
-                  name.c_str());
-    return nullptr;
-  }
-  const std::string& own = entry->second.submachine_name;
-  return make_probesystem_command<MProxyProbesystemDeleteCommand>(
-      this, context, output, "NewMMachProbesystemDeleteCommand", entry->second.submachine,
-      [&own, id](MMachAbstract* submachine, MOutputChannel* channel) {
-        return submachine->NewMMachProbesystemDeleteCommand(channel, own, id);
+  return new_on_owner<MProxyProbesystemDeleteCommand>(
+      this, output, "MProxyMachAbstract::NewMMachProbesystemDeleteCommand", name,
+      [id](MMachAbstract* owner, MOutputChannel* channel, const std::string& own_name) {
+        return owner->NewMMachProbesystemDeleteCommand(channel, own_name, id);
       },
       name, id);
 }
 
 MMachProbesystemLoadCommand* MProxyMachAbstract::NewMMachProbesystemLoadCommand(
     MOutputChannel* output, const std::string& name, uint32_t id) {
-  MErrTraceContext context;
-  const auto entry = probesystem_table_.find(name);
-  if (entry == probesystem_table_.end()) {
-    MPROXY_FAIL_L(output, 16,
-                  "MProxyMachAbstract::NewMMachProbesystemLoadCommand(): no mapping for probesystem \"%s\"",
-                  name.c_str());
-    return nullptr;
-  }
-  const std::string& own = entry->second.submachine_name;
-  return make_probesystem_command<MProxyProbesystemLoadCommand>(
-      this, context, output, "NewMMachProbesystemLoadCommand", entry->second.submachine,
-      [&own, id](MMachAbstract* submachine, MOutputChannel* channel) {
-        return submachine->NewMMachProbesystemLoadCommand(channel, own, id);
+  return new_on_owner<MProxyProbesystemLoadCommand>(
+      this, output, "MProxyMachAbstract::NewMMachProbesystemLoadCommand", name,
+      [id](MMachAbstract* owner, MOutputChannel* channel, const std::string& own_name) {
+        return owner->NewMMachProbesystemLoadCommand(channel, own_name, id);
       },
       name, id);
 }
 
 MMachProbesystemUnloadCommand* MProxyMachAbstract::NewMMachProbesystemUnloadCommand(
     MOutputChannel* output) {
-  MErrTraceContext context;
-  MMachAbstract* active = get_active_submachine();
-  if (!active) {
-    output->Error(22);  // "probesystem not loaded"
-    return nullptr;
-  }
-  return make_probesystem_command<MProxyProbesystemUnloadCommand>(
-      this, context, output, "NewMMachProbesystemUnloadCommand", active,
-      [](MMachAbstract* submachine, MOutputChannel* channel) {
-        return submachine->NewMMachProbesystemUnloadCommand(channel);
-      });
+  MProxyFactoryFrame frame(this, output, "MProxyMachAbstract::NewMMachProbesystemUnloadCommand");
+  const auto create = [](MMachAbstract* submachine, MOutputChannel* channel) {
+    return submachine->NewMMachProbesystemUnloadCommand(channel);
+  };
+  if (!frame.create_on_active(create)) return nullptr;
+  return frame.wrap<MProxyProbesystemUnloadCommand>();
 }
 
 void MProxyMachAbstract::set_current_probesystem(const std::string& proxy_name) {

@@ -1,6 +1,5 @@
 #include "mproxymachabstract.h"
 
-#include "errtrace.h"
 #include "mproxyfactoryframe.h"
 #include "mproxyscancommand.h"
 #include "mproxyscanpolycommand.h"
@@ -14,28 +13,13 @@ MMachScanCommand* MProxyMachAbstract::NewMMachScanCommand(MOutputChannel* output
 // A polygon scan needs the active submachine to move and to provide every scandata axis.
 MMachScanpolyCommand* MProxyMachAbstract::NewMMachScanpolyCommand(MOutputChannel* output,
                                                                   const MMachMovepolyPara& poly) {
-  static constexpr const char* kName = "MProxyMachAbstract::NewMMachScanpolyCommand";
-  MErrTraceContext context;
-  MProxyCommand::SubcommandMap subcommands;
-  if (!split_movepolypara_to_subcommands<MMachScanpolyCommand>(poly, output, nullptr, subcommands)) {
-    MPROXY_FAIL_T(context, output, "%s(): split_movepolypara_to_subcommands() failed", kName);
+  MProxyFactoryFrame frame(this, output, "MProxyMachAbstract::NewMMachScanpolyCommand");
+  if (!frame.split(&MProxyMachAbstract::split_movepolypara_to_subcommands<MMachScanpolyCommand>, poly,
+                   "split_movepolypara_to_subcommands")) {
     return nullptr;
   }
-  if (subcommands.size() != 1) {
-    MPROXY_FAIL_L(output, 4, "%s(): we support only one machine, but axes for %zu machines are given", kName,
-                  subcommands.size());
-    return nullptr;
-  }
-  MMachAbstract* const mover = subcommands.begin()->first;
-  MMachAbstract* const active = get_active_submachine();
-  if (mover != active) {
-    MPROXY_FAIL_L(output, 4, "%s(): we support only the active machine (%p!=%p)", kName, static_cast<void*>(mover),
-                  static_cast<void*>(active));
-    return nullptr;
-  }
-  if (scandata_assignment.size() != 1 || scandata_assignment.begin()->first != mover) {
-    MPROXY_FAIL_L(output, 4, "%s(): all scandata axes must be provided by the active machine", kName);
-    return nullptr;
-  }
-  return new MProxyScanpolyCommand(this, subcommands, output, poly);
+  const size_t movers = frame.subcommands().size();
+  if (movers != 1) return frame.refuse_submachine_count(movers);
+  if (!frame.scans_on_active(frame.subcommands().begin()->first)) return nullptr;
+  return frame.wrap<MProxyScanpolyCommand>(poly);
 }

@@ -12,6 +12,7 @@
 #include "errlog.h"
 #include "errtrace.h"
 #include "mproxyfactoryframe.h"
+#include "mproxyreport.h"
 #include "mproxysimplecommands.h"
 #include "mproxysinglecommands.h"
 #include "mproxysubcommand.h"
@@ -23,31 +24,13 @@ using SubcommandMap = MProxyCommand::SubcommandMap;
 // A direction or taper component above this magnitude makes an axis move.
 constexpr double kEpsilon = 1e-8;
 
-// Creates the one sub-command of a factory on `submachine` and wraps it in `Proxy` (built with
-// `args`); a refusal reports "<qualified>(): subcommand creation failed" by the failure policy.
+// The commands of the active submachine: without one, "probesystem not loaded" and no message.
 template <class Proxy, class Create, class... Args>
-Proxy* new_on_submachine(MProxyMachAbstract& proxy, MMachAbstract* submachine, MErrTraceContext& context,
-                         MOutputChannel* output, const char* qualified, Create&& create, Args&&... args) {
-  SubcommandMap subcommands;
-  if (!create_subcommand(submachine, output, subcommands, create)) {
-    MPROXY_FAIL_T(context, output, "%s(): subcommand creation failed", qualified);
-    return nullptr;
-  }
-  return new Proxy(&proxy, subcommands, output, std::forward<Args>(args)...);
-}
-
-// The commands of the active submachine: without one, error 22 and no message.
-template <class Proxy, class Create, class... Args>
-Proxy* new_on_active(MProxyMachAbstract& proxy, MOutputChannel* output, const char* qualified,
+Proxy* new_on_active(MProxyMachAbstract* proxy, MOutputChannel* output, const char* function,
                      Create&& create, Args&&... args) {
-  MErrTraceContext context;
-  MMachAbstract* const active = proxy.get_active_submachine();
-  if (active == nullptr) {
-    output->Error(22);
-    return nullptr;
-  }
-  return new_on_submachine<Proxy>(proxy, active, context, output, qualified, create,
-                                  std::forward<Args>(args)...);
+  MProxyFactoryFrame frame(proxy, output, function);
+  if (!frame.create_on_active(create)) return nullptr;
+  return frame.wrap<Proxy>(std::forward<Args>(args)...);
 }
 
 // One sub-command on every submachine (list order) that `qualifies`; a refusal only forwards the
@@ -71,52 +54,54 @@ Proxy* new_on_single_capable(MProxyMachAbstract& proxy, MOutputChannel* output, 
       [command_class](MMachAbstract* submachine) { return submachine->IsCommandSupported(command_class); },
       create);
   if (subcommands.size() != 1) {
-    MPROXY_FAIL_L(output, 15, "%s(): we support %s only with a single machine", qualified, what);
+    MPROXY_LOG_AND_FAIL(output, kMErrorCommandUnknown, "%s(): we support %s only with a single machine",
+                        qualified, what);
     return nullptr;
   }
   return new Proxy(&proxy, subcommands, output, std::forward<Args>(args)...);
 }
 
+// Scanbase: the axes of at most one submachine, the active one when there is one.
+bool is_on_active_if_any(MProxyMachAbstract* proxy, const MProxyBySubmachine<MMachAxesSet>& parts) {
+  MMachAbstract* const active = proxy->get_active_submachine();
+  return parts.size() <= 1 && (parts.empty() || active == nullptr || parts.begin()->first == active);
+}
+
 // Movebase and scanbase: the axes of one submachine (scanbase: of the active one, when there is
 // one); an empty set goes to every submachine that supports `command_class`.
 template <class Proxy, class Create>
-Proxy* new_base_command(MProxyMachAbstract& proxy, MOutputChannel* output, const MMachAxesSet& axes,
+Proxy* new_base_command(MProxyMachAbstract* proxy, MOutputChannel* output, const MMachAxesSet& axes,
                         const char* factory, const char* command_class, bool scan, Create&& create) {
-  MErrTraceContext context;
+  MProxyFactoryFrame frame(proxy, output, factory);
   MProxyBySubmachine<MMachAxesSet> parts;
-  if (!proxy.split_axesset_to_submachines(axes, parts)) {
-    MPROXY_FAIL_T_CODE(context, output, 4, MProxyErrorPolicy::kAlways,
-                       "%s(): split_axesset_to_submachines() failed", factory);
+  if (!proxy->split_axesset_to_submachines(axes, parts)) {
+    MPROXY_DUMP_AND_FAIL(frame.context(), output, kMErrorInvalidAxis,
+                         "%s(): split_axesset_to_submachines() failed", frame.function());
     return nullptr;
   }
-  if (scan) {
-    MMachAbstract* const active = proxy.get_active_submachine();
-    if (parts.size() > 1 || (parts.size() == 1 && active != nullptr && parts.begin()->first != active)) {
-      MPROXY_FAIL_L(output, 4, "%s(): we support scanbase only with the active machine", factory);
-      return nullptr;
-    }
-  } else if (parts.size() > 1) {
-    MPROXY_FAIL_L(output, 4, "%s(): we support only one machine, but axes for %zu machines are given",
-                  factory, parts.size());
+  if (scan && !is_on_active_if_any(proxy, parts)) {
+    MPROXY_LOG_AND_FAIL(output, kMErrorInvalidAxis, "%s(): we support scanbase only with the active machine",
+                        frame.function());
     return nullptr;
   }
+  if (parts.size() > 1) return frame.refuse_submachine_count(parts.size());
   if (parts.empty()) {
-    for (MMachAbstract* submachine : proxy.submachines()) {
+    for (MMachAbstract* submachine : proxy->submachines()) {
       if (submachine->IsCommandSupported(command_class)) parts[submachine];
     }
   }
-  SubcommandMap subcommands;
   for (const auto& [submachine, own_axes] : parts) {
     const MMachAxesSet& part = own_axes;
     const auto with_part = [&create, &part](MMachAbstract* target, MOutputChannel* channel) {
       return create(target, channel, part);
     };
-    if (!create_subcommand(submachine, output, subcommands, with_part)) {
-      MPROXY_FAIL_T(context, output, "%s(): failed", factory);
+    if (!frame.add(submachine, with_part)) {
+      MPROXY_DUMP_AND_FAIL_UNLESS_FAILED(frame.context(), output, kMErrorInternal, "%s(): failed",
+                                         frame.function());
       return nullptr;
     }
   }
-  return new Proxy(&proxy, subcommands, output, axes);
+  return frame.wrap<Proxy>(axes);
 }
 
 // The movement of a circle or cone with a target for every Cartesian axis that moves on it, at
@@ -144,45 +129,28 @@ struct CurveFactory {
 // Circles and cones run on the one submachine that owns the moving axes (scans: the active one,
 // which must also provide all scan data); it receives the record as the server passed it.
 template <class Proxy, class Para, class Create>
-Proxy* new_curve_command(MProxyMachAbstract& proxy, MOutputChannel* output, const Para& para, double taper,
+Proxy* new_curve_command(MProxyMachAbstract* proxy, MOutputChannel* output, const Para& para, double taper,
                          const CurveFactory& names, Create&& create) {
-  MErrTraceContext context;
+  MProxyFactoryFrame frame(proxy, output, names.qualified);
   MProxyBySubmachine<MMachMovementPara> parts;
-  if (!proxy.split_movementpara_to_submachines(with_curve_targets(para, taper), parts)) {
-    MPROXY_FAIL_T_CODE(context, output, 4, MProxyErrorPolicy::kAlways,
-                       "%s(): split_movementpara_to_submachines() failed", names.qualified);
+  if (!proxy->split_movementpara_to_submachines(with_curve_targets(para, taper), parts)) {
+    MPROXY_DUMP_AND_FAIL(frame.context(), output, kMErrorInvalidAxis,
+                         "%s(): split_movementpara_to_submachines() failed", frame.function());
     return nullptr;
   }
-  if (parts.size() != 1) {
-    MPROXY_FAIL_L(output, 4, "%s(): we support only one machine, but axes for %zu machines are given",
-                  names.qualified, parts.size());
-    return nullptr;
-  }
+  if (parts.size() != 1) return frame.refuse_submachine_count(parts.size());
   MMachAbstract* const submachine = parts.begin()->first;
-  if (names.scan) {
-    MMachAbstract* const active = proxy.get_active_submachine();
-    if (submachine != active) {
-      MPROXY_FAIL_L(output, 4, "%s(): we support only the active machine (%p!=%p)", names.qualified,
-                    static_cast<void*>(submachine), static_cast<void*>(active));
-      return nullptr;
-    }
-    const MProxyAxesVectorParts& assignment = proxy.scandata_assignment;
-    if (assignment.size() != 1 || assignment.begin()->first != submachine) {
-      MPROXY_FAIL_L(output, 4, "%s(): all scandata axes must be provided by the active machine",
-                    names.qualified);
-      return nullptr;
-    }
-  }
-  SubcommandMap subcommands;
+  if (names.scan && !frame.scans_on_active(submachine)) return nullptr;
   const auto with_record = [&create, &para](MMachAbstract* target, MOutputChannel* channel) {
     return create(target, channel, para);
   };
-  if (!create_subcommand(submachine, output, subcommands, with_record)) {
-    MPROXY_FAIL_T(context, output, "%s(): %s() failed on %s (%s)", names.qualified, names.submachine_factory,
-                  submachine->GetMachineName(), submachine->GetMachineDescription());
+  if (!frame.add(submachine, with_record)) {
+    MPROXY_DUMP_AND_FAIL_UNLESS_FAILED(frame.context(), output, kMErrorInternal, "%s(): %s() failed on %s (%s)",
+                                       frame.function(), names.submachine_factory, submachine->GetMachineName(),
+                                       submachine->GetMachineDescription());
     return nullptr;
   }
-  return new Proxy(&proxy, subcommands, output, para);
+  return frame.wrap<Proxy>(para);
 }
 
 // The values that "set" hands to every submachine whose axis of that name qualifies.
@@ -203,7 +171,7 @@ bool takes_shared_set_value(MMachAbstract* submachine, const std::string& name) 
 MMachMovebaseCommand* MProxyMachAbstract::NewMMachMovebaseCommand(MOutputChannel* output,
                                                                   const MMachAxesSet& axes) {
   return new_base_command<MProxyMovebaseCommand>(
-      *this, output, axes, "NewMMachMovebaseCommand", "MMachMovebaseCommand", false,
+      this, output, axes, "NewMMachMovebaseCommand", "MMachMovebaseCommand", false,
       [](MMachAbstract* submachine, MOutputChannel* channel, const MMachAxesSet& part) {
         return submachine->NewMMachMovebaseCommand(channel, part);
       });
@@ -212,7 +180,7 @@ MMachMovebaseCommand* MProxyMachAbstract::NewMMachMovebaseCommand(MOutputChannel
 MMachScanbaseCommand* MProxyMachAbstract::NewMMachScanbaseCommand(MOutputChannel* output,
                                                                   const MMachAxesSet& axes) {
   return new_base_command<MProxyScanbaseCommand>(
-      *this, output, axes, "NewMMachScanbaseCommand", "MMachScanbaseCommand", true,
+      this, output, axes, "NewMMachScanbaseCommand", "MMachScanbaseCommand", true,
       [](MMachAbstract* submachine, MOutputChannel* channel, const MMachAxesSet& part) {
         return submachine->NewMMachScanbaseCommand(channel, part);
       });
@@ -225,7 +193,7 @@ MMachMovecircleCommand* MProxyMachAbstract::NewMMachMovecircleCommand(MOutputCha
   static constexpr CurveFactory kNames{"MProxyMachAbstract::NewMMachMovecircleCommand",
                                        "NewMMachMovecircleCommand", false};
   return new_curve_command<MProxyMovecircleCommand>(
-      *this, output, circle, 0.0, kNames,
+      this, output, circle, 0.0, kNames,
       [](MMachAbstract* submachine, MOutputChannel* channel, const MMachCirclePara& para) {
         return submachine->NewMMachMovecircleCommand(channel, para);
       });
@@ -236,7 +204,7 @@ MMachMoveconeCommand* MProxyMachAbstract::NewMMachMoveconeCommand(MOutputChannel
   static constexpr CurveFactory kNames{"MProxyMachAbstract::NewMMachMoveconeCommand",
                                        "NewMMachMoveconeCommand", false};
   return new_curve_command<MProxyMoveconeCommand>(
-      *this, output, cone, cone.taper, kNames,
+      this, output, cone, cone.taper, kNames,
       [](MMachAbstract* submachine, MOutputChannel* channel, const MMachConePara& para) {
         return submachine->NewMMachMoveconeCommand(channel, para);
       });
@@ -247,7 +215,7 @@ MMachScancircleCommand* MProxyMachAbstract::NewMMachScancircleCommand(MOutputCha
   static constexpr CurveFactory kNames{"MProxyMachAbstract::NewMMachScancircleCommand",
                                        "NewMMachScancircleCommand", true};
   return new_curve_command<MProxyScancircleCommand>(
-      *this, output, circle, 0.0, kNames,
+      this, output, circle, 0.0, kNames,
       [](MMachAbstract* submachine, MOutputChannel* channel, const MMachCirclePara& para) {
         return submachine->NewMMachScancircleCommand(channel, para);
       });
@@ -258,7 +226,7 @@ MMachScanconeCommand* MProxyMachAbstract::NewMMachScanconeCommand(MOutputChannel
   static constexpr CurveFactory kNames{"MProxyMachAbstract::NewMMachScanconeCommand",
                                        "NewMMachScanconeCommand", true};
   return new_curve_command<MProxyScanconeCommand>(
-      *this, output, cone, cone.taper, kNames,
+      this, output, cone, cone.taper, kNames,
       [](MMachAbstract* submachine, MOutputChannel* channel, const MMachConePara& para) {
         return submachine->NewMMachScanconeCommand(channel, para);
       });
@@ -271,7 +239,7 @@ MMachScanconeCommand* MProxyMachAbstract::NewMMachScanconeCommand(MOutputChannel
 // is not one). Failures leave no error in the channel.
 MMachSetCommand* MProxyMachAbstract::NewMMachSetCommand(MOutputChannel* output,
                                                         const std::map<std::string, double>& values) {
-  MErrTraceContext context;
+  MProxyFactoryFrame frame(this, output, "MProxyMachAbstract::NewMMachSetCommand");
   MProxyBySubmachine<std::map<std::string, double>> parts;
   for (const auto& [name, value] : values) {
     if (is_shared_set_value(name)) {
@@ -282,25 +250,22 @@ MMachSetCommand* MProxyMachAbstract::NewMMachSetCommand(MOutputChannel* output,
     }
     const auto component = component_table_.find(name);
     if (component == component_table_.end() || component->second.submachine == this) {
-      MPROXY_FAIL_L_NOCODE(output, "MProxyMachAbstract::NewMMachSetCommand(): %.40s not found!",
-                           name.c_str());
+      MERRLOG("%s(): %.40s not found!", frame.function(), name.c_str());
       return nullptr;
     }
     parts[component->second.submachine][component->second.submachine_name] = value;
   }
-  SubcommandMap subcommands;
   for (const auto& [submachine, part] : parts) {
     const std::map<std::string, double>& own_values = part;
     const auto create = [&own_values](MMachAbstract* target, MOutputChannel* channel) {
       return target->NewMMachSetCommand(channel, own_values);
     };
-    if (!create_subcommand(submachine, output, subcommands, create)) {
-      MPROXY_FAIL_T_CODE(context, output, 0, MProxyErrorPolicy::kNever,
-                         "MProxyMachAbstract::NewMMachSetCommand(): NewMMachSetCommand() failed");
+    if (!frame.add(submachine, create)) {
+      MERRDUMP(frame.context(), "%s(): NewMMachSetCommand() failed", frame.function());
       return nullptr;
     }
   }
-  return new MProxySetCommand(this, subcommands, output, values);
+  return frame.wrap<MProxySetCommand>(values);
 }
 
 // --- by capability ---
@@ -348,7 +313,7 @@ MMachImagefifoCreateCommand* MProxyMachAbstract::NewMMachImagefifoCreateCommand(
                                                                                 const std::string& name,
                                                                                 uint64_t size) {
   return new_on_active<MProxyImagefifoCreateCommand>(
-      *this, output, "MProxyMachAbstract::NewMMachImagefifoCreateCommand",
+      this, output, "MProxyMachAbstract::NewMMachImagefifoCreateCommand",
       [&name, size](MMachAbstract* submachine, MOutputChannel* channel) {
         return submachine->NewMMachImagefifoCreateCommand(channel, name, size);
       },
@@ -357,7 +322,7 @@ MMachImagefifoCreateCommand* MProxyMachAbstract::NewMMachImagefifoCreateCommand(
 
 MMachImagefifoResetCommand* MProxyMachAbstract::NewMMachImagefifoResetCommand(MOutputChannel* output) {
   return new_on_active<MProxyImagefifoResetCommand>(
-      *this, output, "MProxyMachAbstract::NewMMachImagefifoResetCommand",
+      this, output, "MProxyMachAbstract::NewMMachImagefifoResetCommand",
       [](MMachAbstract* submachine, MOutputChannel* channel) {
         return submachine->NewMMachImagefifoResetCommand(channel);
       });
@@ -366,7 +331,7 @@ MMachImagefifoResetCommand* MProxyMachAbstract::NewMMachImagefifoResetCommand(MO
 MMachImagefifoSelectCommand* MProxyMachAbstract::NewMMachImagefifoSelectCommand(MOutputChannel* output,
                                                                                 const std::string& name) {
   return new_on_active<MProxyImagefifoSelectCommand>(
-      *this, output, "MProxyMachAbstract::NewMMachImagefifoSelectCommand",
+      this, output, "MProxyMachAbstract::NewMMachImagefifoSelectCommand",
       [&name](MMachAbstract* submachine, MOutputChannel* channel) {
         return submachine->NewMMachImagefifoSelectCommand(channel, name);
       },
@@ -377,7 +342,7 @@ MMachProbeDefineCommand* MProxyMachAbstract::NewMMachProbeDefineCommand(MOutputC
                                                                         uint32_t probe, uint32_t tip,
                                                                         uint64_t value) {
   return new_on_active<MProxyProbeDefineCommand>(
-      *this, output, "MProxyMachAbstract::NewMMachProbeDefineCommand",
+      this, output, "MProxyMachAbstract::NewMMachProbeDefineCommand",
       [probe, tip, value](MMachAbstract* submachine, MOutputChannel* channel) {
         return submachine->NewMMachProbeDefineCommand(channel, probe, tip, value);
       });
@@ -386,7 +351,7 @@ MMachProbeDefineCommand* MProxyMachAbstract::NewMMachProbeDefineCommand(MOutputC
 MMachProbeDeleteCommand* MProxyMachAbstract::NewMMachProbeDeleteCommand(MOutputChannel* output,
                                                                         uint32_t probe, uint32_t tip) {
   return new_on_active<MProxyProbeDeleteCommand>(
-      *this, output, "MProxyMachAbstract::NewMMachProbeDeleteCommand",
+      this, output, "MProxyMachAbstract::NewMMachProbeDeleteCommand",
       [probe, tip](MMachAbstract* submachine, MOutputChannel* channel) {
         return submachine->NewMMachProbeDeleteCommand(channel, probe, tip);
       });
@@ -395,14 +360,14 @@ MMachProbeDeleteCommand* MProxyMachAbstract::NewMMachProbeDeleteCommand(MOutputC
 MMachProbeLoadCommand* MProxyMachAbstract::NewMMachProbeLoadCommand(MOutputChannel* output, uint32_t probe,
                                                                     uint32_t tip) {
   return new_on_active<MProxyProbeLoadCommand>(
-      *this, output, "MProxyMachAbstract::NewMMachProbeLoadCommand",
+      this, output, "MProxyMachAbstract::NewMMachProbeLoadCommand",
       [probe, tip](MMachAbstract* submachine, MOutputChannel* channel) {
         return submachine->NewMMachProbeLoadCommand(channel, probe, tip);
       });
 }
 
 MMachProbeUnloadCommand* MProxyMachAbstract::NewMMachProbeUnloadCommand(MOutputChannel* output) {
-  return new_on_active<MProxyProbeUnloadCommand>(*this, output,
+  return new_on_active<MProxyProbeUnloadCommand>(this, output,
                                                  "MProxyMachAbstract::NewMMachProbeUnloadCommand",
                                                  [](MMachAbstract* submachine, MOutputChannel* channel) {
                                                    return submachine->NewMMachProbeUnloadCommand(channel);
@@ -414,11 +379,12 @@ MMachCommand* MProxyMachAbstract::NewMMachMagazineSetCommand(MOutputChannel* out
                                                              uint32_t probe) {
   MMachAbstract* const active = get_active_submachine();
   if (active == nullptr) {
-    MPROXY_FAIL_L(output, 22, "%s(): no active machine", "MProxyMachAbstract::NewMMachMagazineSetCommand");
+    MPROXY_LOG_AND_FAIL(output, kMErrorProbesystemNotLoaded, "%s(): no active machine",
+                        "MProxyMachAbstract::NewMMachMagazineSetCommand");
     return nullptr;
   }
   MMachCommand* const command = active->NewMMachMagazineSetCommand(output, slot, probe);
-  if (command == nullptr) mproxy_frame::set_error(output, 16, MProxyErrorPolicy::kIfNone);
+  if (command == nullptr) mproxy_report::fail_unless_failed(output, kMErrorInternal);
   return command;
 }
 
@@ -426,18 +392,16 @@ MMachCommand* MProxyMachAbstract::NewMMachMagazineSetCommand(MOutputChannel* out
 
 MMachImagefifoDeleteCommand* MProxyMachAbstract::NewMMachImagefifoDeleteCommand(MOutputChannel* output,
                                                                                 const std::string& name) {
-  MErrTraceContext context;
+  MProxyFactoryFrame frame(this, output, "MProxyMachAbstract::NewMMachImagefifoDeleteCommand");
+  const auto create = [&name](MMachAbstract* owner, MOutputChannel* channel) {
+    return owner->NewMMachImagefifoDeleteCommand(channel, name);
+  };
   for (MMachAbstract* submachine : submachines_) {
     if (submachine->FindImagefifo(name) == nullptr) continue;
-    return new_on_submachine<MProxyImagefifoDeleteCommand>(
-        *this, submachine, context, output, "MProxyMachAbstract::NewMMachImagefifoDeleteCommand",
-        [&name](MMachAbstract* owner, MOutputChannel* channel) {
-          return owner->NewMMachImagefifoDeleteCommand(channel, name);
-        },
-        this, name);
+    if (!frame.create_on(submachine, create)) return nullptr;
+    return frame.wrap<MProxyImagefifoDeleteCommand>(this, name);
   }
-  MPROXY_FAIL_L(output, 16, "MProxyMachAbstract::NewMMachImagefifoDeleteCommand(): %s not found",
-                name.c_str());
+  MPROXY_LOG_AND_FAIL(output, kMErrorInternal, "%s(): %s not found", frame.function(), name.c_str());
   return nullptr;
 }
 
@@ -447,29 +411,19 @@ MMachImagefifoDeleteCommand* MProxyMachAbstract::NewMMachImagefifoDeleteCommand(
 // submachine of the scandata assignment that moves nothing, so that it delivers its scan data.
 MMachScanpointCommand* MProxyMachAbstract::NewMMachScanpointCommand(MOutputChannel* output,
                                                                     const MMachMovementPara& movement) {
-  static constexpr const char* kQualified = "MProxyMachAbstract::NewMMachScanpointCommand";
-  MErrTraceContext context;
-  SubcommandMap subcommands;
-  if (!split_movementpara_to_subcommands<MMachScanpointCommand>(movement, output, nullptr, subcommands)) {
-    MPROXY_FAIL_T(context, output, "%s(): split_movementpara_to_subcommands() failed", kQualified);
+  MProxyFactoryFrame frame(this, output, "MProxyMachAbstract::NewMMachScanpointCommand");
+  if (!frame.split(&MProxyMachAbstract::split_movementpara_to_subcommands<MMachScanpointCommand>, movement,
+                   "split_movementpara_to_subcommands")) {
     return nullptr;
   }
   MMachMovementPara time_only;
   time_only.positions["time"] = MMachAxisTarget{std::numeric_limits<double>::max(), false};
   const auto create = [&time_only](MMachAbstract* submachine, MOutputChannel* channel) {
-    MMachScanpointCommand* const command = submachine->NewMMachScanpointCommand(channel, time_only);
-    if (command == nullptr && !channel->HasError()) channel->Error(16);
-    return command;
+    return submachine->NewMMachScanpointCommand(channel, time_only);
   };
-  for (const auto& entry : scandata_assignment) {
-    MMachAbstract* const submachine = entry.first;
-    if (subcommands.count(submachine) != 0) continue;
-    if (!create_subcommand(submachine, output, subcommands, create, true)) {
-      MPROXY_FAIL_T_CODE(context, output, 0, MProxyErrorPolicy::kNever,
-                         "%s(): NewMMachScanpointCommand() failed on %s(%s)", kQualified,
-                         submachine->GetMachineName(), submachine->GetMachineDescription());
-      return nullptr;
-    }
+  for (const auto& [submachine, part] : scandata_assignment_) {
+    if (frame.subcommands().count(submachine) != 0) continue;
+    if (!frame.create_explained(submachine, "NewMMachScanpointCommand", create)) return nullptr;
   }
-  return new MProxyScanpointCommand(this, subcommands, output, movement);
+  return frame.wrap<MProxyScanpointCommand>(movement);
 }

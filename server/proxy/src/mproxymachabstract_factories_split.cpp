@@ -5,44 +5,52 @@
 
 #include <utility>
 
-#include "errtrace.h"
 #include "mproxyfactoryframe.h"
 #include "mproxygetcommand.h"
+#include "mproxyreport.h"
 #include "mproxysimplecommands.h"
-#include "mproxysubcommand.h"
 
 namespace {
 
-template <class Para>
-using SplitFunction = bool (MProxyMachAbstract::*)(const Para&, MOutputChannel*, void*,
-                                                   MProxyCommand::SubcommandMap&);
+// The splitter that the axis-set and bool-map factories name in their reports.
+constexpr const char* kAxesSplitter = "split_axesvector_to_submachines";
 
-// The frame of the split factories: one context, the splitter, and on failure its message,
-// error 16 unless the channel holds an error, null.
 template <class Proxy, class Para>
-Proxy* new_split_command(MProxyMachAbstract* machine, MOutputChannel* output, const Para& para,
-                         SplitFunction<Para> split, const char* failure) {
-  MErrTraceContext context;
-  MProxyCommand::SubcommandMap subcommands;
-  if (!(machine->*split)(para, output, nullptr, subcommands)) {
-    MPROXY_FAIL_T(context, output, "%s", failure);
-    return nullptr;
-  }
-  return new Proxy(machine, subcommands, output, para);
+Proxy* new_split_command(MProxyMachAbstract* proxy, MOutputChannel* output, const char* function,
+                         const Para& para, MProxyFactoryFrame::Split<Para> split, const char* splitter) {
+  MProxyFactoryFrame frame(proxy, output, function);
+  if (!frame.split(split, para, splitter)) return nullptr;
+  return frame.wrap<Proxy>(para);
 }
 
-// Creates one sub-command per part from its names. On a refusal the sub-commands made so far go
-// with the map; false.
+// What get and scandata report: "<function>(): <split_failed>" and "<function>(): <refused>".
+struct AxesVectorTexts {
+  const char* split_failed;
+  const char* refused;
+};
+
+// Splits `axes` into `parts` and `shared` and creates one sub-command per part from its names
+// (`clear_refused` as for create_subcommand); false after the report of either failure.
 template <auto Create>
-bool create_axesvector_subcommands(const MProxyAxesVectorParts& parts, MOutputChannel* output,
-                                   MProxyCommand::SubcommandMap& subcommands, bool clear_refused) {
+bool split_axesvector_to_subcommands(MProxyFactoryFrame& frame, MProxyMachAbstract* proxy,
+                                     MOutputChannel* output, const MMachAxesVector& axes,
+                                     MProxyAxesVectorParts& parts, std::vector<MProxySharedAxis>& shared,
+                                     AxesVectorTexts texts, bool clear_refused) {
+  if (!proxy->split_axesvector_to_submachines(axes, parts, shared)) {
+    MPROXY_DUMP_AND_FAIL(frame.context(), output, kMErrorInvalidAxis, "%s(): %s", frame.function(),
+                         texts.split_failed);
+    return false;
+  }
   for (const auto& [submachine, part] : parts) {
     const MMachAxesVector& names = part.names;
-    const bool created = create_subcommand(
-        submachine, output, subcommands,
-        [&names](MMachAbstract* target, MOutputChannel* channel) { return (target->*Create)(channel, names); },
-        clear_refused);
-    if (!created) return false;
+    const auto create = [&names](MMachAbstract* target, MOutputChannel* channel) {
+      return (target->*Create)(channel, names);
+    };
+    if (!frame.add(submachine, create, clear_refused)) {
+      MPROXY_DUMP_AND_FAIL_UNLESS_FAILED(frame.context(), output, kMErrorInternal, "%s(): %s",
+                                         frame.function(), texts.refused);
+      return false;
+    }
   }
   return true;
 }
@@ -51,128 +59,112 @@ bool create_axesvector_subcommands(const MProxyAxesVectorParts& parts, MOutputCh
 
 MMachInitCommand* MProxyMachAbstract::NewMMachInitCommand(MOutputChannel* output, const MMachAxesSet& axes) {
   return new_split_command<MProxyInitCommand>(
-      this, output, axes, &MProxyMachAbstract::split_axesset_to_subcommands<MMachInitCommand>,
-      "MProxyMachAbstract::NewMMachInitCommand(): split_axesvector_to_submachines() failed");
+      this, output, "MProxyMachAbstract::NewMMachInitCommand", axes,
+      &MProxyMachAbstract::split_axesset_to_subcommands<MMachInitCommand>, kAxesSplitter);
 }
 
 MMachKeypadDisableCommand* MProxyMachAbstract::NewMMachKeypadDisableCommand(MOutputChannel* output,
                                                                             const MMachAxesSet& axes) {
   return new_split_command<MProxyKeypadDisableCommand>(
-      this, output, axes, &MProxyMachAbstract::split_axesset_to_subcommands<MMachKeypadDisableCommand>,
-      "MProxyMachAbstract::NewMMachKeypadDisableCommand(): split_axesvector_to_submachines() failed");
+      this, output, "MProxyMachAbstract::NewMMachKeypadDisableCommand", axes,
+      &MProxyMachAbstract::split_axesset_to_subcommands<MMachKeypadDisableCommand>, kAxesSplitter);
 }
 
 MMachKeypadEnableCommand* MProxyMachAbstract::NewMMachKeypadEnableCommand(MOutputChannel* output,
                                                                           const MMachAxesSet& axes) {
   return new_split_command<MProxyKeypadEnableCommand>(
-      this, output, axes, &MProxyMachAbstract::split_axesset_to_subcommands<MMachKeypadEnableCommand>,
-      "MProxyMachAbstract::NewMMachKeypadEnableCommand(): split_axesvector_to_submachines() failed");
+      this, output, "MProxyMachAbstract::NewMMachKeypadEnableCommand", axes,
+      &MProxyMachAbstract::split_axesset_to_subcommands<MMachKeypadEnableCommand>, kAxesSplitter);
 }
 
 MMachModuloCommand* MProxyMachAbstract::NewMMachModuloCommand(MOutputChannel* output, const MMachAxesSet& axes) {
   return new_split_command<MProxyModuloCommand>(
-      this, output, axes, &MProxyMachAbstract::split_axesset_to_subcommands<MMachModuloCommand>,
-      "MProxyMachAbstract::NewMMachModuloCommand(): split_axesvector_to_submachines() failed");
+      this, output, "MProxyMachAbstract::NewMMachModuloCommand", axes,
+      &MProxyMachAbstract::split_axesset_to_subcommands<MMachModuloCommand>, kAxesSplitter);
 }
 
 MMachSpinDisableCommand* MProxyMachAbstract::NewMMachSpinDisableCommand(MOutputChannel* output,
                                                                         const MMachAxesSet& axes) {
   return new_split_command<MProxySpinDisableCommand>(
-      this, output, axes, &MProxyMachAbstract::split_axesset_to_subcommands<MMachSpinDisableCommand>,
-      "MProxyMachAbstract::NewMMachSpinDisableCommand(): split_axesvector_to_submachines() failed");
+      this, output, "MProxyMachAbstract::NewMMachSpinDisableCommand", axes,
+      &MProxyMachAbstract::split_axesset_to_subcommands<MMachSpinDisableCommand>, kAxesSplitter);
 }
 
 MMachSpinEnableCommand* MProxyMachAbstract::NewMMachSpinEnableCommand(MOutputChannel* output,
                                                                       const MMachAxesBoolMap& axes) {
   return new_split_command<MProxySpinEnableCommand>(
-      this, output, axes, &MProxyMachAbstract::split_axesboolmap_to_subcommands<MMachSpinEnableCommand>,
-      "MProxyMachAbstract::NewMMachSpinEnableCommand(): split_axesvector_to_submachines() failed");
+      this, output, "MProxyMachAbstract::NewMMachSpinEnableCommand", axes,
+      &MProxyMachAbstract::split_axesboolmap_to_subcommands<MMachSpinEnableCommand>, kAxesSplitter);
 }
 
 MMachMoveCommand* MProxyMachAbstract::NewMMachMoveCommand(MOutputChannel* output,
                                                           const MMachMovementPara& movement) {
   return new_split_command<MProxyMoveCommand>(
-      this, output, movement, &MProxyMachAbstract::split_movementpara_to_subcommands<MMachMoveCommand>,
-      "MProxyMachAbstract::NewMMachMoveCommand(): split_movementpara_to_subcommands() failed");
+      this, output, "MProxyMachAbstract::NewMMachMoveCommand", movement,
+      &MProxyMachAbstract::split_movementpara_to_subcommands<MMachMoveCommand>,
+      "split_movementpara_to_subcommands");
 }
 
 MMachMovezeroCommand* MProxyMachAbstract::NewMMachMovezeroCommand(MOutputChannel* output,
                                                                   const MMachMovementPara& movement) {
-  MErrTraceContext context;
-  MProxyCommand::SubcommandMap subcommands;
-  if (!split_movementpara_to_subcommands<MMachMovezeroCommand>(movement, output, nullptr, subcommands)) {
-    MPROXY_FAIL_T(context, output,
-                  "MProxyMachAbstract::NewMMachMovezeroCommand(): split_movementpara_to_subcommands() failed");
+  MProxyFactoryFrame frame(this, output, "MProxyMachAbstract::NewMMachMovezeroCommand");
+  if (!frame.split(&MProxyMachAbstract::split_movementpara_to_subcommands<MMachMovezeroCommand>, movement,
+                   "split_movementpara_to_subcommands")) {
     return nullptr;
   }
-  if (subcommands.size() != 1) {
-    MPROXY_FAIL_L(output, 4,
-                  "MProxyMachAbstract::NewMMachMovezeroCommand(): this command supports only one "
-                  "submachine, but %zu submachines are given",
-                  subcommands.size());
+  if (frame.subcommands().size() != 1) {
+    MPROXY_LOG_AND_FAIL(output, kMErrorInvalidAxis,
+                        "%s(): this command supports only one submachine, but %zu submachines are given",
+                        frame.function(), frame.subcommands().size());
     return nullptr;
   }
-  return new MProxyMovezeroCommand(this, subcommands, output, movement);
+  return frame.wrap<MProxyMovezeroCommand>(movement);
 }
 
 MMachMovepolyCommand* MProxyMachAbstract::NewMMachMovepolyCommand(MOutputChannel* output,
                                                                   const MMachMovepolyPara& poly) {
   return new_split_command<MProxyMovepolyCommand>(
-      this, output, poly, &MProxyMachAbstract::split_movepolypara_to_subcommands<MMachMovepolyCommand>,
-      "MProxyMachAbstract::NewMMachMovepolyCommand(): split_movepolypara_to_subcommands() failed");
+      this, output, "MProxyMachAbstract::NewMMachMovepolyCommand", poly,
+      &MProxyMachAbstract::split_movepolypara_to_subcommands<MMachMovepolyCommand>,
+      "split_movepolypara_to_subcommands");
 }
 
 // Needs a loaded probe system; without one the request is refused with no message.
 MMachProbeOffsetCommand* MProxyMachAbstract::NewMMachProbeOffsetCommand(MOutputChannel* output,
                                                                         const MMachDestinationPara& destination) {
-  if (get_active_submachine() == nullptr) {
-    output->Error(22);
+  MProxyFactoryFrame frame(this, output, "MProxyMachAbstract::NewMMachProbeOffsetCommand");
+  if (frame.active_submachine() == nullptr ||
+      !frame.split(&MProxyMachAbstract::split_destinationpara_to_subcommands<MMachProbeOffsetCommand>,
+                   destination, "split_destinationpara_to_subcommands")) {
     return nullptr;
   }
-  MErrTraceContext context;
-  MProxyCommand::SubcommandMap subcommands;
-  if (!split_destinationpara_to_subcommands<MMachProbeOffsetCommand>(destination, output, nullptr, subcommands)) {
-    MPROXY_FAIL_T(context, output, "%s(): split_destinationpara_to_subcommands() failed",
-                  "MProxyMachAbstract::NewMMachProbeOffsetCommand");
-    return nullptr;
-  }
-  return new MProxyProbeOffsetCommand(this, subcommands, output, destination);
+  return frame.wrap<MProxyProbeOffsetCommand>(destination);
 }
 
 MMachGetCommand* MProxyMachAbstract::NewMMachGetCommand(MOutputChannel* output, const MMachAxesVector& axes) {
-  MErrTraceContext context;
+  MProxyFactoryFrame frame(this, output, "NewMMachGetCommand");
   MProxyAxesVectorParts parts;
   std::vector<MProxySharedAxis> shared;
-  if (!split_axesvector_to_submachines(axes, parts, shared)) {
-    MPROXY_FAIL_T_CODE(context, output, 4, MProxyErrorPolicy::kAlways,
-                       "NewMMachGetCommand(): split_axesvector_to_submachines failed");
+  if (!split_axesvector_to_subcommands<&MMachAbstract::NewMMachGetCommand>(
+          frame, this, output, axes, parts, shared,
+          {"split_axesvector_to_submachines failed", "failed to instantiate command"}, false)) {
     return nullptr;
   }
-  MProxyCommand::SubcommandMap subcommands;
-  if (!create_axesvector_subcommands<&MMachAbstract::NewMMachGetCommand>(parts, output, subcommands, false)) {
-    MPROXY_FAIL_T(context, output, "NewMMachGetCommand(): failed to instantiate command");
-    return nullptr;
-  }
-  return new MProxyGetCommand(this, subcommands, output, axes, std::move(parts), std::move(shared));
+  return frame.wrap<MProxyGetCommand>(axes, std::move(parts), std::move(shared));
 }
 
 // The scandata assignment follows every scandata command that could be created, whatever its
 // later outcome. Refused sub-commands leave their text in the server's channel only.
 MMachScandataCommand* MProxyMachAbstract::NewMMachScandataCommand(MOutputChannel* output,
                                                                   const MMachAxesVector& axes) {
-  MErrTraceContext context;
+  MProxyFactoryFrame frame(this, output, "NewMMachScandataCommand");
   MProxyAxesVectorParts parts;
   std::vector<MProxySharedAxis> shared;
-  if (!split_axesvector_to_submachines(axes, parts, shared)) {
-    MPROXY_FAIL_T_CODE(context, output, 4, MProxyErrorPolicy::kAlways,
-                       "NewMMachScandataCommand(): split_axesvector_to_submachines() failed");
+  if (!split_axesvector_to_subcommands<&MMachAbstract::NewMMachScandataCommand>(
+          frame, this, output, axes, parts, shared, {"split_axesvector_to_submachines() failed", "failed"},
+          true)) {
     return nullptr;
   }
-  MProxyCommand::SubcommandMap subcommands;
-  if (!create_axesvector_subcommands<&MMachAbstract::NewMMachScandataCommand>(parts, output, subcommands, true)) {
-    MPROXY_FAIL_T(context, output, "NewMMachScandataCommand(): failed");
-    return nullptr;
-  }
-  scandata_assignment = std::move(parts);
-  return new MProxyScandataCommand(this, subcommands, output, axes);
+  scandata_assignment_ = std::move(parts);
+  return frame.wrap<MProxyScandataCommand>(axes);
 }

@@ -7,8 +7,7 @@
 #include <iterator>
 #include <utility>
 
-#include "errlog.h"
-#include "errtrace.h"
+#include "mproxyreport.h"
 #include "trace.h"
 
 // Autoinfo.
@@ -23,9 +22,9 @@ bool MProxyMachAbstract::StartAutoinfo(MOutputChannel* out, uint32_t mode, const
   }
   for (const auto& [owner, part] : autoinfo_table_) {
     if (!owner->IsAutoinfoPossible()) {
-      out->Error(3);  // "invalid argument"
-      MERRDUMP(context, "MProxyMachAbstract::StartAutoinfo(): impossible for axis %.40s",
-               part.names.empty() ? "" : part.names.front().c_str());
+      MPROXY_DUMP_AND_FAIL(context, out, kMErrorInvalidArgument,
+                           "MProxyMachAbstract::StartAutoinfo(): impossible for axis %.40s",
+                           part.names.empty() ? "" : part.names.front().c_str());
       autoinfo_table_.clear();
       return false;
     }
@@ -97,14 +96,13 @@ bool MProxyMachAbstract::StartAutolatch(MOutputChannel* out, const std::string& 
   }
   MMachAbstract* const owner = latch_split.begin()->first;
   if (axes_split.size() != 1 || axes_split.begin()->first != owner) {
-    MERRLOG("StartAutolatch(): not all axes on the same submachine");
-    out->Error(3);  // "invalid argument"
+    MPROXY_LOG_AND_FAIL(out, kMErrorInvalidArgument, "StartAutolatch(): not all axes on the same submachine");
     return false;
   }
   if (!owner->IsAutolatchPossible()) {
-    MERRLOG("StartAutolatch(): autolatch command not supported by submachine %s (%s)", owner->GetMachineName(),
-            owner->GetMachineDescription());
-    out->Error(3);
+    MPROXY_LOG_AND_FAIL(out, kMErrorInvalidArgument,
+                        "StartAutolatch(): autolatch command not supported by submachine %s (%s)",
+                        owner->GetMachineName(), owner->GetMachineDescription());
     return false;
   }
   // A running autolatch elsewhere is not stopped: the new one simply takes the table over.
@@ -144,14 +142,15 @@ bool MProxyMachAbstract::StartPreview(MOutputChannel* out, uint64_t value) {
         preview_machine_ = submachine;
         continue;
       }
-      out->Error(22);  // "probesystem not loaded"
-      MERRTRACE("StartPreview(): active machine does not support preview. Where do you want to start it?");
+      MPROXY_TRACE_AND_FAIL(out, kMErrorProbesystemNotLoaded,
+                            "StartPreview(): active machine does not support preview. "
+                            "Where do you want to start it?");
       preview_machine_ = nullptr;
       return false;
     }
     if (preview_machine_ == nullptr) {
-      out->Error(22);
-      MERRTRACE("StartPreview(): no submachine supports preview");
+      MPROXY_TRACE_AND_FAIL(out, kMErrorProbesystemNotLoaded,
+                            "StartPreview(): no submachine supports preview");
       return false;
     }
   }
@@ -185,15 +184,15 @@ bool MProxyMachAbstract::StartPreviewMemory(MOutputChannel* out, uint32_t a, uin
                                             const std::string& probesystem) {
   const auto entry = probesystem_table_.find(probesystem);
   if (entry == probesystem_table_.end()) {
-    out->Error(25);  // "unknown probesystem"
-    MERRTRACE("StartPreviewMemory(): no mapping for probesystem %s", probesystem.c_str());
+    MPROXY_TRACE_AND_FAIL(out, kMErrorUnknownProbesystem,
+                          "StartPreviewMemory(): no mapping for probesystem %s", probesystem.c_str());
     return false;
   }
   MMachAbstract* const owner = entry->second.submachine;
   if (!owner->IsPreviewMemoryPossible()) {
-    out->Error("probesystem does not support preview");
-    MERRTRACE("StartPreviewMemory(): %s [%s] does not support preview memory command", owner->GetMachineName(),
-              owner->GetMachineDescription());
+    MPROXY_TRACE_AND_FAIL(out, "probesystem does not support preview",
+                          "StartPreviewMemory(): %s [%s] does not support preview memory command",
+                          owner->GetMachineName(), owner->GetMachineDescription());
     return false;
   }
   if (!owner->StartPreviewMemory(out, a, b, entry->second.submachine_name)) {

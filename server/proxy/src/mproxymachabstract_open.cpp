@@ -8,6 +8,7 @@
 #include "errlog.h"
 #include "errtrace.h"
 #include "mproxynamemerge.h"
+#include "mproxyreport.h"
 #include "msleep_sec.h"
 #include "trace.h"
 
@@ -58,8 +59,8 @@ bool MProxyMachAbstract::Open() {
   for (size_t i = 0; i < count; ++i) {
     MMachAbstract* submachine = submachines_[i];
     if (!submachine->Open()) {
-      MERRTRACE("MProxyMachAbstract::Open(): Open() for submachine index %zu failed", i);
-      error_code(16);  // "internal error"
+      MPROXY_TRACE_AND_FAIL(output, kMErrorInternal,
+                            "MProxyMachAbstract::Open(): Open() for submachine index %zu failed", i);
       submachines_.resize(i);
       Close();
       return false;
@@ -74,8 +75,7 @@ bool MProxyMachAbstract::Open() {
       failed = "get_probesystems";
     }
     if (failed) {
-      MERRTRACE("MProxyMachAbstract::Open(): %s(%zu) failed", failed, i);
-      error_code(16);
+      MPROXY_TRACE_AND_FAIL(output, kMErrorInternal, "MProxyMachAbstract::Open(): %s(%zu) failed", failed, i);
       return false;
     }
   }
@@ -84,8 +84,8 @@ bool MProxyMachAbstract::Open() {
 
   MErrTraceContext context;
   if (!load_startup_probesystem()) {
-    MERRDUMP(context, "%s(): load_startup_probesystem() failed", "MProxyMachAbstract::Open");
-    error_line("Failed to load startup probesystem");
+    MPROXY_DUMP_AND_FAIL(context, output, "Failed to load startup probesystem",
+                         "%s(): load_startup_probesystem() failed", "MProxyMachAbstract::Open");
     std::unique_ptr<MMachCommand> unload(NewMMachProbesystemUnloadCommand(output));
     if (unload) run_until_done(*unload);
   }
@@ -238,17 +238,17 @@ void MProxyMachAbstract::UpdateCapabilities(MMachAbstract* submachine, bool* axe
   MErrTraceContext context;
   const size_t k = submachine_index(submachine);
   if (k == submachines_.size()) {
-    MERRDUMP(context, "UpdateCapabilities(): submachine %s not found", submachine->GetMachineName());
-    error_code(16);
+    MPROXY_DUMP_AND_FAIL(context, output, kMErrorInternal, "UpdateCapabilities(): submachine %s not found",
+                         submachine->GetMachineName());
     return;
   }
   submachine_axisinfos_[k].clear();
   submachine_componentinfos_[k].clear();
   if (!get_axisinfos(submachine, submachine_axisinfos_[k]) ||
       !get_componentinfos(submachine, submachine_componentinfos_[k])) {
-    MERRDUMP(context, "UpdateCapabilities(): failed to update axis infos for machine %s",
-             submachine->GetMachineName());
-    error_code(16);
+    MPROXY_DUMP_AND_FAIL(context, output, kMErrorInternal,
+                         "UpdateCapabilities(): failed to update axis infos for machine %s",
+                         submachine->GetMachineName());
     return;
   }
   update_axis_table(axes_changed);
@@ -265,6 +265,6 @@ void MProxyMachAbstract::UpdateCapabilities(MOutputChannel* out) {
     UpdateCapabilities(submachines_[k], &axes_changed, &components_changed);
   }
   if (!out) return;
-  if (axes_changed) out->Event(1);        // "capabilities changed"
-  if (components_changed) out->Event(8);  // "machine changed"
+  if (axes_changed) out->Event(kMEventCapabilitiesChanged);
+  if (components_changed) out->Event(kMEventMachineChanged);
 }

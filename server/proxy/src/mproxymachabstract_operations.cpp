@@ -250,14 +250,16 @@ void MProxyMachAbstract::Poll() {
     for (MMachAbstract* submachine : submachines_) submachine->Poll();
     return;
   }
-  const bool capabilities_pending = output->HasEvent(1);
+  const bool capabilities_pending = output->HasEvent(kMEventCapabilitiesChanged);
   MOutputChannel gathered(static_cast<uint32_t>(output->GetNumber()));
   gathered.Append(*output);
   output->Clear();
   for (size_t k = 0; k < submachines_.size(); ++k) {
     MMachAbstract* submachine = submachines_[k];
     submachine->Poll();
-    if (capabilities_pending || output->HasEvent(1)) UpdateCapabilities(submachine, nullptr, nullptr);
+    if (capabilities_pending || output->HasEvent(kMEventCapabilitiesChanged)) {
+      UpdateCapabilities(submachine, nullptr, nullptr);
+    }
     gathered.Append(*output);
     output->Clear();
   }

@@ -3,34 +3,59 @@
 #include "mproxymachabstract.h"
 
 #include <algorithm>
+#include <utility>
 
 #include "errtrace.h"
 
-MMachAbstract* MProxyMachAbstract::find_submachine_for_axis(const std::string& axis) const {
-  const auto it = axis_table_.find(axis);
-  return it != axis_table_.end() ? it->second.submachine : nullptr;
+namespace {
+
+// How a splitter's trace entry names an unknown axis.
+constexpr const char* kAxis = "";
+constexpr const char* kPositionAxis = "position axis ";
+constexpr const char* kTrackingAxis = "tracking axis ";
+
+const std::string& axis_of(const std::string& axis) { return axis; }
+
+template <class Value>
+const std::string& axis_of(const std::pair<const std::string, Value>& entry) {
+  return entry.first;
 }
 
-MMachAbstract* MProxyMachAbstract::find_submachine_for_axis(const std::string& axis,
-                                                            std::string& submachine_axis) const {
+// Adds an entry of a map keyed by proxy axis names to its owner's share, under the own name.
+template <class Map>
+auto add_to_own_map(MProxyBySubmachine<Map>& result) {
+  return [&result](const MProxyAxisEntry& owner, const typename Map::value_type& entry) {
+    result[owner.submachine].emplace(owner.submachine_name, entry.second);
+  };
+}
+
+}  // namespace
+
+const MProxyAxisEntry* MProxyMachAbstract::find_axis_or_trace(const char* splitter, const char* role,
+                                                              const std::string& axis) const {
   const auto it = axis_table_.find(axis);
-  if (it == axis_table_.end()) return nullptr;
-  submachine_axis = it->second.submachine_name;
-  return it->second.submachine;
+  if (it != axis_table_.end()) return &it->second;
+  MERRTRACE("MProxyMachAbstract::%s(): %s%.40s not found!", splitter, role, axis.c_str());
+  return nullptr;
+}
+
+template <class Items, class Add>
+bool MProxyMachAbstract::add_by_owner(const char* splitter, const char* role, const Items& items,
+                                      Add&& add) const {
+  for (const auto& item : items) {
+    const MProxyAxisEntry* const owner = find_axis_or_trace(splitter, role, axis_of(item));
+    if (owner == nullptr) return false;
+    add(*owner, item);
+  }
+  return true;
 }
 
 bool MProxyMachAbstract::split_axesset_to_submachines(const MMachAxesSet& axes,
                                                       MProxyBySubmachine<MMachAxesSet>& result) const {
-  for (const std::string& axis : axes) {
-    std::string own_name;
-    MMachAbstract* owner = find_submachine_for_axis(axis, own_name);
-    if (!owner) {
-      MERRTRACE("MProxyMachAbstract::split_axesset_to_submachines(): %.40s not found!", axis.c_str());
-      return false;
-    }
-    result[owner].insert(own_name);
-  }
-  return true;
+  return add_by_owner("split_axesset_to_submachines", kAxis, axes,
+                      [&result](const MProxyAxisEntry& owner, const std::string&) {
+                        result[owner.submachine].insert(owner.submachine_name);
+                      });
 }
 
 void MProxyMachAbstract::axis_submach2proxy_names(const char* submachine_axis, size_t index,
@@ -45,61 +70,69 @@ void MProxyMachAbstract::axis_submach2proxy_names(const char* submachine_axis, s
   if (names.empty()) names.push_back(submachine_axis);
 }
 
+// The first proxy name of an own axis wins.
 bool MProxyMachAbstract::split_axesboolmap_to_submachines(
     const MMachAxesBoolMap& axes, MProxyBySubmachine<MMachAxesBoolMap>& result) const {
-  for (const auto& [axis, value] : axes) {
-    std::string own_name;
-    MMachAbstract* owner = find_submachine_for_axis(axis, own_name);
-    if (!owner) {
-      MERRTRACE("MProxyMachAbstract::split_axesboolmap_to_submachines(): %.40s not found!", axis.c_str());
-      return false;
-    }
-    result[owner].emplace(own_name, value);  // the first proxy name of an own axis wins
-  }
-  return true;
+  return add_by_owner("split_axesboolmap_to_submachines", kAxis, axes, add_to_own_map(result));
 }
 
 bool MProxyMachAbstract::split_destinationpara_to_submachines(
     const MMachDestinationPara& destination, MProxyBySubmachine<MMachDestinationPara>& result) const {
-  for (const auto& [axis, target] : destination) {
-    std::string own_name;
-    MMachAbstract* owner = find_submachine_for_axis(axis, own_name);
-    if (!owner) {
-      MERRTRACE("MProxyMachAbstract::split_destinationpara_to_submachines(): position axis %.40s not found!",
-                axis.c_str());
-      return false;
-    }
-    result[owner].emplace(own_name, target);
-  }
-  return true;
+  return add_by_owner("split_destinationpara_to_submachines", kPositionAxis, destination,
+                      add_to_own_map(result));
 }
 
 // The per-submachine records keep the default x, y and z axis names.
 bool MProxyMachAbstract::split_movementpara_to_submachines(
     const MMachMovementPara& movement, MProxyBySubmachine<MMachMovementPara>& result) const {
-  for (const auto& [axis, target] : movement.positions) {
-    std::string own_name;
-    MMachAbstract* owner = find_submachine_for_axis(axis, own_name);
-    if (!owner) {
-      MERRTRACE("MProxyMachAbstract::split_movementpara_to_submachines(): position axis %.40s not found!",
-                axis.c_str());
-      return false;
-    }
-    result[owner].positions.emplace(own_name, target);
-  }
-  for (const std::string& axis : movement.tracking) {
-    std::string own_name;
-    MMachAbstract* owner = find_submachine_for_axis(axis, own_name);
-    if (!owner) {
-      MERRTRACE("MProxyMachAbstract::split_movementpara_to_submachines(): tracking axis %.40s not found!",
-                axis.c_str());
-      return false;
-    }
-    result[owner].tracking.insert(own_name);
-  }
+  static constexpr const char* kSplitter = "split_movementpara_to_submachines";
+  const bool known =
+      add_by_owner(kSplitter, kPositionAxis, movement.positions,
+                   [&result](const MProxyAxisEntry& owner, const auto& entry) {
+                     result[owner.submachine].positions.emplace(owner.submachine_name, entry.second);
+                   }) &&
+      add_by_owner(kSplitter, kTrackingAxis, movement.tracking,
+                   [&result](const MProxyAxisEntry& owner, const std::string&) {
+                     result[owner.submachine].tracking.insert(owner.submachine_name);
+                   });
+  if (!known) return false;
   if (movement.flag) {
     for (auto& [submachine, part] : result) part.flag = true;
   }
+  return true;
+}
+
+// Every axis, positions and tracking, must belong to the owner of the first one.
+bool MProxyMachAbstract::split_movepolypara_to_submachines(
+    const MMachMovepolyPara& poly, MProxyBySubmachine<MMachMovepolyPara>& result) const {
+  static constexpr const char* kSplitter = "split_movepolypara_to_submachines";
+  MMachAbstract* mover = nullptr;
+  const auto same_mover = [&mover](const MProxyAxisEntry& owner) {
+    if (mover == nullptr) mover = owner.submachine;
+    if (owner.submachine == mover) return true;
+    MERRTRACE("MProxyMachAbstract::split_movepolypara_to_submachines(): only one machine may move: %s != %s",
+              mover->GetMachineName(), owner.submachine->GetMachineName());
+    return false;
+  };
+  MMachMovepolyPara own;
+  for (const MMachPositionMap& point : poly.points) {
+    MMachPositionMap& own_point = own.points.emplace_back();
+    for (const auto& [axis, target] : point) {
+      const MProxyAxisEntry* const owner = find_axis_or_trace(kSplitter, kPositionAxis, axis);
+      if (owner == nullptr || !same_mover(*owner)) return false;
+      own_point.emplace(owner->submachine_name, target);
+    }
+  }
+  if (mover == nullptr) {
+    MERRTRACE("MProxyMachAbstract::split_movepolypara_to_submachines(): no position axis given");
+    return false;
+  }
+  for (const std::string& axis : poly.tracking) {
+    const MProxyAxisEntry* const owner = find_axis_or_trace(kSplitter, kTrackingAxis, axis);
+    if (owner == nullptr || !same_mover(*owner)) return false;
+    own.tracking.insert(owner->submachine_name);
+  }
+  result.emplace(mover, std::move(own));
   return true;
 }
 
@@ -109,17 +142,14 @@ bool MProxyMachAbstract::split_axesvector_to_submachines(const MMachAxesVector& 
                                                          MProxyAxesVectorParts& result,
                                                          std::vector<MProxySharedAxis>& shared) {
   shared.clear();
-  for (size_t i = 0; i < axes.size(); ++i) {
-    std::string own_name;
-    MMachAbstract* owner = find_submachine_for_axis(axes[i], own_name);
-    if (!owner) {
-      MERRTRACE("MProxyMachAbstract::split_axesvector_to_submachines(): %.40s not found!", axes[i].c_str());
-      return false;
-    }
-    MProxyAxesVectorPart& part = result[owner];
-    part.names.push_back(own_name);
-    part.positions.push_back(i);
-  }
+  uint64_t position = 0;
+  const bool known = add_by_owner("split_axesvector_to_submachines", kAxis, axes,
+                                  [&result, &position](const MProxyAxisEntry& owner, const std::string&) {
+                                    MProxyAxesVectorPart& part = result[owner.submachine];
+                                    part.names.push_back(owner.submachine_name);
+                                    part.positions.push_back(position++);
+                                  });
+  if (!known) return false;
   for (size_t i = 0; i < axes.size(); ++i) {
     const std::string& axis = axes[i];
     MProxyCombineFunction combine = nullptr;

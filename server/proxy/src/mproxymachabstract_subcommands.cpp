@@ -90,7 +90,7 @@ bool split_to_subcommands(const std::vector<MMachAbstract*>& submachines, const 
 
 template <class Command>
 bool MProxyMachAbstract::split_axesset_to_subcommands(const MMachAxesSet& axes, MOutputChannel* output,
-                                                      void*, MProxyCommand::SubcommandMap& subcommands) {
+                                                      MProxyCommand::SubcommandMap& subcommands) {
   return split_to_subcommands<Command>(
       submachines(), axes, !axes.empty(),
       [this](const MMachAxesSet& request, MProxyBySubmachine<MMachAxesSet>& parts) {
@@ -103,7 +103,7 @@ bool MProxyMachAbstract::split_axesset_to_subcommands(const MMachAxesSet& axes, 
 
 template <class Command>
 bool MProxyMachAbstract::split_axesboolmap_to_subcommands(const MMachAxesBoolMap& axes,
-                                                          MOutputChannel* output, void*,
+                                                          MOutputChannel* output,
                                                           MProxyCommand::SubcommandMap& subcommands) {
   return split_to_subcommands<Command>(
       submachines(), axes, !axes.empty(),
@@ -117,7 +117,7 @@ bool MProxyMachAbstract::split_axesboolmap_to_subcommands(const MMachAxesBoolMap
 
 template <class Command>
 bool MProxyMachAbstract::split_destinationpara_to_subcommands(const MMachDestinationPara& destination,
-                                                              MOutputChannel* output, void*,
+                                                              MOutputChannel* output,
                                                               MProxyCommand::SubcommandMap& subcommands) {
   return split_to_subcommands<Command>(
       submachines(), destination, !destination.empty(),
@@ -133,7 +133,7 @@ bool MProxyMachAbstract::split_destinationpara_to_subcommands(const MMachDestina
 // tracking axes and flag are not passed on.
 template <class Command>
 bool MProxyMachAbstract::split_movementpara_to_subcommands(const MMachMovementPara& movement,
-                                                           MOutputChannel* output, void*,
+                                                           MOutputChannel* output,
                                                            MProxyCommand::SubcommandMap& subcommands) {
   return split_to_subcommands<Command>(
       submachines(), movement, !movement.positions.empty(),
@@ -147,55 +147,18 @@ bool MProxyMachAbstract::split_movementpara_to_subcommands(const MMachMovementPa
 
 template <class Command>
 bool MProxyMachAbstract::split_movepolypara_to_subcommands(const MMachMovepolyPara& poly,
-                                                           MOutputChannel* output, void*,
+                                                           MOutputChannel* output,
                                                            MProxyCommand::SubcommandMap& subcommands) {
-  MMachAbstract* mover = nullptr;
-  MMachMovepolyPara own;
-  const auto same_mover = [&mover](MMachAbstract* owner) {
-    if (mover == nullptr) mover = owner;
-    if (owner == mover) return true;
-    MERRTRACE("MProxyMachAbstract::split_movepolypara_to_submachines(): only one machine may move: %s != %s",
-              mover->GetMachineName(), owner->GetMachineName());
-    return false;
-  };
-  for (const MMachPositionMap& point : poly.points) {
-    MMachPositionMap own_point;
-    for (const auto& [axis, target] : point) {
-      std::string own_name;
-      MMachAbstract* owner = find_submachine_for_axis(axis, own_name);
-      if (!owner) {
-        MERRTRACE("MProxyMachAbstract::split_movepolypara_to_submachines(): position axis %.40s not found!",
-                  axis.c_str());
-        return false;
-      }
-      if (!same_mover(owner)) return false;
-      own_point.emplace(own_name, target);
-    }
-    own.points.push_back(std::move(own_point));
-  }
-  if (mover == nullptr) {
-    MERRTRACE("MProxyMachAbstract::split_movepolypara_to_submachines(): no position axis given");
-    return false;
-  }
-  for (const std::string& axis : poly.tracking) {
-    std::string own_name;
-    MMachAbstract* owner = find_submachine_for_axis(axis, own_name);
-    if (!owner) {
-      MERRTRACE("MProxyMachAbstract::split_movepolypara_to_submachines(): tracking axis %.40s not found!",
-                axis.c_str());
-      return false;
-    }
-    if (!same_mover(owner)) return false;
-    own.tracking.insert(own_name);
-  }
-  return create_subcommands<Command>(MProxyBySubmachine<MMachMovepolyPara>{{mover, own}}, output,
-                                     subcommands,
-                                     "MProxyMachAbstract::split_movepolypara_to_subcommands(): NewMMach*Command() failed");
+  MProxyBySubmachine<MMachMovepolyPara> part;
+  if (!split_movepolypara_to_submachines(poly, part)) return false;
+  return create_subcommands<Command>(
+      part, output, subcommands,
+      "MProxyMachAbstract::split_movepolypara_to_subcommands(): NewMMach*Command() failed");
 }
 
-#define MPROXY_INSTANTIATE(function, Name, Para)                                          \
-  template bool MProxyMachAbstract::function<MMach##Name##Command>(                       \
-      const Para&, MOutputChannel*, void*, MProxyCommand::SubcommandMap&)
+#define MPROXY_INSTANTIATE(function, Name, Para)                                                 \
+  template bool MProxyMachAbstract::function<MMach##Name##Command>(const Para&, MOutputChannel*, \
+                                                                   MProxyCommand::SubcommandMap&)
 
 MPROXY_INSTANTIATE(split_axesset_to_subcommands, Init, MMachAxesSet);
 MPROXY_INSTANTIATE(split_axesset_to_subcommands, KeypadDisable, MMachAxesSet);

@@ -6,40 +6,40 @@
 #include <string>
 #include <utility>
 
-#include "errtrace.h"
 #include "fastfile.h"
 #include "fileops.h"
 #include "mproxyfactoryframe.h"
 #include "mproxyreceivecommand.h"
+#include "mproxyreport.h"
 #include "mproxysendcommand.h"
-#include "mproxysubcommand.h"
 
 namespace {
 
-// Creates the sub-command of a transfer on the owner of `component` and wraps it in a `Command`
-// built from `args`. A refusal that leaves no error of the owner in `output` gets error 16.
+// Creates the sub-command of a transfer on the owner of `component` with create(owner, channel,
+// owner's component name) and wraps it in a `Command` built from `args`. A refusal that leaves no
+// error of the owner in the server's channel is logged as "<submachine_factory>() returned NULL
+// without providing an error message", with an internal error.
 template <class Command, class Create, class... Args>
-Command* forward_transfer(MProxyMachAbstract* proxy, MOutputChannel* output, const char* factory,
-                          const std::string& component, Create&& create, const Args&... args) {
+Command* forward_transfer(MProxyMachAbstract* proxy, MProxyFactoryFrame& frame, MOutputChannel* output,
+                          const char* submachine_factory, const std::string& component, Create&& create,
+                          const Args&... args) {
   std::string own_name = component;
   MMachAbstract* owner = proxy->find_submachine_for_component(own_name);
   if (!owner) {
-    MPROXY_FAIL_L(output, 16, "MProxyMachAbstract::%s(): No submachine found for \"%.40s\"", factory,
-                  component.c_str());
+    MPROXY_LOG_AND_FAIL(output, kMErrorInternal, "%s(): No submachine found for \"%.40s\"", frame.function(),
+                        component.c_str());
     return nullptr;
   }
-  MProxyCommand::SubcommandMap subcommands;
-  const auto factory_call = [&](MMachAbstract* submachine, MOutputChannel* channel) {
+  const auto with_own_name = [&](MMachAbstract* submachine, MOutputChannel* channel) {
     return create(submachine, channel, own_name);
   };
-  if (!create_subcommand(owner, output, subcommands, factory_call)) {
+  if (!frame.add(owner, with_own_name)) {
     if (output->HasError()) return nullptr;
-    MPROXY_FAIL_L(output, 16,
-                  "MProxyMachAbstract::%s(): %s() returned NULL without providing an error message",
-                  factory, factory);
+    MPROXY_LOG_AND_FAIL(output, kMErrorInternal, "%s(): %s() returned NULL without providing an error message",
+                        frame.function(), submachine_factory);
     return nullptr;
   }
-  return new Command(proxy, subcommands, output, args...);
+  return frame.wrap<Command>(args...);
 }
 
 }  // namespace
@@ -53,22 +53,21 @@ MMachAbstract* MProxyMachAbstract::find_submachine_for_component(std::string& co
 
 MMachReceiveCommand* MProxyMachAbstract::NewMMachReceiveCommand(MOutputChannel* output,
                                                                 const std::string& component) {
-  MErrTraceContext context;
+  MProxyFactoryFrame frame(this, output, "MProxyMachAbstract::NewMMachReceiveCommand");
   if (component == own_config_component_) {
     const std::string path = configdir + "\\" + name + ".ini";
     std::string data;
     if (file_exists(path.c_str()) && MFastFile_ReadAtOnce(path.c_str(), data) < 0) {
-      MERRDUMP(context, "%s(): MFastFile_ReadAtOnce(%s, ...) failed",
-               "MProxyMachAbstract::NewMMachReceiveCommand", path.c_str());
-      output->Error(std::string("Failed to read configuration file"));
+      MPROXY_DUMP_AND_FAIL(frame.context(), output, "Failed to read configuration file",
+                           "%s(): MFastFile_ReadAtOnce(%s, ...) failed", frame.function(), path.c_str());
       return nullptr;
     }
-    auto* command = new MProxyReceiveCommand(this, MProxyCommand::SubcommandMap(), output, component);
+    auto* command = frame.wrap<MProxyReceiveCommand>(component);
     command->data = std::move(data);
     return command;
   }
   return forward_transfer<MProxyReceiveCommand>(
-      this, output, "NewMMachReceiveCommand", component,
+      this, frame, output, "NewMMachReceiveCommand", component,
       [](MMachAbstract* submachine, MOutputChannel* channel, const std::string& own_name) {
         return submachine->NewMMachReceiveCommand(channel, own_name);
       },
@@ -78,20 +77,20 @@ MMachReceiveCommand* MProxyMachAbstract::NewMMachReceiveCommand(MOutputChannel* 
 MMachSendCommand* MProxyMachAbstract::NewMMachSendCommand(MOutputChannel* output,
                                                           const std::string& component,
                                                           const std::string& data) {
-  MErrTraceContext context;
+  MProxyFactoryFrame frame(this, output, "MProxyMachAbstract::NewMMachSendCommand");
   if (component == own_config_component_) {
     // Written now; the proxy reads its configuration again only at the next Open.
     const std::string path = configdir + "\\" + name + ".ini";
     if (MFastFile_WriteAtOnce(path.c_str(), data.data(), data.size(), kMFastFileTruncate) < 0) {
-      MERRDUMP(context, "%s(): MFastFile_WriteAtOnce(%s, %s) failed",
-               "MProxyMachAbstract::NewMMachSendCommand", path.c_str(), data.c_str());
-      output->Error(std::string("Failed to save configuration file"));
+      MPROXY_DUMP_AND_FAIL(frame.context(), output, "Failed to save configuration file",
+                           "%s(): MFastFile_WriteAtOnce(%s, %s) failed", frame.function(), path.c_str(),
+                           data.c_str());
       return nullptr;
     }
-    return new MProxySendCommand(this, MProxyCommand::SubcommandMap(), output, component, data);
+    return frame.wrap<MProxySendCommand>(component, data);
   }
   return forward_transfer<MProxySendCommand>(
-      this, output, "NewMMachSendCommand", component,
+      this, frame, output, "NewMMachSendCommand", component,
       [&data](MMachAbstract* submachine, MOutputChannel* channel, const std::string& own_name) {
         return submachine->NewMMachSendCommand(channel, own_name, data);
       },

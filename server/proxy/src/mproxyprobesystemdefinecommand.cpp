@@ -1,7 +1,7 @@
 #include "mproxyprobesystemdefinecommand.h"
 
 #include "mproxymachabstract.h"
-#include "mproxyprobesystemreport.h"
+#include "mproxyprobesystemlookup.h"
 #include "trace.h"
 
 void MProxyProbesystemDefineCommand::handle_finished_subcommand(MMachAbstract* submachine,

@@ -1,7 +1,7 @@
 #include "mproxyprobesystemdeletecommand.h"
 
 #include "mproxymachabstract.h"
-#include "mproxyprobesystemreport.h"
+#include "mproxyprobesystemlookup.h"
 #include "trace.h"
 
 void MProxyProbesystemDeleteCommand::handle_finished_subcommand(MMachAbstract* submachine,

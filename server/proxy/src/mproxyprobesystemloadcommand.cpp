@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "mproxymachabstract.h"
-#include "mproxyprobesystemreport.h"
+#include "mproxyprobesystemlookup.h"
 #include "trace.h"
 
 namespace {

@@ -47,6 +47,6 @@ bool MProxyScanCommand::GetData(std::vector<double>& values) {
     latest_known += scan_data.count(submachine);
   }
   if (latest_known != subcommands.size() || !moving_delivered) return false;
-  MProxyMachAbstract::merge_axesvector_values(machine->scandata_assignment, {}, scan_data, values);
+  MProxyMachAbstract::merge_axesvector_values(machine->scandata_assignment(), {}, scan_data, values);
   return true;
 }

@@ -1,7 +1,7 @@
 #include "mproxyscanpolycommand.h"
 
-#include "errlog.h"
 #include "mproxymachabstract.h"
+#include "mproxyreport.h"
 
 bool MProxyScanpolyCommand::IsDone() {
   if (done) return true;
@@ -20,14 +20,15 @@ bool MProxyScanpolyCommand::IsDone() {
 }
 
 bool MProxyScanpolyCommand::scandata_moved_away() {
-  const MProxyAxesVectorParts& assignment = machine->scandata_assignment;
+  const MProxyAxesVectorParts& assignment = machine->scandata_assignment();
   MMachAbstract* const recorder = assignment.empty() ? nullptr : assignment.begin()->first;
   MMachAbstract* const mover = subcommands.empty() ? nullptr : subcommands.begin()->first;
   if (recorder == mover) return false;
-  MProxyCommand::output->Error(4);
-  MERRLOG("IsDone() [%s]: scandata machine (%s) must not be different from moving machine (%s) during scan",
-          GetName(), recorder != nullptr ? recorder->GetMachineName() : "<none>",
-          mover != nullptr ? mover->GetMachineName() : "<none>");
+  MPROXY_LOG_AND_FAIL(MProxyCommand::output, kMErrorInvalidAxis,
+                      "IsDone() [%s]: scandata machine (%s) must not be different from moving machine (%s) "
+                      "during scan",
+                      GetName(), recorder != nullptr ? recorder->GetMachineName() : "<none>",
+                      mover != nullptr ? mover->GetMachineName() : "<none>");
   return true;
 }
 

@@ -17,6 +17,6 @@ bool MProxyScanpointCommand::GetData(std::vector<double>& values) {
     delivered[submachine] = std::move(data);
   }
   // The assignment of now: a submachine that delivered nothing for it leaves its positions 0.0.
-  values = MProxyMachAbstract::merge_axesvector_values(machine->scandata_assignment, {}, delivered);
+  values = MProxyMachAbstract::merge_axesvector_values(machine->scandata_assignment(), {}, delivered);
   return true;
 }

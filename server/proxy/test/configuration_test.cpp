@@ -31,7 +31,7 @@ TEST_P(ConfigurationTest, AliasesAndTheirFallBacks) {
   MakeSims(c.submachines);
   if (c.ini) WriteConfig(*c.ini);
   MErrCapture capture;
-  EXPECT_THAT(OpenProxy().aliases(), ElementsAreArray(c.aliases));
+  EXPECT_THAT(MProxyTestAccess::aliases(OpenProxy()), ElementsAreArray(c.aliases));
   std::vector<std::string> log;
   for (const std::string& text : c.log) log.push_back("MProxyMachAbstract::read_config_file(): " + text);
   EXPECT_THAT(capture.LogTexts(), ElementsAreArray(log));

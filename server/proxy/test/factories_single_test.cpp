@@ -48,7 +48,7 @@ MMachMovementPara MoveX() {
 // The scandata assignment names sim<index + 1> alone.
 Tweak ScandataOn(size_t index) {
   return [=](MSimMachine& a, MSimMachine& b, MProxyMachAbstract& proxy) {
-    proxy.scandata_assignment = {{index == 0 ? &a : &b, {{"t"}, {0}}}};
+    MProxyTestAccess::scandata_assignment(proxy) = {{index == 0 ? &a : &b, {{"t"}, {0}}}};
   };
 }
 
@@ -243,7 +243,7 @@ TEST_F(FactoriesSingleTest, CircleAndConeChooseByTheAxesThatMove) {
 // when both deliver, merged by the scandata assignment.
 TEST_F(FactoriesSingleTest, ScanpointDeliversOnlyWhenEverySubmachineDelivers) {
   MProxyMachAbstract& proxy = Open(-1, [](MSimMachine& a, MSimMachine& b, MProxyMachAbstract& p) {
-    p.scandata_assignment = {{&a, {{"p"}, {1}}}, {&b, {{"t"}, {0}}}};
+    MProxyTestAccess::scandata_assignment(p) = {{&a, {{"p"}, {1}}}, {&b, {{"t"}, {0}}}};
     a.Command("MMachScanpointCommand").ScanData({{10}, {11}});
     b.Command("MMachScanpointCommand").ScanData({{20}}, 1);
   });

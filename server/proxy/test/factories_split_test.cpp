@@ -160,14 +160,14 @@ TEST_F(SplitFactoryTest, SingleAndActiveSubmachineRules) {
 // Each scandata command that could be created replaces the assignment; a refused one does not.
 TEST_F(SplitFactoryTest, ScandataReplacesTheAssignment) {
   std::unique_ptr<MMachCommand> first(proxy->NewMMachScandataCommand(&out, {"b", "a"}));
-  EXPECT_EQ(proxy->scandata_assignment[&Sim(1)].positions, (std::vector<uint64_t>{0}));
+  EXPECT_EQ(MProxyTestAccess::scandata_assignment(*proxy)[&Sim(1)].positions, (std::vector<uint64_t>{0}));
   std::unique_ptr<MMachCommand> second(proxy->NewMMachScandataCommand(&out, {"c"}));
-  ASSERT_EQ(proxy->scandata_assignment.size(), 1u);
-  EXPECT_EQ(proxy->scandata_assignment[&Sim(0)].names, (std::vector<std::string>{"c"}));
+  ASSERT_EQ(MProxyTestAccess::scandata_assignment(*proxy).size(), 1u);
+  EXPECT_EQ(MProxyTestAccess::scandata_assignment(*proxy)[&Sim(0)].names, (std::vector<std::string>{"c"}));
   Sim(1).Command("MMachScandataCommand").Refuse();
   MErrCapture capture;
   EXPECT_EQ(proxy->NewMMachScandataCommand(&out, {"b"}), nullptr);
-  EXPECT_EQ(proxy->scandata_assignment.count(&Sim(1)), 0u);
+  EXPECT_EQ(MProxyTestAccess::scandata_assignment(*proxy).count(&Sim(1)), 0u);
   TakeOut();
 }
 

@@ -60,9 +60,12 @@ MMachConePara Cone() {
 // "time", the probe system "ps2" and the component "c2". The scandata come from sim1, or from
 // both for the scans that need a recorder.
 std::vector<Row> Rows() {
-  const auto on_stage = [](P& proxy, MSimMachine&) { proxy.scandata_assignment = {{proxy.submachines()[0], {{"a"}, {0}}}}; };
+  const auto on_stage = [](P& proxy, MSimMachine&) {
+    MProxyTestAccess::scandata_assignment(proxy) = {{proxy.submachines()[0], {{"a"}, {0}}}};
+  };
   const auto with_recorder = [](P& proxy, MSimMachine&) {
-    proxy.scandata_assignment = {{proxy.submachines()[0], {{"a"}, {0}}}, {proxy.submachines()[1], {{"b"}, {1}}}};
+    MProxyTestAccess::scandata_assignment(proxy) = {{proxy.submachines()[0], {{"a"}, {0}}},
+                                                    {proxy.submachines()[1], {{"b"}, {1}}}};
   };
   const MMachMovepolyPara poly{{{{"x", {1.0, false}}}, {{"x", {2.0, false}}}}, {}};
   return {

@@ -46,7 +46,8 @@ TEST_P(MergeTest, CollidingNamesAreRenamedPerSubmachine) {
   if (c.active >= 0) Sim(static_cast<size_t>(c.active)).AddProbesystem("ps").SetActiveProbesystem("ps", 1);
   if (c.ini) WriteConfig(*c.ini);
   MProxyMachAbstract& proxy = OpenProxy();
-  EXPECT_THAT(c.components ? Describe(proxy.component_table()) : Describe(proxy.axis_table()),
+  EXPECT_THAT(c.components ? Describe(MProxyTestAccess::component_table(proxy))
+                           : Describe(MProxyTestAccess::axis_table(proxy)),
               ElementsAreArray(c.expected));
 }
 
@@ -175,7 +176,7 @@ TEST_F(OpenTest, UpdateCapabilitiesGoesOnAfterAFailingSubmachine) {
               ElementsAre("UpdateCapabilities(): failed to update axis infos for machine sim1",
                           "MProxyMachAbstract::get_axisinfos(): \"x\" found twice"));
   EXPECT_EQ(TakeLines(), kInternalError);
-  EXPECT_THAT(Describe(proxy.axis_table()), ElementsAre("w=sim2:w", "x=sim1:x"));
+  EXPECT_THAT(Describe(MProxyTestAccess::axis_table(proxy)), ElementsAre("w=sim2:w", "x=sim1:x"));
   EXPECT_TRUE(out.HasEvent(1) && out.HasEvent(8));
   out.Clear();
 }
@@ -189,12 +190,13 @@ TEST_F(OpenTest, CloseKeepsTheProbesystemsAndTheConfiguration) {
   MProxyMachAbstract& proxy = OpenProxy();
   proxy.Close();
   EXPECT_EQ(Sim(0).CallCount("Close") + Sim(1).CallCount("Close"), 2u);
-  EXPECT_TRUE(proxy.submachines().empty() && proxy.axis_table().empty() && proxy.component_table().empty());
+  EXPECT_TRUE(proxy.submachines().empty() && MProxyTestAccess::axis_table(proxy).empty() &&
+              MProxyTestAccess::component_table(proxy).empty());
   EXPECT_FALSE(proxy.IsCommandSupported("MMachMoveCommand") || proxy.HasProbes());
   EXPECT_STREQ(proxy.GetMachineName(), "Orvex Proxy");
   EXPECT_THAT(Describe(proxy.probesystem_table()), ElementsAre("ps=sim1:ps"));
   EXPECT_EQ(proxy.GetActiveProbesystem(), "ps");
-  EXPECT_THAT(proxy.aliases(), ElementsAre("a", "b"));
+  EXPECT_THAT(MProxyTestAccess::aliases(proxy), ElementsAre("a", "b"));
 }
 
 // The submachines write into the proxy's own channel; a "capabilities changed" re-reads the
@@ -210,7 +212,7 @@ TEST_F(OpenTest, PollGathersTheLinesAndRereadsAnnouncingSubmachines) {
     Sim(1).AtNextPoll([](MSimMachine& m) { m.AddAxis("w").Output()->Event(1); });
     proxy.Poll();
     EXPECT_EQ(TakeLines(), "0001\tdata pre\r\n0001\tdata one\r\n0000\tevent \"capabilities changed\"\r\n");
-    EXPECT_THAT(Describe(proxy.axis_table()), ElementsAre("a=sim1:a", "w=sim2:w"));
+    EXPECT_THAT(Describe(MProxyTestAccess::axis_table(proxy)), ElementsAre("a=sim1:a", "w=sim2:w"));
     EXPECT_EQ(Sim(0).CallCount("GetFirstAxisInfo"), pending_before ? 2u : 1u);
     EXPECT_EQ(Sim(1).CallCount("GetFirstAxisInfo"), 2u);
   }

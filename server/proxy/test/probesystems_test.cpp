@@ -31,10 +31,10 @@ TEST_F(ProbesystemTest, CollidingNamesAreNumberedAndThePlainNameMeansTheFirst) {
     EXPECT_FALSE(proxy->HasActiveProbesystem() || proxy->get_active_submachine());
   }
   // Back to proxy names (last case): the plain name comes before its numbered forms.
-  EXPECT_EQ(proxy->probesystem_submach2proxy_name("ps", &Sim(0)), "ps");
-  EXPECT_EQ(proxy->probesystem_submach2proxy_name("ps", &Sim(2)), "ps3");
+  EXPECT_EQ(MProxyTestAccess::probesystem_submach2proxy_name(*proxy, "ps", &Sim(0)), "ps");
+  EXPECT_EQ(MProxyTestAccess::probesystem_submach2proxy_name(*proxy, "ps", &Sim(2)), "ps3");
   MErrCapture capture;
-  EXPECT_EQ(proxy->probesystem_submach2proxy_name("zz", &Sim(1)), "");
+  EXPECT_EQ(MProxyTestAccess::probesystem_submach2proxy_name(*proxy, "zz", &Sim(1)), "");
   EXPECT_THAT(capture.LogTexts(),
               ElementsAre("probesystem_submach2proxy_name(): no translation for zz, sim2 [d2] found"));
 }

@@ -36,7 +36,7 @@ class ProxyCommandTest : public ProxyFixture {
 
   void MakeCommand(const MMachMovementPara& movement) {
     MProxyCommand::SubcommandMap subcommands;
-    ASSERT_TRUE(proxy->split_movementpara_to_subcommands<MMachMoveCommand>(movement, &out, nullptr, subcommands));
+    ASSERT_TRUE(proxy->split_movementpara_to_subcommands<MMachMoveCommand>(movement, &out, subcommands));
     command = std::make_unique<CountingMove>(proxy, subcommands, &out, movement);
   }
   void MakeCommand() { MakeCommand(MMachMovementPara{{{"a", {1.0, false}}, {"b", {2.0, false}}}, {}}); }
@@ -90,9 +90,9 @@ TEST_F(ProxyCommandTest, OutputForwardedOnceAndCapabilitiesReread) {
   Sim(0).Command("MMachMoveCommand").DoneAfter(3).DataAt(1, "one").DataAt(2, "two");
   Sim(1).Command("MMachMoveCommand").ChangeAxesAt(1, {MSimAxis::Make("b"), MSimAxis::Make("c")});
   MakeCommand();
-  ASSERT_EQ(proxy->axis_table().count("c"), 0u);
+  ASSERT_EQ(MProxyTestAccess::axis_table(*proxy).count("c"), 0u);
   for (int i = 0; i < 4; ++i) static_cast<MMachCommand&>(*command).IsDone();
-  EXPECT_EQ(proxy->axis_table().count("c"), 1u);
+  EXPECT_EQ(MProxyTestAccess::axis_table(*proxy).count("c"), 1u);
   EXPECT_EQ(TakeLines(out), "0001\tdata one\r\n0001\tdata two\r\n0000\tevent \"capabilities changed\"\r\n");
 }
 

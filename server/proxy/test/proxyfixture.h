@@ -15,6 +15,7 @@
 #include "moutputchannel.h"
 #include "mproxyasyncmachabstract.h"
 #include "msimmachine.h"
+#include "mproxytestaccess.h"
 #include "mtesttempdir.h"
 
 // The line that Error(code) writes into a channel numbered 1.

@@ -51,7 +51,7 @@ class ScanTest : public ProxyFixture {
     Sim(1).Command("MMachScanCommand").Endless().ScanData({{20}, {21}, {22}, {23}, {24}}, 2);
     if (tweak) tweak(Sim(0), Sim(1));
     MProxyMachAbstract& proxy = OpenProxy();
-    proxy.scandata_assignment = {{&Sim(0), {{"p"}, {1}}}, {&Sim(1), {{"t"}, {0}}}};
+    MProxyTestAccess::scandata_assignment(proxy) = {{&Sim(0), {{"p"}, {1}}}, {&Sim(1), {{"t"}, {0}}}};
     channel.Clear();
     return proxy;
   }
@@ -135,7 +135,7 @@ TEST_F(ScanTest, ScanStepFollowsTheSensorsAxes) {
 // Without a recorder the scan is the stage's alone: no set, no endless scan.
 TEST_F(ScanTest, WithoutRecorderOnlyTheMovingSubmachineScans) {
   MProxyMachAbstract& proxy = Open();
-  proxy.scandata_assignment.erase(&Sim(1));
+  MProxyTestAccess::scandata_assignment(proxy).erase(&Sim(1));
   std::unique_ptr<MMachScanCommand> scan(proxy.NewMMachScanCommand(&channel, ScanX()));
   EXPECT_THAT(Transcript(*scan, Sim(0), Sim(1)),
               ElementsAre("1 | scan:1/0 |  | 10", "2 | scan:2/0 |  | 11", "3 done | scan:3/1+ |  | 12"));
@@ -251,12 +251,12 @@ TEST_F(ScanTest, ScanpolyChecksTheScandataMachineOnItsFirstPoll) {
   for (const bool moved : {false, true}) {
     MProxyMachAbstract& proxy =
         Open([](MSimMachine& stage, MSimMachine&) { stage.AddProbesystem("ps").SetActiveProbesystem("ps", 1); });
-    proxy.scandata_assignment.erase(&Sim(1));
+    MProxyTestAccess::scandata_assignment(proxy).erase(&Sim(1));
     MMachMovepolyPara poly;
     poly.points = {{{"x", {1.0, false}}}, {{"x", {2.0, false}}}};
     std::unique_ptr<MMachScanpolyCommand> scan(proxy.NewMMachScanpolyCommand(&channel, poly));
     ASSERT_NE(scan, nullptr);
-    if (moved) proxy.scandata_assignment = {{&Sim(1), {{"t"}, {0}}}};
+    if (moved) MProxyTestAccess::scandata_assignment(proxy) = {{&Sim(1), {{"t"}, {0}}}};
     MErrCapture capture;
     EXPECT_TRUE(scan->IsDone());
     EXPECT_EQ(Activity(Sim(0)), moved ? "scanpoly:0/0~" : "scanpoly:1/0+");  // released unpolled

@@ -95,7 +95,7 @@ class SoakTest : public ProxyFixture {
 
   // Every axis of the proxy's table names an axis its owner lists.
   bool TablesMatch(MProxyMachAbstract& proxy) {
-    for (const auto& [name, entry] : proxy.axis_table()) {
+    for (const auto& [name, entry] : MProxyTestAccess::axis_table(proxy)) {
       if (entry.submachine->GetAxisInfo(entry.submachine_name) == nullptr) return false;
     }
     return true;

@@ -103,7 +103,8 @@ TEST_F(SplitTest, PolygonNeedsExactlyOneMovingSubmachine) {
     Sim(0).ClearCommandLog();
     MErrCapture capture;
     MProxyCommand::SubcommandMap subcommands;
-    const bool ok = proxy->split_movepolypara_to_subcommands<MMachMovepolyCommand>(c.poly, &channel, nullptr, subcommands);
+    const bool ok =
+        proxy->split_movepolypara_to_subcommands<MMachMovepolyCommand>(c.poly, &channel, subcommands);
     EXPECT_EQ(ok, c.entry.empty()) << c.entry;
     if (ok) {
       ASSERT_EQ(subcommands.size(), 1u);
@@ -121,13 +122,13 @@ TEST_F(SplitTest, PolygonNeedsExactlyOneMovingSubmachine) {
 // tracking axes and flag stay behind.
 TEST_F(SplitTest, RequestWithoutAxesGoesToSupportingSubmachines) {
   MProxyCommand::SubcommandMap subcommands;
-  ASSERT_TRUE(proxy->split_axesset_to_subcommands<MMachInitCommand>({}, &channel, nullptr, subcommands));
+  ASSERT_TRUE(proxy->split_axesset_to_subcommands<MMachInitCommand>({}, &channel, subcommands));
   EXPECT_EQ(subcommands.size(), 1u);
   EXPECT_EQ(subcommands.count(&Sim(0)), 1u);
   subcommands.clear();
   MMachMovementPara movement{{}, {"a"}};
   movement.flag = true;
-  ASSERT_TRUE(proxy->split_movementpara_to_subcommands<MMachMoveCommand>(movement, &channel, nullptr, subcommands));
+  ASSERT_TRUE(proxy->split_movementpara_to_subcommands<MMachMoveCommand>(movement, &channel, subcommands));
   EXPECT_EQ(subcommands.size(), 2u);
   for (size_t i = 0; i < 2; ++i) {
     EXPECT_EQ(std::get<MMachMovementPara>(Sim(i).LastCommand("MMachMoveCommand")->params), MMachMovementPara{});

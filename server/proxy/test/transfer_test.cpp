@@ -68,7 +68,7 @@ TEST_F(TransferTest, SubmachineComponentsGoToTheirOwner) {
   EXPECT_TRUE(receive->IsDone());
   EXPECT_EQ(receive->data, "tool data");
   // The plain shared name is not available without a loaded probe system; it is sent all the same.
-  ASSERT_FALSE(proxy.component_table().at("probe.config").info.IsAvailable());
+  ASSERT_FALSE(MProxyTestAccess::component_table(proxy).at("probe.config").info.IsAvailable());
   std::unique_ptr<MMachSendCommand> send(proxy.NewMMachSendCommand(&channel, "probe.config", "p"));
   ASSERT_TRUE(send && send->IsDone());
   EXPECT_EQ(Sim(0).Tables().sent_data["probe.config"] + Sim(1).Tables().sent_data["probe.config"], "p");

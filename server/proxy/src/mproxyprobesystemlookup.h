@@ -1,12 +1,12 @@
 // Lookups shared by the probe-system commands once their sub-command has finished: each reports
-// a missing entry (error-log entry headed by the command's name, error 16 in its channel).
+// a missing entry (error-log entry headed by the command's name, an internal error in its channel).
 #pragma once
 
 #include <map>
 #include <string>
 
-#include "errlog.h"
 #include "mproxymachabstract.h"
+#include "mproxyreport.h"
 
 namespace mproxy_probesystem {
 
@@ -16,9 +16,10 @@ inline std::multimap<std::string, MMachProbesystemInfo>* definitions_or_report(
     MMachAbstract* submachine) {
   auto* definitions = machine->submachine_probesystem_list(submachine);
   if (definitions) return definitions;
-  MERRLOG("handle_finished_subcommand() [%s]: did not find an entry in the probesystem list for %s [%s]",
-          command, submachine->GetMachineName(), submachine->GetMachineDescription());
-  output->Error(16);  // "internal error"
+  MPROXY_LOG_AND_FAIL(
+      output, kMErrorInternal,
+      "handle_finished_subcommand() [%s]: did not find an entry in the probesystem list for %s [%s]", command,
+      submachine->GetMachineName(), submachine->GetMachineDescription());
   return nullptr;
 }
 
@@ -29,9 +30,9 @@ inline const MProxyProbesystemEntry* mapping_or_report(MProxyMachAbstract* machi
   const auto& table = machine->probesystem_table();
   const auto it = table.find(proxy_name);
   if (it != table.end()) return &it->second;
-  MERRLOG("handle_finished_subcommand() [%s]: could not find mapping for \"%s\"", command,
-          proxy_name.c_str());
-  output->Error(16);
+  MPROXY_LOG_AND_FAIL(output, kMErrorInternal,
+                      "handle_finished_subcommand() [%s]: could not find mapping for \"%s\"", command,
+                      proxy_name.c_str());
   return nullptr;
 }
 
