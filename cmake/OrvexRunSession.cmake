@@ -17,7 +17,8 @@ if(PLUGIN_DIRS)
     list(APPEND plugin_dir_options --plugin-dir=${dir})
   endforeach()
 endif()
-execute_process(COMMAND ${EMULATOR} ${HOST} --error-log=${OUTPUT}.log ${plugin_dir_options} ${CONFIG} ${script}
+set(host_command ${EMULATOR} ${HOST} --error-log=${OUTPUT}.log ${plugin_dir_options} ${CONFIG} ${script})
+execute_process(COMMAND ${host_command}
                 WORKING_DIRECTORY ${folder}
                 OUTPUT_VARIABLE transcript
                 ERROR_VARIABLE transcript  # messages about bad input, in their place among the lines
@@ -33,7 +34,7 @@ endif()
 # none of them on standard output.
 string(FIND "\n${transcript}" "\nmmachhost: " message_at)
 if(message_at GREATER -1)
-  execute_process(COMMAND ${EMULATOR} ${HOST} --error-log=${OUTPUT}.log ${plugin_dir_options} ${CONFIG} ${script}
+  execute_process(COMMAND ${host_command}
                   WORKING_DIRECTORY ${folder}
                   OUTPUT_VARIABLE standard_output
                   ERROR_QUIET)

@@ -5,11 +5,11 @@
 // the error log and trace of the host and of every plug-in.
 #include <cstdio>
 #include <fstream>
-#include <iterator>
 #include <iostream>
+#include <iterator>
 #include <map>
-#include <sstream>
 #include <memory>
+#include <sstream>
 #include <string>
 #include <vector>
 
