@@ -5,8 +5,9 @@
 # -DHOST=<program> [-DEMULATOR=<wine>] -DCONFIG=<host configuration> -DSCRIPT=<session>
 # -DEXPECTED=<transcript> -DOUTPUT=<where the actual transcript goes>
 # [-DPLUGIN_DIRS=<dir>|<dir>...] (folders searched for plug-ins, each passed as --plugin-dir)
-# With ORVEX_UPDATE_TRANSCRIPTS=1 in the environment the actual transcript replaces the expected
-# one (review the change before keeping it).
+# [-DEXPECTED_LOG=<error log>] (the reviewed error log, each entry without its "file(line): ")
+# With ORVEX_UPDATE_TRANSCRIPTS=1 in the environment the actual transcript (and error log)
+# replaces the expected one (review the change before keeping it).
 get_filename_component(folder ${SCRIPT} DIRECTORY)
 get_filename_component(script ${SCRIPT} NAME)
 file(REMOVE ${OUTPUT}.log)  # the host appends to its error log
@@ -23,6 +24,10 @@ execute_process(COMMAND ${host_command}
                 OUTPUT_VARIABLE transcript
                 ERROR_VARIABLE transcript  # messages about bad input, in their place among the lines
                 RESULT_VARIABLE status)
+set(log "")
+if(EXISTS ${OUTPUT}.log)
+  file(READ ${OUTPUT}.log log)  # before a second run appends to it
+endif()
 # Windows ends the lines of standard output with CR LF.
 string(REPLACE "\r\n" "\n" transcript "${transcript}")
 string(APPEND transcript "-- exit status ${status}\n")
@@ -49,4 +54,20 @@ string(REPLACE "\r\n" "\n" expected "${expected}")  # a checkout with CR LF line
 if(NOT transcript STREQUAL expected)
   execute_process(COMMAND diff -u ${EXPECTED} ${OUTPUT})
   message(FATAL_ERROR "transcript differs from ${EXPECTED}; actual: ${OUTPUT}, error log: ${OUTPUT}.log")
+endif()
+
+if(EXPECTED_LOG)
+  string(REPLACE "\r\n" "\n" log "${log}")
+  # The source location that begins an entry, also an indented one of an error trace.
+  string(REGEX REPLACE "(^|\n)( *)[^ \n]+\\([0-9]+\\): " "\\1\\2" log "${log}")
+  if("$ENV{ORVEX_UPDATE_TRANSCRIPTS}" STREQUAL "1")
+    file(WRITE ${EXPECTED_LOG} "${log}")
+  endif()
+  file(READ ${EXPECTED_LOG} expected_log)
+  string(REPLACE "\r\n" "\n" expected_log "${expected_log}")
+  if(NOT log STREQUAL expected_log)
+    file(WRITE ${OUTPUT}.log.stripped "${log}")
+    execute_process(COMMAND diff -u ${EXPECTED_LOG} ${OUTPUT}.log.stripped)
+    message(FATAL_ERROR "error log differs from ${EXPECTED_LOG}; actual: ${OUTPUT}.log.stripped")
+  endif()
 endif()

@@ -109,7 +109,8 @@ int run_session(MHostSession& session, std::istream& input, const std::string& s
     const size_t first = text.find_first_not_of(" \t");
     if (!interactive) {
       const bool plain = first == std::string::npos || text[first] == '#';
-      std::cout << (plain ? "" : "> ") << MHostLine_Printable(text) << '\n';
+      // Flushed before the line runs, so that error-log lines written meanwhile follow it.
+      std::cout << (plain ? "" : "> ") << MHostLine_Printable(text) << '\n' << std::flush;
     }
     std::string error;
     if (!session.Run(text, error)) {
