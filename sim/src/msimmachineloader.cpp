@@ -141,7 +141,9 @@ bool to_doubles(const Field& field, const std::string& text, std::vector<double>
 // Counts, codes, ids and flags are never below 0: a number with a minus sign says so.
 bool negative(const Field& field) {
   double value = 0.0;
-  return parse_double(field.value, value) && value < 0.0 && invalid(field, "negative");
+  if (!parse_double(field.value, value) || value >= 0.0) return false;
+  invalid(field, "negative");
+  return true;
 }
 
 bool to_u64(const Field& field, uint64_t& out) {
@@ -462,7 +464,8 @@ bool read_sections(const MIniData& ini, Description& description, Problems& prob
       problems.Refuse(section, "", place(section, "").append(": unknown section"));
     }
   }
-  return !problems.Refused() && check_consistency(description, problems);
+  const bool consistent = check_consistency(description, problems);
+  return consistent && !problems.Refused();
 }
 
 // Reads the file at `path` into `description`; false when a problem refuses it. Every problem
