@@ -6,10 +6,18 @@
 # -DEXPECTED=<transcript> -DOUTPUT=<where the actual transcript goes>
 # [-DPLUGIN_DIRS=<dir>|<dir>...] (folders searched for plug-ins, each passed as --plugin-dir)
 # [-DEXPECTED_LOG=<error log>] (the reviewed error log, each entry without its "file(line): ")
+# [-DARGS=<arg>|<arg>...] -DWORKDIR=<folder>: these arguments instead of CONFIG and SCRIPT (for
+# example "check|host.ini"), run in WORKDIR
 # With ORVEX_UPDATE_TRANSCRIPTS=1 in the environment the actual transcript (and error log)
 # replaces the expected one (review the change before keeping it).
-get_filename_component(folder ${SCRIPT} DIRECTORY)
-get_filename_component(script ${SCRIPT} NAME)
+if(ARGS)
+  set(folder ${WORKDIR})
+  string(REPLACE "|" ";" arguments "${ARGS}")
+else()
+  get_filename_component(folder ${SCRIPT} DIRECTORY)
+  get_filename_component(script ${SCRIPT} NAME)
+  set(arguments ${CONFIG} ${script})
+endif()
 file(REMOVE ${OUTPUT}.log)  # the host appends to its error log
 set(plugin_dir_options "")
 if(PLUGIN_DIRS)
@@ -18,7 +26,7 @@ if(PLUGIN_DIRS)
     list(APPEND plugin_dir_options --plugin-dir=${dir})
   endforeach()
 endif()
-set(host_command ${EMULATOR} ${HOST} --error-log=${OUTPUT}.log ${plugin_dir_options} ${CONFIG} ${script})
+set(host_command ${EMULATOR} ${HOST} --error-log=${OUTPUT}.log ${plugin_dir_options} ${arguments})
 execute_process(COMMAND ${host_command}
                 WORKING_DIRECTORY ${folder}
                 OUTPUT_VARIABLE transcript

@@ -18,6 +18,7 @@ class MIniDataLine {
  public:
   std::string_view text;
   MIniDataLine* next = nullptr;  // the following line of the same section or of the header lines
+  uint32_t line_number = 0;      // its line in the file as read; 0 for a line set afterwards
 };
 
 // An entry line "name=value"; the value is the rest of the line after the first '=', verbatim.
@@ -94,6 +95,12 @@ class MIniDataT {
 
   bool IsOpened() const { return opened_; }
   const std::string& GetErrorText() const { return error_text_; }
+  // The line of the file at which the last Open stopped (a bad line or byte-order mark); 0 when
+  // it stopped at none. Lines count from 1; CR LF, LF and a lone CR each end one.
+  size_t GetErrorLine() const { return error_line_; }
+  // The line of the file that holds `entry` of `section`, or the section's header when `entry`
+  // is empty; 0 when absent or set after reading.
+  size_t GetLineNumber(const std::string& section, const std::string& entry = "") const;
 
   bool SectionExists(const std::string& section) const;
   // The raw value after the '='; `value` is left as it was when the section or entry is absent.
@@ -132,6 +139,8 @@ class MIniDataT {
   size_t section_count_ = 0;
   Section* current_section_ = nullptr;  // receives the parsed lines during Open
   std::string error_text_;              // the last parse or format error, at most 1023 characters
+  size_t error_line_ = 0;               // where the last Open stopped
+  uint32_t reading_line_ = 0;           // the number of the line that Open is parsing, else 0
   std::unique_ptr<MIniDataArena> arena_;
 };
 

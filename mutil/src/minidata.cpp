@@ -216,6 +216,7 @@ bool MIniDataT<Compare>::Open(const std::string& file_name) {
     return false;
   }
   file_name_ = name;
+  error_line_ = 0;
   if (!file_exists(name.c_str())) {
     opened_ = true;
     return true;
@@ -227,7 +228,8 @@ bool MIniDataT<Compare>::Open(const std::string& file_name) {
   }
   std::string spill;
   std::string_view line;
-  for (bool first_line = true; !reader.IsEOF(); first_line = false) {
+  for (uint32_t number = 1; !reader.IsEOF(); ++number) {
+    const bool first_line = number == 1;
     if (!reader.ReadLine(line, spill)) {
       MERRTRACE("MIniData::Open(): MFastFileReader::ReadLine() failed");
       return false;
@@ -239,6 +241,7 @@ bool MIniDataT<Compare>::Open(const std::string& file_name) {
           break;
         case ByteOrderMark::kUtf16Or32:
           error_text_ = "UTF16/32 Unicode format not supported.";
+          error_line_ = number;
           MERRTRACE("MIniData::Open(\"%.80s\"): UTF16/32 Unicode format not supported", name.c_str());
           return false;
         case ByteOrderMark::kNone:
@@ -246,7 +249,11 @@ bool MIniDataT<Compare>::Open(const std::string& file_name) {
       }
     }
     if (line.empty() || line[0] == '\0') continue;  // empty lines are not kept
-    if (!parse_line(line)) {
+    reading_line_ = number;
+    const bool parsed = parse_line(line);
+    reading_line_ = 0;
+    if (!parsed) {
+      error_line_ = number;
       MERRTRACE("MIniData::Open(): parse_line(%.60s) failed", std::string(line).c_str());
       return false;
     }
@@ -300,6 +307,14 @@ bool MIniDataT<Compare>::Save() {
 template <class Compare>
 bool MIniDataT<Compare>::SectionExists(const std::string& section) const {
   return find_section(section) != nullptr;
+}
+
+template <class Compare>
+size_t MIniDataT<Compare>::GetLineNumber(const std::string& section, const std::string& entry) const {
+  const Section* found = find_section(section);
+  if (!found || entry.empty()) return found ? found->line_number : 0;
+  const MIniDataEntry* line = found->find_entry(entry);
+  return line ? line->line_number : 0;
 }
 
 template <class Compare>
@@ -420,6 +435,7 @@ bool MIniDataT<Compare>::append_plain_line(std::string_view line) {
   try {
     auto* plain = arena().template New<MIniDataLine>();
     plain->text = std::string_view(arena().CopyText(line), line.size());
+    plain->line_number = reading_line_;
     if (current_section_) {
       current_section_->append_line(plain);
     } else {
@@ -484,6 +500,7 @@ bool MIniDataT<Compare>::parse_entry(std::string_view line) {
     entry->value_offset = equals + 1;
     entry->name = entry->text.substr(name_start, name.size());
     entry->hash = hash;
+    entry->line_number = reading_line_;
     current_section_->insert_entry(entry, arena());
     current_section_->append_line(entry);
     return true;
@@ -519,6 +536,7 @@ typename MIniDataT<Compare>::Section* MIniDataT<Compare>::insert_section(std::st
   section->text = std::string_view(arena().CopyText(header_line), header_line.size());
   section->name_ = section->text.substr(1, name_size);
   section->hash_ = Compare::Hash(section->name_);
+  section->line_number = reading_line_;
   const size_t mask = section_slots_.size() - 1;
   size_t slot = home_slot(section->hash_, mask);
   while (section_slots_[slot] != nullptr) slot = (slot + 1) & mask;

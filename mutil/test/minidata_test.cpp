@@ -83,6 +83,19 @@ TEST_F(MIniDataTest, SetEntryReplacesValueOrAppendsAtEndOfSection) {
   EXPECT_EQ(value, -2147483647 - 1);
 }
 
+TEST_F(MIniDataTest, LinesKeepTheirNumberInTheFile) {
+  MIniData ini(File("; head\r\n\r\n[a]\rx=1\n\n  y = 2\n[b]\nz=3"));
+  ini.SetLongEntry("b", "new", 1);
+  EXPECT_EQ(ini.GetLineNumber("a"), 3u);
+  EXPECT_EQ(ini.GetLineNumber("a", "x"), 4u);
+  EXPECT_EQ(ini.GetLineNumber("a", "y "), 6u);
+  EXPECT_EQ(ini.GetLineNumber("b", "z"), 8u);
+  EXPECT_EQ(ini.GetLineNumber("b", "new"), 0u);
+  EXPECT_EQ(ini.GetLineNumber("a", "z"), 0u);
+  EXPECT_EQ(ini.GetLineNumber("c"), 0u);
+  EXPECT_EQ(ini.GetErrorLine(), 0u);
+}
+
 TEST(MIniDataSetTest, CommentNamesAreRefused) {
   for (const char* name : {";x", "#x", " \t/x", "*"}) {
     MErrCapture capture;
@@ -127,6 +140,7 @@ struct ParseErrorCase {
   std::string content;
   std::string bad_line;
   std::string error_text;
+  size_t error_line;  // empty lines and every kind of line end count
 };
 
 class MIniDataParseTest : public MIniDataTest, public ::testing::WithParamInterface<ParseErrorCase> {};
@@ -137,6 +151,7 @@ TEST_P(MIniDataParseTest, FirstBadLineStopsOpenWithItsReason) {
   const MIniData ini(path);
   EXPECT_FALSE(ini.IsOpened());
   EXPECT_EQ(ini.GetErrorText(), GetParam().error_text);
+  EXPECT_EQ(ini.GetErrorLine(), GetParam().error_line);
   EXPECT_EQ(ini.SectionExists("s"), GetParam().content[0] == '[');  // lines before the bad one stay
   EXPECT_THAT(capture.LogTexts(),
               ElementsAre("MIniData::MIniData(): Open(\"" + path.substr(0, 60) + "\") failed",
@@ -149,16 +164,16 @@ const std::string kLong(2000, 'k');
 INSTANTIATE_TEST_SUITE_P(
     Table, MIniDataParseTest,
     ::testing::Values(
-        ParseErrorCase{"[s]\nx=1\n[s]\n", "[s]", "Section [s] seen twice"},
-        ParseErrorCase{"[s]\nx=1\n x =2\n", " x =2", "Entry \"x\" seen twice in section [s]"},
-        ParseErrorCase{"[s]\n[A\n", "[A", "no matching ']' found in \"[A\""},
-        ParseErrorCase{"[s]\n[\n", "[", "no matching ']' found in \"[\""},
-        ParseErrorCase{"[s] tail\n  [Sec]\n", "  [Sec]", "No '=' found in \"  [Sec]\" in section [s] tail"},
-        ParseErrorCase{"[s]\n \t=5\n", " \t=5", "No entry name found before '=' in \" \t=5\" in section [s]"},
-        ParseErrorCase{"[s]\n" + kLong + "\n", kLong, "No '=' found in \"" + kLong.substr(0, 50) + "\" in section [s]"},
-        ParseErrorCase{"# c\n  [Sec]\n", "  [Sec]", "Possible entry \"  [Sec]\" found before first section"},
+        ParseErrorCase{"[s]\nx=1\n[s]\n", "[s]", "Section [s] seen twice", 3},
+        ParseErrorCase{"[s]\r\nx=1\r\n\r\n x =2\r\n", " x =2", "Entry \"x\" seen twice in section [s]", 4},
+        ParseErrorCase{"[s]\r\r[A\n", "[A", "no matching ']' found in \"[A\"", 3},
+        ParseErrorCase{"[s]\n[\n", "[", "no matching ']' found in \"[\"", 2},
+        ParseErrorCase{"[s] tail\n  [Sec]\n", "  [Sec]", "No '=' found in \"  [Sec]\" in section [s] tail", 2},
+        ParseErrorCase{"[s]\n \t=5\n", " \t=5", "No entry name found before '=' in \" \t=5\" in section [s]", 2},
+        ParseErrorCase{"[s]\n" + kLong + "\n", kLong, "No '=' found in \"" + kLong.substr(0, 50) + "\" in section [s]", 2},
+        ParseErrorCase{"# c\n  [Sec]\n", "  [Sec]", "Possible entry \"  [Sec]\" found before first section", 2},
         ParseErrorCase{"\n" + kLong + "\n", kLong,
-                       ("Possible entry \"" + kLong + "\" found before first section").substr(0, 1023)}));
+                       ("Possible entry \"" + kLong + "\" found before first section").substr(0, 1023), 2}));
 
 class MIniDataBomTest : public MIniDataTest, public ::testing::WithParamInterface<std::string> {};
 
@@ -168,6 +183,7 @@ TEST_P(MIniDataBomTest, Utf16And32AreRefused) {
   MIniData ini;
   EXPECT_FALSE(ini.Open(path));
   EXPECT_EQ(ini.GetErrorText(), "UTF16/32 Unicode format not supported.");
+  EXPECT_EQ(ini.GetErrorLine(), 1u);
   EXPECT_THAT(capture.ContextTexts(),
               ElementsAre("MIniData::Open(\"" + path.substr(0, 80) + "\"): UTF16/32 Unicode format not supported"));
 }

@@ -23,6 +23,14 @@
 
 class MMachMagazineDB;
 
+// A problem of an ini description: where it is and what it is. A warning does not refuse it.
+struct MSimDescriptionProblem {
+  std::string file;
+  size_t line = 0;  // 0: no line holds it
+  std::string message;
+  bool warning = false;
+};
+
 class MSimMachine : public MMachAbstract {
  public:
   // As every machine: the server owns the channel and the host service (which may be null).
@@ -40,8 +48,14 @@ class MSimMachine : public MMachAbstract {
                                                          const std::string& configdir,
                                                          const std::string& path);
   // Replaces the tables, the supported commands and the behaviours by the description at
-  // `path`. On failure reports to the error log, answers false and changes nothing.
+  // `path`. On failure reports every problem to the error log, answers false and changes
+  // nothing; warnings (unknown entries) go to the error log of a description that loads.
   bool LoadDescription(const std::string& path);
+  // Reads the description at `path` as LoadDescription does, and the magazine file it names (from
+  // `configdir`), without setting up a machine; appends every problem, warnings included, to
+  // `problems` and answers whether the description would load and open.
+  static bool CheckDescription(const std::string& path, const std::string& configdir,
+                               std::vector<MSimDescriptionProblem>& problems);
 
   // Set-up. Each setter answers the machine, so that calls chain.
   MSimMachine& SetIdentity(const std::string& name, const std::string& version,
@@ -304,6 +318,10 @@ class MSimMachine : public MMachAbstract {
   const MMachProbesystemEntry* next_probesystem();
   // Reads Tables().magazine_file into a new database (none without a file).
   bool open_magazine();
+  // Reads the magazine file into the machine's database; false with the reasons in the error trace.
+  bool read_magazine();
+  // The magazine file: a name in the configuration directory, an absolute path as it is.
+  std::string magazine_path() const;
   // The entry that a finished create command put into the machine's own map moves into the
   // tables, and its block counts one more link of this machine.
   void adopt_imagefifo(const std::string& name);

@@ -91,6 +91,7 @@ struct MSimTables {
   std::string machine_description;
   std::string machine_text;
   bool open_succeeds = true;
+  std::string open_error;  // the error line that a failing Open writes into the channel; empty: none
   bool is_open = false;
   bool ready = true;
   bool probe_ready = true;

@@ -200,28 +200,40 @@ bool MSimMachine::possible(MSimPossibility query, const MMachAxesSet& axes) cons
 
 bool MSimMachine::Open() {
   count_call(__func__);
-  if (!tables_.open_succeeds || !open_magazine()) return false;
+  if (!tables_.open_succeeds) {
+    if (output && !tables_.open_error.empty()) output->Error(tables_.open_error);
+    return false;
+  }
+  if (!open_magazine()) return false;
   tables_.is_open = true;
   return true;
 }
 
-// Read at every Open, when the probe systems that the file names are set up.
+// Read at every Open, when the probe systems that the file names are set up. A failure is
+// reported to the error log and, for the server, in the machine's channel.
 bool MSimMachine::open_magazine() {
   magazine = nullptr;
   magazine_db_.reset();
   if (tables_.magazine_file.empty()) return true;
-  const std::string path = std::filesystem::path(tables_.magazine_file).is_absolute()
-                               ? tables_.magazine_file
-                               : configdir + "\\" + tables_.magazine_file;
   MErrTraceContext context;
+  if (read_magazine()) return true;
+  const std::string path = magazine_path();
+  MERRDUMP(context, "MSimMachine::Open(): magazine \"%s\" not read", path.c_str());
+  if (output) output->ErrorFormat("magazine \"%s\" not read", path.c_str());
+  return false;
+}
+
+bool MSimMachine::read_magazine() {
   auto database = std::make_unique<MMachMagazineDB>(this);
-  if (!database->Open(path)) {
-    MERRDUMP(context, "MSimMachine::Open(): magazine \"%s\" not read", path.c_str());
-    return false;
-  }
+  if (!database->Open(magazine_path())) return false;
   magazine_db_ = std::move(database);
   magazine = magazine_db_.get();
   return true;
+}
+
+std::string MSimMachine::magazine_path() const {
+  return std::filesystem::path(tables_.magazine_file).is_absolute() ? tables_.magazine_file
+                                                                    : configdir + "\\" + tables_.magazine_file;
 }
 
 // Image FIFO blocks.

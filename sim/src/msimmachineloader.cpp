@@ -1,6 +1,7 @@
 // The ini description of a simulated machine (the format is described in
 // docs/simulated-machine.md): read into fresh tables, which replace the machine's only when the
-// whole description is good. Every problem names its section, entry and value.
+// whole description is good. Reading goes on after a problem, so that one pass finds them all;
+// each names its file, line, section, entry and value. Checking is reading without the build.
 #include "msimmachine.h"
 
 #include <algorithm>
@@ -15,23 +16,71 @@
 #include <utility>
 #include <vector>
 
+#include "errlog.h"
 #include "errtrace.h"
 #include "fileops.h"
+#include "merrsinks.h"
 #include "minidata.h"
 
 namespace {
 
 struct Description {
+  size_t magazine_line = 0;  // of the [Machine] magazine entry
   MSimTables tables;
   std::map<std::string, bool> supported;
   std::map<std::string, MSimCommandBehaviour> behaviours;
 };
+
+// The problems of one description, each at the line of the section or entry it concerns.
+class Problems {
+ public:
+  Problems(const std::string& path, std::vector<MSimDescriptionProblem>& list) : path_(path), list_(list) {}
+
+  void Attach(const MIniData* ini) { ini_ = ini; }  // where lines are looked up; null: none
+  // A problem that refuses the description; answers false for the caller to return.
+  bool Refuse(const std::string& section, const std::string& entry, const std::string& message) {
+    add(section, entry, message, false);
+    return false;
+  }
+  bool RefuseFile(size_t line, const std::string& message) {
+    list_.push_back({path_, line, message, false});
+    refused_ = true;
+    return false;
+  }
+  void Warn(const std::string& section, const std::string& entry, const std::string& message) {
+    add(section, entry, message, true);
+  }
+  bool Refused() const { return refused_; }
+
+ private:
+  void add(const std::string& section, const std::string& entry, const std::string& message, bool warning) {
+    const size_t line = ini_ ? ini_->GetLineNumber(section, entry) : 0;
+    list_.push_back({path_, line, message, warning});
+    refused_ = refused_ || !warning;
+  }
+
+  std::string path_;
+  std::vector<MSimDescriptionProblem>& list_;
+  const MIniData* ini_ = nullptr;
+  bool refused_ = false;
+};
+
+// "[Axis x] flags" or "[Axis x]": the place in front of a message.
+std::string place(const std::string& section, const std::string& entry) {
+  std::string text = std::string("[").append(section).append("]");
+  return entry.empty() ? text : text.append(" ").append(entry);
+}
 
 // One entry as read: where it stands and its value without surrounding blanks.
 struct Field {
   const std::string& section;
   const std::string& entry;
   std::string value;
+  Problems& problems;
+
+  bool Refuse(const std::string& what) const {
+    return problems.Refuse(section, entry, place(section, entry).append(": ").append(what));
+  }
 };
 
 using Handlers = std::map<std::string, std::function<bool(const Field&)>>;
@@ -57,9 +106,7 @@ std::vector<std::string> split_words(const std::string& text, const char* separa
 }
 
 bool invalid(const Field& field, const char* what) {
-  MERRTRACE("[%s] %s: \"%s\" is %s", field.section.c_str(), field.entry.c_str(),
-            field.value.c_str(), what);
-  return false;
+  return field.Refuse(std::string("\"").append(field.value).append("\" is ").append(what));
 }
 
 // Whole-text conversions, independent of the locale.
@@ -91,11 +138,21 @@ bool to_doubles(const Field& field, const std::string& text, std::vector<double>
   return true;
 }
 
+// Counts, codes, ids and flags are never below 0: a number with a minus sign says so.
+bool negative(const Field& field) {
+  double value = 0.0;
+  if (!parse_double(field.value, value) || value >= 0.0) return false;
+  invalid(field, "negative");
+  return true;
+}
+
 bool to_u64(const Field& field, uint64_t& out) {
+  if (negative(field)) return false;
   return parse_u64(field.value, out) || invalid(field, "not an unsigned number");
 }
 
 bool to_u32(const Field& field, uint32_t& out) {
+  if (negative(field)) return false;
   uint64_t value = 0;
   if (!parse_u64(field.value, value) || value > UINT32_MAX) {
     return invalid(field, "not an unsigned 32-bit number");
@@ -115,21 +172,23 @@ bool to_string(const Field& field, std::string& out) {
   return true;
 }
 
-bool read_section(const MIniData& ini, const std::string& section, const Handlers& handlers) {
+// Every entry of `section` through its handler; an unknown entry is a warning and ignored.
+bool read_section(const MIniData& ini, const std::string& section, const Handlers& handlers, Problems& problems) {
   std::vector<std::string> entries;
   ini.GetEntryNames(section, entries);
+  bool good = true;
   for (const std::string& entry : entries) {
     std::string value;
     ini.GetStringEntry(section, entry, value);
-    const Field field{section, entry, trim(value)};
+    const Field field{section, entry, trim(value), problems};
     const auto handler = handlers.find(entry);
     if (handler == handlers.end()) {
-      MERRTRACE("[%s] %s: unknown entry", section.c_str(), entry.c_str());
-      return false;
+      problems.Warn(section, entry, place(section, entry).append(": unknown entry, ignored"));
+    } else if (!handler->second(field)) {
+      good = false;
     }
-    if (!handler->second(field)) return false;
   }
-  return true;
+  return good;
 }
 
 bool is_command_class(const std::string& name) {
@@ -143,22 +202,21 @@ bool to_commands(const Field& field, bool flag, std::map<std::string, bool>& sup
   const bool all = words.size() == 1 && words[0] == "all";
   for (const std::string& name : all ? MSimMachine::CommandClassNames() : words) {
     if (!is_command_class(name)) {
-      MERRTRACE("[%s] %s: \"%s\" is not a command class", field.section.c_str(),
-                field.entry.c_str(), name.c_str());
-      return false;
+      return field.Refuse(std::string("\"").append(name).append("\" is not a command class"));
     }
     supported[name] = flag;
   }
   return true;
 }
 
-bool read_machine(const MIniData& ini, const std::string& section, MSimTables& tables) {
+bool read_machine(const MIniData& ini, const std::string& section, MSimTables& tables, Problems& problems) {
   const Handlers handlers = {
       {"name", [&](const Field& f) { return to_string(f, tables.machine_name); }},
       {"version", [&](const Field& f) { return to_string(f, tables.machine_version); }},
       {"description", [&](const Field& f) { return to_string(f, tables.machine_description); }},
       {"text", [&](const Field& f) { return to_string(f, tables.machine_text); }},
       {"open", [&](const Field& f) { return to_bool(f, tables.open_succeeds); }},
+      {"open_error", [&](const Field& f) { return to_string(f, tables.open_error); }},
       {"ready", [&](const Field& f) { return to_bool(f, tables.ready); }},
       {"probe_ready", [&](const Field& f) { return to_bool(f, tables.probe_ready); }},
       {"idle", [&](const Field& f) { return to_bool(f, tables.idle_command); }},
@@ -187,11 +245,11 @@ bool read_machine(const MIniData& ini, const std::string& section, MSimTables& t
          return true;
        }},
   };
-  return read_section(ini, section, handlers);
+  return read_section(ini, section, handlers, problems);
 }
 
 bool read_axis(const MIniData& ini, const std::string& section, const std::string& name,
-               MSimTables& tables) {
+               MSimTables& tables, Problems& problems) {
   MSimAxis axis = MSimAxis::Make(name);
   MMachAxisInfo& info = axis.info;
   bool flag = false;
@@ -239,43 +297,43 @@ bool read_axis(const MIniData& ini, const std::string& section, const std::strin
          return true;
        }},
   };
-  if (!read_section(ini, section, handlers)) return false;
+  if (!read_section(ini, section, handlers, problems)) return false;
   tables.axes.push_back(std::move(axis));
   return true;
 }
 
 bool read_component(const MIniData& ini, const std::string& section, const std::string& name,
-                    MSimTables& tables) {
+                    MSimTables& tables, Problems& problems) {
   MMachComponentInfo component;
   component.name = name;
   const Handlers handlers = {
       {"version", [&](const Field& f) { return to_string(f, component.version); }},
       {"flags", [&](const Field& f) { return to_u32(f, component.flags); }},
   };
-  if (!read_section(ini, section, handlers)) return false;
+  if (!read_section(ini, section, handlers, problems)) return false;
   tables.components.push_back(component);
   return true;
 }
 
 bool read_version(const MIniData& ini, const std::string& section, const std::string& name,
-                  MSimTables& tables) {
+                  MSimTables& tables, Problems& problems) {
   MMachVersionInfo version{name, "", false};
   const Handlers handlers = {
       {"version", [&](const Field& f) { return to_string(f, version.version); }},
       {"flag", [&](const Field& f) { return to_bool(f, version.flag); }},
   };
-  if (!read_section(ini, section, handlers)) return false;
+  if (!read_section(ini, section, handlers, problems)) return false;
   tables.versions.push_back(version);
   return true;
 }
 
 bool read_probesystem(const MIniData& ini, const std::string& section, const std::string& name,
-                      MSimTables& tables) {
+                      MSimTables& tables, Problems& problems) {
   const Handlers handlers = {
       {"ids",
        [&](const Field& f) {
          for (const std::string& word : split_words(f.value)) {
-           const Field id_field{f.section, f.entry, word};
+           const Field id_field{f.section, f.entry, word, f.problems};
            MMachProbesystemInfo info;
            info.name = name;
            if (!to_u32(id_field, info.id)) return false;
@@ -289,7 +347,7 @@ bool read_probesystem(const MIniData& ini, const std::string& section, const std
          if (words.size() != 3) return invalid(f, "not three numbers");
          uint32_t numbers[3] = {};
          for (size_t i = 0; i < 3; ++i) {
-           if (!to_u32(Field{f.section, f.entry, words[i]}, numbers[i])) return false;
+           if (!to_u32(Field{f.section, f.entry, words[i], f.problems}, numbers[i])) return false;
          }
          tables.has_imagefifos = true;
          tables.image_formats[name] = {numbers[0], numbers[1], numbers[2]};
@@ -298,9 +356,7 @@ bool read_probesystem(const MIniData& ini, const std::string& section, const std
       {"active",
        [&](const Field& f) {
          if (!tables.active_probesystem.empty()) {
-           MERRTRACE("[%s] %s: \"%s\" is already the active probe system", f.section.c_str(),
-                     f.entry.c_str(), tables.active_probesystem.c_str());
-           return false;
+           return f.Refuse(std::string("\"").append(tables.active_probesystem).append("\" is already the active probe system"));
          }
          tables.active_probesystem = name;
          return to_u32(f, tables.active_probesystem_id);
@@ -308,14 +364,13 @@ bool read_probesystem(const MIniData& ini, const std::string& section, const std
   };
   tables.has_probesystems = true;
   tables.probesystem_names.push_back(name);
-  return read_section(ini, section, handlers);
+  return read_section(ini, section, handlers, problems);
 }
 
 bool read_command(const MIniData& ini, const std::string& section, const std::string& name,
-                  Description& description) {
+                  Description& description, Problems& problems) {
   if (!is_command_class(name)) {
-    MERRTRACE("[%s]: \"%s\" is not a command class", section.c_str(), name.c_str());
-    return false;
+    return problems.Refuse(section, "", place(section, "").append(": \"").append(name).append("\" is not a command class"));
   }
   MSimCommandBehaviour& behaviour = description.behaviours[name];
   const Handlers handlers = {
@@ -338,12 +393,13 @@ bool read_command(const MIniData& ini, const std::string& section, const std::st
       {"scandata_from_poll",
        [&](const Field& f) { return to_u32(f, behaviour.scan_data_from_poll); }},
   };
-  return read_section(ini, section, handlers);
+  return read_section(ini, section, handlers, problems);
 }
 
 // What each section may hold can still disagree with another: the active probe system needs
 // one of its own ids, and a command's scan data vectors are rows of one width.
-bool check_consistency(const Description& description) {
+bool check_consistency(const Description& description, Problems& problems) {
+  bool good = true;
   const MSimTables& tables = description.tables;
   if (!tables.active_probesystem.empty()) {
     const auto& definitions = tables.probesystem_definitions;
@@ -351,24 +407,33 @@ bool check_consistency(const Description& description) {
       return info.name == tables.active_probesystem && info.id == tables.active_probesystem_id;
     });
     if (!defined) {
-      MERRTRACE("[Probesystem %s] active: %u is not among its ids", tables.active_probesystem.c_str(),
-                tables.active_probesystem_id);
-      return false;
+      const std::string section = std::string("Probesystem ").append(tables.active_probesystem);
+      good = problems.Refuse(section, "active",
+                             place(section, "active")
+                                 .append(": ")
+                                 .append(std::to_string(tables.active_probesystem_id))
+                                 .append(" is not among its ids"));
     }
   }
   for (const auto& [name, behaviour] : description.behaviours) {
     for (const std::vector<double>& row : behaviour.scan_data) {
       if (row.size() != behaviour.scan_data.front().size()) {
-        MERRTRACE("[Command %s] scandata: rows of %zu and %zu values", name.c_str(),
-                  behaviour.scan_data.front().size(), row.size());
-        return false;
+        const std::string section = std::string("Command ").append(name);
+        good = problems.Refuse(section, "scandata",
+                               place(section, "scandata")
+                                   .append(": rows of ")
+                                   .append(std::to_string(behaviour.scan_data.front().size()))
+                                   .append(" and ")
+                                   .append(std::to_string(row.size()))
+                                   .append(" values"));
+        break;
       }
     }
   }
-  return true;
+  return good;
 }
 
-bool read_description(const MIniData& ini, Description& description) {
+bool read_sections(const MIniData& ini, Description& description, Problems& problems) {
   std::vector<std::string> sections;
   ini.GetSectionNames(sections);
   MSimTables& tables = description.tables;
@@ -376,50 +441,75 @@ bool read_description(const MIniData& ini, Description& description) {
     const size_t blank = section.find(' ');
     const std::string kind = section.substr(0, blank);
     const std::string name = blank == std::string::npos ? "" : section.substr(blank + 1);
-    bool good = false;
     if (section == "Machine") {
-      good = read_machine(ini, section, tables);
+      read_machine(ini, section, tables, problems);
     } else if (section == "Commands") {
-      good = read_section(ini, section,
-                          {{"supported", [&](const Field& f) {
-                              return to_commands(f, true, description.supported);
-                            }},
-                           {"unsupported", [&](const Field& f) {
-                              return to_commands(f, false, description.supported);
-                            }}});
+      read_section(ini, section,
+                   {{"supported", [&](const Field& f) { return to_commands(f, true, description.supported); }},
+                    {"unsupported", [&](const Field& f) { return to_commands(f, false, description.supported); }}},
+                   problems);
     } else if (name.empty()) {
-      MERRTRACE("[%s]: unknown section", section.c_str());
+      problems.Refuse(section, "", place(section, "").append(": unknown section"));
     } else if (kind == "Axis") {
-      good = read_axis(ini, section, name, tables);
+      read_axis(ini, section, name, tables, problems);
     } else if (kind == "Component") {
-      good = read_component(ini, section, name, tables);
+      read_component(ini, section, name, tables, problems);
     } else if (kind == "Version") {
-      good = read_version(ini, section, name, tables);
+      read_version(ini, section, name, tables, problems);
     } else if (kind == "Probesystem") {
-      good = read_probesystem(ini, section, name, tables);
+      read_probesystem(ini, section, name, tables, problems);
     } else if (kind == "Command") {
-      good = read_command(ini, section, name, description);
+      read_command(ini, section, name, description, problems);
     } else {
-      MERRTRACE("[%s]: unknown section", section.c_str());
+      problems.Refuse(section, "", place(section, "").append(": unknown section"));
     }
-    if (!good) return false;
   }
-  return true;
+  const bool consistent = check_consistency(description, problems);
+  return consistent && !problems.Refused();
+}
+
+// Reads the file at `path` into `description`; false when a problem refuses it. Every problem
+// lands in `problems`, warnings too.
+bool read_description(const std::string& path, Description& description, Problems& problems) {
+  if (!file_exists(path.c_str())) return problems.RefuseFile(0, "file not found");
+  MErrTraceContext context;  // a file that cannot be read tells why here
+  MIniData ini;
+  if (!ini.Open(path)) {
+    if (ini.GetErrorLine() != 0) return problems.RefuseFile(ini.GetErrorLine(), ini.GetErrorText());
+    std::string reasons = "cannot be read";
+    for (const MErrTraceEntry& entry : MErrTrace_GetContextEntries()) reasons.append(": ").append(entry.text);
+    return problems.RefuseFile(0, reasons);
+  }
+  problems.Attach(&ini);
+  const bool good = read_sections(ini, description, problems);
+  description.magazine_line = ini.GetLineNumber("Machine", "magazine");
+  problems.Attach(nullptr);
+  return good;
+}
+
+// "<file>:<line>: <message>", the line left out when there is none.
+std::string located(const MSimDescriptionProblem& problem) {
+  std::string text = problem.file;
+  if (problem.line != 0) text.append(":").append(std::to_string(problem.line));
+  return text.append(": ").append(problem.message);
 }
 
 }  // namespace
 
 bool MSimMachine::LoadDescription(const std::string& path) {
-  MErrTraceContext context;
+  std::vector<MSimDescriptionProblem> found;
+  Problems problems(path, found);
   Description description;
   description.tables.machine_name = name;
   description.tables.is_open = tables_.is_open;
-  MIniData ini;
-  bool good = file_exists(path.c_str());
-  if (!good) {
-    MERRTRACE("file not found");
-  } else {
-    good = ini.Open(path) && read_description(ini, description) && check_consistency(description);
+  const bool good = read_description(path, description, problems);
+  MErrTraceContext context;
+  for (const MSimDescriptionProblem& problem : found) {
+    if (good) {
+      MERRLOG("MSimMachine::LoadDescription(): %s", located(problem).c_str());
+    } else {
+      MERRTRACE("%s", located(problem).c_str());
+    }
   }
   if (!good) {
     MERRDUMP(context, "MSimMachine::LoadDescription(): \"%s\" not loaded", path.c_str());
@@ -429,6 +519,22 @@ bool MSimMachine::LoadDescription(const std::string& path) {
   supported_commands = std::move(description.supported);
   behaviours_ = std::move(description.behaviours);
   return true;
+}
+
+bool MSimMachine::CheckDescription(const std::string& path, const std::string& configdir,
+                                   std::vector<MSimDescriptionProblem>& problems) {
+  Problems found(path, problems);
+  Description description;
+  if (!read_description(path, description, found)) return false;
+  if (description.tables.magazine_file.empty()) return true;
+  // The magazine names probe systems and ids: it is read against the machine described.
+  MSimMachine machine(nullptr, nullptr, "", configdir);
+  machine.tables_ = std::move(description.tables);
+  MErrTraceContext context;
+  if (machine.read_magazine()) return true;
+  std::string reasons = std::string("[Machine] magazine: \"").append(machine.magazine_path()).append("\" not read");
+  for (const MErrTraceEntry& entry : MErrTrace_GetContextEntries()) reasons.append(": ").append(entry.text);
+  return found.RefuseFile(description.magazine_line, reasons);
 }
 
 std::unique_ptr<MSimMachine> MSimMachine::NewFromDescription(MOutputChannel* output,

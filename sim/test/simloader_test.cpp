@@ -83,7 +83,8 @@ TEST_F(SimLoaderTest, DescriptionSetsUpTablesCommandsAndBehaviours) {
 struct MalformedCase {
   const char* label;
   std::string content;
-  std::string reason;  // the error-trace entry under the report
+  size_t line;
+  std::string reason;  // the error-trace entry under the report, after "<path>:<line>: "
   friend void PrintTo(const MalformedCase& c, std::ostream* os) { *os << c.label; }
 };
 
@@ -98,7 +99,7 @@ TEST_P(SimMalformedDescriptionTest, IsReportedAndChangesNothing) {
   EXPECT_FALSE(sim.LoadDescription(path));
   EXPECT_THAT(capture.LogTexts(),
               ElementsAre("MSimMachine::LoadDescription(): \"" + path + "\" not loaded",
-                          GetParam().reason));
+                          path + ":" + std::to_string(GetParam().line) + ": " + GetParam().reason));
   ASSERT_NE(sim.GetFirstAxisInfo(), nullptr);
   EXPECT_EQ(sim.GetNextAxisInfo(), nullptr);
   EXPECT_EQ(sim.NewFromDescription(&output, nullptr, "bench", "", path), nullptr);
@@ -107,35 +108,68 @@ TEST_P(SimMalformedDescriptionTest, IsReportedAndChangesNothing) {
 INSTANTIATE_TEST_SUITE_P(
     Inputs, SimMalformedDescriptionTest,
     ::testing::Values(
-        MalformedCase{"NotAFlag", "[Axis x]\nflags=abc\n",
+        MalformedCase{"NotAFlag", "[Axis x]\nflags=abc\n", 2,
                       "[Axis x] flags: \"abc\" is not an unsigned 32-bit number"},
-        MalformedCase{"FlagBeyond32Bits", "[Axis x]\nflags=4294967296\n",
+        MalformedCase{"FlagBeyond32Bits", "[Axis x]\nflags=4294967296\n", 2,
                       "[Axis x] flags: \"4294967296\" is not an unsigned 32-bit number"},
-        MalformedCase{"DecimalComma", "[Axis x]\nvalue=1,5\n",
+        MalformedCase{"DecimalComma", "[Axis x]\nvalue=1,5\n", 2,
                       "[Axis x] value: \"1,5\" is not a number"},
-        MalformedCase{"MisspeltEntry", "[Axis x]\nspeeed=1\n", "[Axis x] speeed: unknown entry"},
-        MalformedCase{"UnknownSection", "[Machine]\nname=a\n[Axes]\n", "[Axes]: unknown section"},
-        MalformedCase{"UnknownCommandClass", "[Command MMachMoovCommand]\npolls=2\n",
+        MalformedCase{"UnknownSection", "[Machine]\nname=a\n[Axes]\n", 3, "[Axes]: unknown section"},
+        MalformedCase{"UnknownCommandClass", "[Command MMachMoovCommand]\npolls=2\n", 1,
                       "[Command MMachMoovCommand]: \"MMachMoovCommand\" is not a command class"},
-        MalformedCase{"UnknownSupportedCommand", "[Commands]\nsupported=MMachMoveCommand, all\n",
+        MalformedCase{"UnknownSupportedCommand", "[Commands]\nsupported=MMachMoveCommand, all\n", 2,
                       "[Commands] supported: \"all\" is not a command class"},
         MalformedCase{"TwoActiveProbesystems",
-                      "[Probesystem a]\nactive=1\n[Probesystem b]\nactive=1\n",
+                      "[Probesystem a]\nids=1\nactive=1\n[Probesystem b]\nactive=1\n", 5,
                       "[Probesystem b] active: \"a\" is already the active probe system"},
-        MalformedCase{"ActiveIdNotAmongItsIds", "[Probesystem ps]\nids=1 2\nactive=3\n",
+        MalformedCase{"ActiveIdNotAmongItsIds", "[Probesystem ps]\nids=1 2\nactive=3\n", 3,
                       "[Probesystem ps] active: 3 is not among its ids"},
-        MalformedCase{"ScanDataRowsOfTwoWidths", "[Command MMachScanCommand]\nscandata=1 2, 3\n",
+        MalformedCase{"ScanDataRowsOfTwoWidths", "[Command MMachScanCommand]\nscandata=1 2, 3\n", 2,
                       "[Command MMachScanCommand] scandata: rows of 2 and 1 values"},
-        MalformedCase{"NegativeCount", "[Command MMachMoveCommand]\npolls=-1\n",
-                      "[Command MMachMoveCommand] polls: \"-1\" is not an unsigned 32-bit number"},
-        MalformedCase{"ImageOfTwoNumbers", "[Probesystem ps]\nimage=640, 480\n",
+        MalformedCase{"NegativeCount", "[Command MMachMoveCommand]\npolls=-1\n", 2,
+                      "[Command MMachMoveCommand] polls: \"-1\" is negative"},
+        MalformedCase{"ImageOfTwoNumbers", "[Probesystem ps]\nimage=640, 480\n", 2,
                       "[Probesystem ps] image: \"640, 480\" is not three numbers"},
-        MalformedCase{"NotABoolean", "[Machine]\nopen=yes\n",
+        MalformedCase{"NotABoolean", "[Machine]\nopen=yes\n", 2,
                       "[Machine] open: \"yes\" is not 0 or 1"},
-        MalformedCase{"BadScanData", "[Command MMachScanCommand]\nscandata=1 2, 3 x\n",
+        MalformedCase{"BadScanData", "[Command MMachScanCommand]\nscandata=1 2, 3 x\n", 2,
                       "[Command MMachScanCommand] scandata: \"1 2, 3 x\" is not a list of "
                       "numbers"}),
     [](const auto& info) { return std::string(info.param.label); });
+
+// One pass finds every problem; an unknown entry only warns. Checking lists the same problems
+// with their lines, and reads the magazine that the description names.
+TEST_F(SimLoaderTest, EveryProblemIsFoundWithItsLine) {
+  const std::string path = write(
+      "[Axis x]\nspeeed=1\nflags=-3\n\n[Probesystem ps]\nids=1\nactive=2\n"
+      "[Command MMachScanCommand]\nscandata=1, 2 3\nabort_error=-1\n");
+  MSimMachine sim(&output, nullptr, "bench", "/etc/sim");
+  MErrCapture capture;
+  EXPECT_FALSE(sim.LoadDescription(path));
+  EXPECT_THAT(capture.LogTexts(),
+              ElementsAre("MSimMachine::LoadDescription(): \"" + path + "\" not loaded",
+                          path + ":3: [Axis x] flags: \"-3\" is negative",
+                          path + ":2: [Axis x] speeed: unknown entry, ignored",
+                          path + ":10: [Command MMachScanCommand] abort_error: \"-1\" is negative",
+                          path + ":7: [Probesystem ps] active: 2 is not among its ids",
+                          path + ":9: [Command MMachScanCommand] scandata: rows of 1 and 2 values"));
+  std::vector<MSimDescriptionProblem> problems;
+  EXPECT_FALSE(MSimMachine::CheckDescription(path, dir.path().string(), problems));
+  ASSERT_EQ(problems.size(), 5u);
+  EXPECT_TRUE(problems[1].warning && problems[1].line == 2 && problems[1].file == path);
+
+  capture.Reset();
+  const std::string good = write("[Machine]\nmagazine=mag.database\n[Axis x]\nspeeed=1\n");
+  EXPECT_TRUE(sim.LoadDescription(good));
+  EXPECT_THAT(capture.LogTexts(),
+              ElementsAre("MSimMachine::LoadDescription(): " + good + ":4: [Axis x] speeed: unknown entry, ignored"));
+  std::ofstream(dir.File("mag.database"), std::ios::binary) << "[Camera_1_slot1]\nload.program=l\nunload.program=u\n";
+  problems.clear();
+  EXPECT_FALSE(MSimMachine::CheckDescription(good, dir.path().string(), problems));
+  ASSERT_EQ(problems.size(), 2u);
+  EXPECT_EQ(problems[1].line, 2u);
+  EXPECT_THAT(problems[1].message, testing::StartsWith("[Machine] magazine: \"" + dir.path().string() + "\\mag.database\" not read: "));
+}
 
 TEST_F(SimLoaderTest, MissingOrUnreadableFileIsReported) {
   MErrCapture capture;
@@ -144,7 +178,7 @@ TEST_F(SimLoaderTest, MissingOrUnreadableFileIsReported) {
   EXPECT_FALSE(sim.LoadDescription(missing));
   EXPECT_THAT(capture.LogTexts(),
               ElementsAre("MSimMachine::LoadDescription(): \"" + missing + "\" not loaded",
-                          "file not found"));
+                          missing + ": file not found"));
   capture.Reset();
   const std::string broken = write("[Machine]\nname\n");
   EXPECT_FALSE(sim.LoadDescription(broken));

@@ -173,6 +173,9 @@ TEST(SimMagazineTest, AMagazineNamingAnUndefinedProbesystemFailsOpen) {
                           "MMachMagazineDB::analyse_inifile(): Probesystem \"Camera\" not defined",
                           "MMachMagazineDB::Open(): analyse_inifile() failed"));
   EXPECT_FALSE(sim.HasMagazine());
+  std::string text;
+  EXPECT_EQ(output.Take(text, true) ? text : "", "0001\terror \"magazine \\\"" + path + "\\\" not read\"\r\n");
+  output.Clear();
 }
 
 TEST_F(SimMachineTest, OpenCanFailAndPollRunsQueuedActionsOnce) {

@@ -18,6 +18,17 @@ double combine_first(double a, double) { return a; }
 
 std::string fallback_alias(size_t number) { return "submach" + std::to_string(number); }
 
+// Why the configuration file was not read, for whoever looks after it: the file and line of a
+// bad line with its reason, else the reasons that `context` collected.
+void log_unreadable_config(MErrTraceContext& context, const MIniData& ini, const char* function,
+                           const std::string& path) {
+  if (ini.GetErrorLine() != 0) {
+    MERRLOG("%s(): %s:%zu: %s", function, path.c_str(), ini.GetErrorLine(), ini.GetErrorText().c_str());
+  } else {
+    MERRDUMP(context, "%s(): %s cannot be read", function, path.c_str());
+  }
+}
+
 }  // namespace
 
 MProxyMachAbstract::MProxyMachAbstract(MOutputChannel* output, MMachHostService* host_service,
@@ -66,8 +77,10 @@ MProxyMachAbstract::~MProxyMachAbstract() = default;
 void MProxyMachAbstract::read_config_file() {
   static constexpr const char* kFunction = "MProxyMachAbstract::read_config_file";
   const std::string path = configdir + "\\" + name + ".ini";
+  MErrTraceContext context;
   MIniData ini;
   if (!ini.Open(path)) {
+    log_unreadable_config(context, ini, kFunction, path);
     mproxy_report::fail(output, std::string(name).append(" failed to open configuration file"));
     return;
   }

@@ -45,6 +45,17 @@ std::vector<std::vector<std::pair<std::string, Entry>>> candidates_from(
   return candidates;
 }
 
+// What `channel` gained since it held `before` (all of it when it was emptied meanwhile), its
+// lines joined with "; " so that it fits into one error-log entry.
+std::string text_since(const MOutputChannel* channel, const std::string& before) {
+  std::string now;
+  if (channel) channel->Peek(now);
+  std::string text = now.compare(0, before.size(), before) == 0 ? now.substr(before.size()) : now;
+  while (!text.empty() && (text.back() == '\n' || text.back() == '\r')) text.pop_back();
+  for (size_t at = text.find("\r\n"); at != std::string::npos; at = text.find("\r\n", at)) text.replace(at, 2, "; ");
+  return text;
+}
+
 }  // namespace
 
 bool MProxyMachAbstract::Open() {
@@ -58,7 +69,14 @@ bool MProxyMachAbstract::Open() {
 
   for (size_t i = 0; i < count; ++i) {
     MMachAbstract* submachine = submachines_[i];
+    std::string before;
+    if (output) output->Peek(before);
     if (!submachine->Open()) {
+      // The server learns which submachine failed, and what it wrote about it.
+      const std::string reason = text_since(output, before);
+      MERRLOG("MProxyMachAbstract::Open(): submachine %zu (%s [%s]) not opened%s%s", i + 1,
+              submachine->GetMachineName(), submachine->GetMachineDescription(), reason.empty() ? "" : ": ",
+              reason.c_str());
       MPROXY_TRACE_AND_FAIL(output, kMErrorInternal,
                             "MProxyMachAbstract::Open(): Open() for submachine index %zu failed", i);
       submachines_.resize(i);

@@ -117,12 +117,18 @@ TEST_F(OpenTest, SubmachineThatCannotBeOpenedEndsTheList) {
     MakeSims(3);
     for (size_t i = 0; i < 3; ++i) Sim(i).AddAxis(std::string("a").append(std::to_string(i)));
     Sim(failing).Tables().open_succeeds = false;
+    Sim(failing).Tables().open_error = "no power";
+    channel.Error("earlier");
     MErrCapture capture;
     MProxyMachAbstract& proxy = MakeProxy();
     EXPECT_FALSE(proxy.Open());
     EXPECT_THAT(capture.ContextTexts(), ElementsAre("MProxyMachAbstract::Open(): Open() for submachine index " +
                                                     std::to_string(failing) + " failed"));
-    EXPECT_EQ(TakeLines(), kInternalError);
+    const std::string number = std::to_string(failing + 1);
+    EXPECT_THAT(capture.LogTexts(), ElementsAre("MProxyMachAbstract::Open(): submachine " + number + " (sim" +
+                                                number + " [d" + number + "]) not opened: " +
+                                                "0001\terror \"no power\""));
+    EXPECT_EQ(TakeLines(), "0001\terror \"earlier\"\r\n0001\terror \"no power\"\r\n" + std::string(kInternalError));
     for (size_t i = 0; i < 3; ++i) {
       EXPECT_EQ(Sim(i).CallCount("Close"), i < failing ? 1u : 0u) << i;
       EXPECT_EQ(Sim(i).CallCount("Open"), i <= failing ? 1u : 0u) << i;

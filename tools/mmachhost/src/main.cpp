@@ -1,8 +1,9 @@
 // mmachhost: a command-line stand-in for the control server. It loads the plug-ins named by a
 // host configuration through their three exports, creates the submachines and then the proxy
 // over them (all with the one machine channel), opens the proxy and runs a session script or
-// interactive lines. Standard output carries the transcript; standard error (or --error-log)
-// the error log and trace of the host and of every plug-in.
+// interactive lines; or, with "check", examines the configuration and every file it leads to.
+// Standard output carries the transcript; standard error (or --error-log) the error log and trace
+// of the host and of every plug-in.
 #include <cstdio>
 #include <fstream>
 #include <iostream>
@@ -21,6 +22,7 @@
 #include "mhostsession.h"
 #include "mmachabstract.h"
 #include "moutputchannel.h"
+#include "msimmachine.h"
 #include "orvexplugin.h"
 #include "trace.h"
 
@@ -68,21 +70,41 @@ class Plugins {
     search_dirs_.push_back(own_plugin_dir());
   }
 
+  // The file that `plugin` names.
+  std::string PathOf(const std::string& plugin) const {
+    return MHostConfig_PluginPath(plugin, search_dirs_, base_dir_);
+  }
+  // Whether `plugin` is our simulated machine, whose descriptions the host can check.
+  bool IsSimulator(const std::string& plugin) const {
+    const std::string path = PathOf(plugin);
+    const std::string file = MHostPlatform_PluginFileName("orvexsim");
+    return path.size() >= file.size() && path.compare(path.size() - file.size(), file.size(), file) == 0 &&
+           (path.size() == file.size() || path[path.size() - file.size() - 1] == '/' ||
+            path[path.size() - file.size() - 1] == '\\');
+  }
+
+  // The plug-in, loaded once; null with the reason in `error`, which names the plug-in as the
+  // configuration does.
   Plugin* Get(const std::string& plugin, std::string& error) {
-    const std::string path = MHostConfig_PluginPath(plugin, search_dirs_, base_dir_);
+    const std::string path = PathOf(plugin);
     auto found = loaded_.find(path);
     if (found != loaded_.end()) return found->second.get();
+    const std::string named = "plug-in \"" + plugin + "\"";
+    if (!file_exists(path.c_str())) {
+      error = named + " not found";
+      return nullptr;
+    }
     auto loaded = std::make_unique<Plugin>();
     std::string reason;
     if (!loaded->library.Load(path, reason)) {
-      error = "plug-in " + path + " not loaded: " + reason;
+      error = named + " not loaded: " + reason;
       return nullptr;
     }
     loaded->new_machine = loaded->library.Find<NewMMachAbstractFunction>(kNewMMachAbstractName);
     loaded->is_proxy = loaded->library.Find<IsProxyFunction>(kIsProxyName);
     loaded->set_trace_level = loaded->library.Find<SetDefaultTracelevelFunction>(kSetDefaultTracelevelName);
     if (!loaded->new_machine || !loaded->is_proxy || !loaded->set_trace_level) {
-      error = "plug-in " + path + " lacks the exports NewMMachAbstract, IsProxy and SetDefaultTracelevel";
+      error = named + " lacks the exports NewMMachAbstract, IsProxy and SetDefaultTracelevel";
       return nullptr;
     }
     // Every plug-in has its own diagnostics: its trace level is set through its export.
@@ -124,26 +146,6 @@ int run_session(MHostSession& session, std::istream& input, const std::string& s
   return status;
 }
 
-// The whole session script; false and the reason when it is a folder, cannot be read or holds
-// binary data (NUL bytes), so that a wrong file name does not run as an empty session.
-bool read_script(const std::string& path, std::string& text, std::string& error) {
-  if (file_type(path.c_str()) == 'd') {
-    error = "is a directory";
-    return false;
-  }
-  std::ifstream file(path, std::ios::binary);
-  if (file) text.assign(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
-  if (!file || file.bad()) {
-    error = "cannot be read";
-    return false;
-  }
-  if (text.find('\0') != std::string::npos) {
-    error = "is not a text file";
-    return false;
-  }
-  return true;
-}
-
 int fail_setup(const UserErrors& errors, const std::string& where, const std::string& error) {
   errors.Report(where, error);
   return kExitSetup;
@@ -154,19 +156,189 @@ std::string config_place(const std::string& config, size_t line) {
   return line == 0 ? config : config + ":" + std::to_string(line);
 }
 
-// A machine that could not be set up: the place of its section's plug-in entry in the host
+// A machine that could not be set up (false for the caller to answer): the place of its section's plug-in entry in the host
 // configuration, and the section in front of the reason.
-int fail_machine(const UserErrors& errors, const std::string& config, const MHostMachineSetup& setup,
-                 const std::string& error) {
+bool report_machine(const UserErrors& errors, const std::string& config, const MHostMachineSetup& setup,
+                    const std::string& error) {
   const std::string section = setup.section.substr(1, setup.section.size() - 2);
-  return fail_setup(errors, config_place(config, MHostConfig_LineOf(config, section, "plugin")),
-                    setup.section + ": " + error);
+  errors.Report(config_place(config, MHostConfig_LineOf(config, section, "plugin")), setup.section + ": " + error);
+  return false;
+}
+
+// The machines of one host configuration, created through their plug-ins over one machine
+// channel. The proxy goes first, then the submachines that it uses.
+struct Instrument {
+  ~Instrument() {
+    proxy.reset();
+    owned.clear();
+  }
+
+  MOutputChannel channel{0};  // the machine channel: every submachine and the proxy write here
+  std::vector<std::unique_ptr<MMachAbstract>> owned;
+  std::vector<MHostSubmachine> described;
+  std::unique_ptr<MMachAbstract> proxy;
+  std::string header;  // "# proxy cmm (orvexproxy) over gantry (orvexsim), ..."
+};
+
+// Creates the submachines and the proxy; reports the first failure and answers false.
+bool create_machines(const std::string& config_path, const MHostConfig& config, Plugins& plugins,
+                     Instrument& instrument, const UserErrors& errors) {
+  std::string error;
+  std::vector<MMachAbstract*> submachines;
+  instrument.header = "# proxy " + config.proxy.name + " (" + config.proxy.plugin + ") over";
+  for (const MHostMachineSetup& setup : config.submachines) {
+    Plugin* plugin = plugins.Get(setup.plugin, error);
+    if (plugin == nullptr) return report_machine(errors, config_path, setup, error);
+    instrument.owned.emplace_back(plugin->new_machine(setup.name, setup.configdir, &instrument.channel, nullptr, {}));
+    if (!instrument.owned.back()) {
+      return report_machine(errors, config_path, setup, "no machine \"" + setup.name + "\" created");
+    }
+    submachines.push_back(instrument.owned.back().get());
+    instrument.described.push_back({setup.name, submachines.back()});
+    instrument.header += (submachines.size() == 1 ? " " : ", ") + setup.name + " (" + setup.plugin + ")";
+  }
+  Plugin* proxy_plugin = plugins.Get(config.proxy.plugin, error);
+  if (proxy_plugin == nullptr) return report_machine(errors, config_path, config.proxy, error);
+  if (!proxy_plugin->is_proxy()) return report_machine(errors, config_path, config.proxy, "the plug-in is not a proxy");
+  instrument.proxy.reset(
+      proxy_plugin->new_machine(config.proxy.name, config.proxy.configdir, &instrument.channel, nullptr, submachines));
+  if (!instrument.proxy) {
+    return report_machine(errors, config_path, config.proxy, "no machine \"" + config.proxy.name + "\" created");
+  }
+  return true;
+}
+
+// The proxy reads "<configdir>\<name>.ini" for its component prefixes.
+std::string aliases_file(const MHostConfig& config) {
+  return config.proxy.configdir + "\\" + config.proxy.name + ".ini";
+}
+
+// Why the proxy cannot read its aliases file, at the line concerned; false when it can.
+bool report_aliases_problem(const MHostConfig& config, const UserErrors& errors) {
+  const std::string path = aliases_file(config);
+  std::string error;
+  size_t line = 0;
+  if (MHostConfig_CheckIni(path, error, line)) return false;
+  errors.Report(config_place(path, line), error);
+  return true;
+}
+
+// The error texts among the channel lines in `text` ("0000\terror \"...\""), joined with "; ".
+std::string error_texts(const std::string& text) {
+  std::string reasons;
+  std::istringstream lines(text);
+  for (std::string line; std::getline(lines, line);) {
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    line.erase(0, line.find('\t') + 1);
+    const std::string error = "error \"";
+    if (line.compare(0, error.size(), error) == 0 && line.back() == '"') {
+      line = line.substr(error.size(), line.size() - error.size() - 1);
+    }
+    if (line.empty()) continue;
+    if (!reasons.empty()) reasons += "; ";
+    reasons += line;
+  }
+  return reasons.empty() ? "no reason given" : reasons;
+}
+
+// After the proxy's Open failed: asks the submachines in order which one does not open, and
+// reports it with what it wrote; those that open are closed again.
+void report_open_failure(const std::string& config_path, const MHostConfig& config, Instrument& instrument,
+                         const UserErrors& errors) {
+  for (size_t i = 0; i < instrument.owned.size(); ++i) {
+    MMachAbstract& submachine = *instrument.owned[i];
+    instrument.channel.Clear();
+    const bool opened = submachine.Open();
+    std::string text;
+    instrument.channel.Take(text, true);
+    instrument.channel.Clear();
+    if (opened) {
+      submachine.Close();
+      instrument.channel.Clear();
+      continue;
+    }
+    const MHostMachineSetup& setup = config.submachines[i];
+    const std::string section = setup.section.substr(1, setup.section.size() - 2);
+    errors.Report(config_place(config_path, MHostConfig_LineOf(config_path, section, "")),
+                  setup.section + ": Open failed: " + error_texts(text));
+    return;
+  }
+  errors.Report(config_place(config_path, MHostConfig_LineOf(config_path, "Proxy", "")),
+                "[Proxy]: Open failed: the submachines' descriptions could not be merged");
+}
+
+// Opens the proxy and prints what it wrote; on failure closes it again (so that no submachine
+// that a later step of Open left open stays so) and reports which submachine failed.
+bool open_instrument(MHostSession& session, const std::string& config_path, const MHostConfig& config,
+                     Instrument& instrument, const UserErrors& errors) {
+  std::cout << instrument.header << '\n';
+  const bool opened = instrument.proxy->Open();
+  session.FlushMachineChannel();
+  session.Result(opened ? "open" : "open failed");
+  if (opened) return true;
+  instrument.proxy->Close();
+  session.FlushMachineChannel();
+  report_open_failure(config_path, config, instrument, errors);
+  return false;
+}
+
+void close_instrument(MHostSession& session, Instrument& instrument) {
+  instrument.proxy->Close();
+  session.FlushMachineChannel();
+  session.Result("close");
+}
+
+// Every problem of the files that the configuration leads to: plug-ins and their exports, the
+// simulated submachines' descriptions with their magazines, the proxy's aliases. False when one
+// was found; warnings are reported and count as none.
+bool check_files(const std::string& config_path, const MHostConfig& config, Plugins& plugins,
+                 const UserErrors& errors) {
+  bool good = true;
+  std::vector<MHostMachineSetup> setups = config.submachines;
+  setups.push_back(config.proxy);
+  for (const MHostMachineSetup& setup : setups) {
+    std::string error;
+    Plugin* plugin = plugins.Get(setup.plugin, error);
+    if (plugin == nullptr) {
+      good = report_machine(errors, config_path, setup, error);
+    } else if (&setup == &setups.back() && !plugin->is_proxy()) {
+      good = report_machine(errors, config_path, setup, "the plug-in is not a proxy");
+    }
+    if (&setup == &setups.back() || !plugins.IsSimulator(setup.plugin)) continue;
+    std::vector<MSimDescriptionProblem> problems;
+    good = MSimMachine::CheckDescription(setup.configdir + "\\" + setup.name + ".ini", setup.configdir, problems) &&
+           good;
+    for (const MSimDescriptionProblem& problem : problems) {
+      errors.Report(config_place(problem.file, problem.line),
+                    (problem.warning ? "warning: " : "") + problem.message);
+    }
+  }
+  return !report_aliases_problem(config, errors) && good;
+}
+
+int check(const MHostOptions& options, const UserErrors& errors) {
+  MHostConfig config;
+  std::string error;
+  size_t line = 0;
+  if (!MHostConfig_Read(options.config, config, error, line)) {
+    return fail_setup(errors, config_place(options.config, line), error);
+  }
+  Plugins plugins(options, MHostConfig_Folder(options.config));
+  if (!check_files(options.config, config, plugins, errors)) return kExitSetup;
+  Instrument instrument;
+  if (!create_machines(options.config, config, plugins, instrument, errors)) return kExitSetup;
+  MHostSession session(*instrument.proxy, config.proxy.name, instrument.channel, instrument.described,
+                       MHostConfig_ReadAliases(aliases_file(config), instrument.owned.size()), std::cout);
+  if (!open_instrument(session, options.config, config, instrument, errors)) return kExitSetup;
+  session.Describe();
+  close_instrument(session, instrument);
+  return 0;
 }
 
 int run(const MHostOptions& options, const UserErrors& errors) {
   std::string error;
   std::string script;
-  if (options.script != "-" && !read_script(options.script, script, error)) {
+  if (options.script != "-" && !MHostConfig_ReadText(options.script, script, error)) {
     errors.Report(options.script, error);
     return kExitBadInput;
   }
@@ -176,53 +348,23 @@ int run(const MHostOptions& options, const UserErrors& errors) {
     return fail_setup(errors, config_place(options.config, line), error);
   }
   Plugins plugins(options, MHostConfig_Folder(options.config));
+  Instrument instrument;
+  if (!create_machines(options.config, config, plugins, instrument, errors)) return kExitSetup;
 
-  MOutputChannel channel(0);  // the machine channel: every submachine and the proxy write here
-  std::vector<std::unique_ptr<MMachAbstract>> owned;
-  std::vector<MMachAbstract*> submachines;
-  std::vector<MHostSubmachine> described;
-  std::string header = "# proxy " + config.proxy.name + " (" + config.proxy.plugin + ") over";
-  for (const MHostMachineSetup& setup : config.submachines) {
-    Plugin* plugin = plugins.Get(setup.plugin, error);
-    if (plugin == nullptr) return fail_machine(errors, options.config, setup, error);
-    owned.emplace_back(plugin->new_machine(setup.name, setup.configdir, &channel, nullptr, {}));
-    if (!owned.back()) return fail_machine(errors, options.config, setup, "no machine \"" + setup.name + "\" created");
-    submachines.push_back(owned.back().get());
-    described.push_back({setup.name, owned.back().get()});
-    header += (described.size() == 1 ? " " : ", ") + setup.name + " (" + setup.plugin + ")";
-  }
-  Plugin* proxy_plugin = plugins.Get(config.proxy.plugin, error);
-  if (proxy_plugin == nullptr) return fail_machine(errors, options.config, config.proxy, error);
-  if (!proxy_plugin->is_proxy()) return fail_machine(errors, options.config, config.proxy, "the plug-in is not a proxy");
-  std::unique_ptr<MMachAbstract> proxy(
-      proxy_plugin->new_machine(config.proxy.name, config.proxy.configdir, &channel, nullptr, submachines));
-  if (!proxy) return fail_machine(errors, options.config, config.proxy, "no machine \"" + config.proxy.name + "\" created");
-
-  // The proxy reads "<configdir>\<name>.ini"; describe shows the prefixes it takes from there.
-  const std::string proxy_ini = config.proxy.configdir + "\\" + config.proxy.name + ".ini";
-  MHostSession session(*proxy, config.proxy.name, channel, described,
-                       MHostConfig_ReadAliases(proxy_ini, submachines.size()), std::cout);
+  // describe shows the prefixes that the proxy takes from its aliases file.
+  MHostSession session(*instrument.proxy, config.proxy.name, instrument.channel, instrument.described,
+                       MHostConfig_ReadAliases(aliases_file(config), instrument.owned.size()), std::cout);
   session.SetMaxPolls(options.max_polls);
-  std::cout << header << '\n';
-  const bool opened = proxy->Open();
-  session.FlushMachineChannel();
-  session.Result(opened ? "open" : "open failed");
-  int status = opened ? 0 : kExitSetup;
-  if (opened) {
-    if (options.script == "-") {
-      status = run_session(session, std::cin, "stdin", MHostPlatform_InputIsTerminal(), errors);
-    } else {
-      std::istringstream lines(script);
-      status = run_session(session, lines, options.script, false, errors);
-    }
-    proxy->Close();
-    session.FlushMachineChannel();
-    session.Result("close");
+  report_aliases_problem(config, errors);  // the proxy goes on without prefixes
+  if (!open_instrument(session, options.config, config, instrument, errors)) return kExitSetup;
+  int status = 0;
+  if (options.script == "-") {
+    status = run_session(session, std::cin, "stdin", MHostPlatform_InputIsTerminal(), errors);
+  } else {
+    std::istringstream lines(script);
+    status = run_session(session, lines, options.script, false, errors);
   }
-  proxy.reset();
-  owned.clear();  // the submachines, after the proxy that uses them
-  session.FlushMachineChannel();
-  std::cout.flush();
+  close_instrument(session, instrument);
   return status;
 }
 
@@ -253,7 +395,7 @@ int main(int argc, char** argv) {
     }
   }
   if (options.trace_level >= 0) _MTrace_SetLevel("default", options.trace_level);
-  const int status = run(options, UserErrors(user_stream));
+  const int status = options.check ? check(options, UserErrors(user_stream)) : run(options, UserErrors(user_stream));
   if (user_stream != stderr) std::fclose(user_stream);
   return status;
 }

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <fstream>
+#include <iterator>
 #include <map>
 #include <set>
 
@@ -77,31 +78,33 @@ bool read_machine(const MIniData& ini, const std::string& section, const std::st
   return true;
 }
 
-// The reasons that the current error-trace context collected, joined.
-std::string traced_reasons() {
-  std::string reasons;
-  for (const MErrTraceEntry& entry : MErrTrace_GetContextEntries()) {
-    if (!reasons.empty()) reasons += ": ";
-    reasons += entry.text;
-  }
-  return reasons.empty() ? "cannot be read" : reasons;
+// Opens the ini file at `path` (which exists) quietly; false with the reason and its line (0 when
+// none) for a folder, binary data or what the ini data refuses.
+bool open_ini(const std::string& path, MIniData& ini, std::string& error, size_t& line) {
+  line = 0;
+  std::string text;
+  if (!MHostConfig_ReadText(path, text, error)) return false;
+  MErrTraceContext context;  // the reasons of a file that cannot be read, reported below
+  if (ini.Open(path)) return true;
+  line = ini.GetErrorLine();
+  error = ini.GetErrorText();
+  if (line != 0 && !error.empty()) return false;
+  error = "cannot be read";
+  for (const MErrTraceEntry& entry : MErrTrace_GetContextEntries()) error.append(": ").append(entry.text);
+  return false;
 }
 
 }  // namespace
 
 namespace {
 
-bool read_config(const std::string& path, MHostConfig& config, std::string& error, Place& place) {
+bool read_config(const std::string& path, MHostConfig& config, std::string& error, size_t& line, Place& place) {
   if (!file_exists(path.c_str())) {
     error = "file not found";
     return false;
   }
-  MErrTraceContext context;
   MIniData ini;
-  if (!ini.Open(path)) {
-    error = traced_reasons();
-    return false;
-  }
+  if (!open_ini(path, ini, error, line)) return false;
   const std::string base_dir = MHostConfig_Folder(path);
   std::vector<std::string> sections;
   ini.GetSectionNames(sections);
@@ -150,32 +153,54 @@ bool read_config(const std::string& path, MHostConfig& config, std::string& erro
 
 bool MHostConfig_Read(const std::string& path, MHostConfig& config, std::string& error, size_t& line) {
   Place place;
-  const bool good = read_config(path, config, error, place);
-  line = good || place.section.empty() ? 0 : MHostConfig_LineOf(path, place.section, place.entry);
+  line = 0;
+  const bool good = read_config(path, config, error, line, place);
+  if (!good && !place.section.empty()) line = MHostConfig_LineOf(path, place.section, place.entry);
   return good;
 }
 
 size_t MHostConfig_LineOf(const std::string& path, const std::string& section, const std::string& entry) {
-  std::ifstream file(path, std::ios::binary);
-  std::string text;
-  std::string current;
-  size_t header = 0;
-  for (size_t number = 1; std::getline(file, text); ++number) {
-    const std::string line = trim(text.substr(0, text.find_last_not_of('\r') + 1));
-    if (!line.empty() && line.front() == '[' && line.back() == ']') {
-      current = trim(line.substr(1, line.size() - 2));
-      if (current == section && header == 0) header = number;
-    } else if (current == section && !entry.empty() && trim(line.substr(0, line.find('='))) == entry) {
-      return number;
-    }
+  MErrTraceContext context;  // a file that cannot be read has no lines to tell
+  MIniData ini;
+  if (!ini.Open(path)) return 0;
+  const size_t line = entry.empty() ? 0 : ini.GetLineNumber(section, entry);
+  return line != 0 ? line : ini.GetLineNumber(section);
+}
+
+bool MHostConfig_CheckIni(const std::string& path, std::string& error, size_t& line) {
+  line = 0;
+  MIniData ini;
+  return !file_exists(path.c_str()) || open_ini(path, ini, error, line);
+}
+
+bool MHostConfig_ReadText(const std::string& path, std::string& text, std::string& error) {
+  if (file_type(path.c_str()) == 'd') {
+    error = "is a directory";
+    return false;
   }
-  return header;
+  std::string native = path;  // '\\' separates folders, as for the file layer; '/' does on every platform
+  std::replace(native.begin(), native.end(), '\\', '/');
+  std::ifstream file(native, std::ios::binary);
+  if (file) text.assign(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
+  if (!file || file.bad()) {
+    error = "cannot be read";
+    return false;
+  }
+  if (text.find('\0') != std::string::npos) {
+    error = "is not a text file";
+    return false;
+  }
+  return true;
 }
 
 std::vector<std::string> MHostConfig_ReadAliases(const std::string& ini_path, size_t count) {
   MErrTraceContext context;  // a file that cannot be read leaves its reasons here, unreported
   MIniData ini;
-  if (!file_exists(ini_path.c_str()) || !ini.Open(ini_path) || !ini.SectionExists("Aliases")) return {};
+  std::string unused;
+  size_t line = 0;
+  if (!file_exists(ini_path.c_str()) || !open_ini(ini_path, ini, unused, line) || !ini.SectionExists("Aliases")) {
+    return {};
+  }
   std::vector<std::string> aliases;
   for (size_t i = 1; i <= count; ++i) {
     const std::string fallback = "submach" + std::to_string(i);

@@ -32,12 +32,20 @@ struct MHostConfig {
 };
 
 // Reads `path` into `config`. On failure answers false with the reason in `error`
-// ("[Submachine x] plugin: missing") and the line it concerns in `line` (0 when there is none),
-// and leaves `config` partly filled.
+// ("[Submachine x] plugin: missing", or why the file cannot be read) and the line it concerns in
+// `line` (0 when there is none), and leaves `config` partly filled.
 bool MHostConfig_Read(const std::string& path, MHostConfig& config, std::string& error, size_t& line);
 // The line of the ini file `path` that holds `entry` of `section` (section names without brackets),
 // or the section's header when `entry` is empty or absent; 0 when neither is found.
 size_t MHostConfig_LineOf(const std::string& path, const std::string& section, const std::string& entry);
+
+// Checks the ini file at `path` as the proxy and the host read it: true when it is absent or can be
+// read; else false with the reason in `error` ("is a directory", "is not a text file", the reason of
+// a bad line) and that line in `line` (0 when there is none).
+bool MHostConfig_CheckIni(const std::string& path, std::string& error, size_t& line);
+// Reads the whole text file at `path`; false with the reason ("is a directory", "cannot be read",
+// "is not a text file" for NUL bytes) in `error`.
+bool MHostConfig_ReadText(const std::string& path, std::string& text, std::string& error);
 
 // The component prefixes that a proxy with `count` submachines takes from its configuration file
 // `ini_path` (section "Aliases", keys "1" ... "<count>", comments and blanks removed), with the

@@ -8,8 +8,12 @@ namespace {
 
 constexpr const char* kHelp =
     "usage: mmachhost [OPTION]... HOSTCONFIG [SCRIPT]\n"
+    "  or:  mmachhost [OPTION]... check HOSTCONFIG\n"
     "Runs SCRIPT (or the lines of standard input, also when SCRIPT is -) against the proxy that\n"
     "HOSTCONFIG describes; \"help\" in a session lists its commands, \"quit\" ends it.\n"
+    "With check: reads HOSTCONFIG and every file it leads to (plug-ins, submachine descriptions,\n"
+    "the proxy's aliases, magazines), reports every problem found, and when there is none opens\n"
+    "the instrument and prints its name map as \"describe\" does.\n"
     "\n"
     "  --plugin-dir=DIR   look for plug-ins named without a path in DIR; may be given more than\n"
     "                     once: the folders are searched in order, then the plug-in folder of\n"
@@ -21,8 +25,8 @@ constexpr const char* kHelp =
     "  --version          print the version and exit\n"
     "  --                 end of options: what follows are file names\n"
     "\n"
-    "Exit status: 0 when the session ran, 1 when the instrument could not be set up,\n"
-    "2 for a bad command line or session line.\n";
+    "Exit status: 0 when the session ran (or check found nothing), 1 when the instrument could\n"
+    "not be set up (or check found problems), 2 for a bad command line or session line.\n";
 
 // An option that takes a value, and what it does with it (false and `error` for a bad value).
 struct ValueOption {
@@ -107,7 +111,9 @@ MHostRequest MHostOptions_Parse(const std::vector<std::string>& args, MHostOptio
       return MHostRequest::kBadCommandLine;
     }
   }
-  if (files.empty() || files.size() > 2) {
+  options.check = !files.empty() && files[0] == "check";
+  if (options.check) files.erase(files.begin());
+  if (files.empty() || files.size() > (options.check ? 1u : 2u)) {
     error = files.empty() ? "no host configuration given" : "too many arguments";
     return MHostRequest::kBadCommandLine;
   }

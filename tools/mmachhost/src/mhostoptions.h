@@ -1,5 +1,6 @@
 // The host's command line, read the GNU way: "--opt=value" or "--opt value", "-h"/"--help",
-// "--version", "--" ending the options, "-" naming standard input.
+// "--version", "--" ending the options, "-" naming standard input. A first file argument "check"
+// asks for the check of a host configuration instead of a session.
 #pragma once
 
 #include <cstdint>
@@ -11,6 +12,7 @@ struct MHostOptions {
   std::string error_log;
   int trace_level = -1;  // -1: leave the levels alone
   uint32_t max_polls = 100000;
+  bool check = false;  // "check HOSTCONFIG": examine the configuration instead of running a session
   std::string config;
   std::string script = "-";
 };
