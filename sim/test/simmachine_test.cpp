@@ -174,7 +174,7 @@ TEST(SimMagazineTest, AMagazineNamingAnUndefinedProbesystemFailsOpen) {
                           "MMachMagazineDB::Open(): analyse_inifile() failed"));
   EXPECT_FALSE(sim.HasMagazine());
   std::string text;
-  EXPECT_EQ(output.Take(text, true) ? text : "", "0001\terror \"magazine \\\"" + path + "\\\" not read\"\r\n");
+  EXPECT_EQ(output.Take(text, true) ? text : "", "0001\terror \"magazine \"" + path + "\" not read\"\r\n");
   output.Clear();
 }
 

@@ -159,7 +159,7 @@ TEST(HostConfigTest, ReadsMachinesInListOrderAndRejectsWhatItDoesNotKnow) {
       {"[Proxy]\nplugin=p\n[Submachine a]\nplugin=s\n", "[Submachine a]: not listed in [Proxy] submachines", 3},
       {"[Proxy]\nplugin=p\nsubmachines=a\n[Submachine a]\nplugin=s\nsubmachines=b\n",
        "[Submachine a] submachines: unknown entry", 6},
-      {"[Proxy]\nplugin=p\nsubmachines a\n", "No '=' found"},
+      {"[Proxy]\nplugin=p\nsubmachines a\n", "No '=' found", 3},
   };
   MTestTempDir dir;
   const std::string path = (dir.path() / "host.ini").string();
