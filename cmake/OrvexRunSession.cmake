@@ -5,6 +5,7 @@
 # -DHOST=<program> [-DEMULATOR=<wine>] -DCONFIG=<host configuration> -DSCRIPT=<session>
 # -DEXPECTED=<transcript> -DOUTPUT=<where the actual transcript goes>
 # [-DPLUGIN_DIRS=<dir>|<dir>...] (folders searched for plug-ins, each passed as --plugin-dir)
+# [-DEXTRA_ARGS=<option>|<option>...] (further options, passed in front of the file names)
 # With ORVEX_UPDATE_TRANSCRIPTS=1 in the environment the actual transcript replaces the expected
 # one (review the change before keeping it).
 get_filename_component(folder ${SCRIPT} DIRECTORY)
@@ -17,7 +18,9 @@ if(PLUGIN_DIRS)
     list(APPEND plugin_dir_options --plugin-dir=${dir})
   endforeach()
 endif()
-set(host_command ${EMULATOR} ${HOST} --error-log=${OUTPUT}.log ${plugin_dir_options} ${CONFIG} ${script})
+string(REPLACE "|" ";" extra_options "${EXTRA_ARGS}")
+set(host_command ${EMULATOR} ${HOST} --error-log=${OUTPUT}.log ${plugin_dir_options} ${extra_options} ${CONFIG}
+                 ${script})
 execute_process(COMMAND ${host_command}
                 WORKING_DIRECTORY ${folder}
                 OUTPUT_VARIABLE transcript

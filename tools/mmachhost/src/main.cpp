@@ -19,6 +19,8 @@
 #include "mhostoptions.h"
 #include "mhostplatform.h"
 #include "mhostsession.h"
+#include "mhosttimeline.h"
+#include "mhosttimelinemachine.h"
 #include "mmachabstract.h"
 #include "moutputchannel.h"
 #include "orvexplugin.h"
@@ -162,7 +164,9 @@ int fail_machine(const UserErrors& errors, const std::string& config, const MHos
                     setup.section + ": " + error);
 }
 
-int run(const MHostOptions& options, const UserErrors& errors) {
+// With a timeline, the proxy gets a recording decorator over each submachine (on a track named
+// after the submachine), and the session records on the proxy's track.
+int run(const MHostOptions& options, const UserErrors& errors, MHostTimeline* timeline) {
   std::string error;
   std::string script;
   if (options.script != "-" && !read_script(options.script, script, error)) {
@@ -178,7 +182,9 @@ int run(const MHostOptions& options, const UserErrors& errors) {
 
   MOutputChannel channel(0);  // the machine channel: every submachine and the proxy write here
   std::vector<std::unique_ptr<MMachAbstract>> owned;
+  std::vector<std::unique_ptr<MHostTimelineMachine>> recorded;  // over `owned`, with a timeline
   std::vector<MMachAbstract*> submachines;
+  const int proxy_track = timeline != nullptr ? timeline->AddTrack(config.proxy.name) : 0;
   std::vector<MHostSubmachine> described;
   std::string header = "# proxy " + config.proxy.name + " (" + config.proxy.plugin + ") over";
   for (const MHostMachineSetup& setup : config.submachines) {
@@ -187,6 +193,12 @@ int run(const MHostOptions& options, const UserErrors& errors) {
     owned.emplace_back(plugin->new_machine(setup.name, setup.configdir, &channel, nullptr, {}));
     if (!owned.back()) return fail_machine(errors, options.config, setup, "no machine \"" + setup.name + "\" created");
     submachines.push_back(owned.back().get());
+    if (timeline != nullptr) {
+      recorded.push_back(std::make_unique<MHostTimelineMachine>(*owned.back(), *timeline,
+                                                                timeline->AddTrack(setup.name), setup.name,
+                                                                setup.configdir));
+      submachines.back() = recorded.back().get();
+    }
     described.push_back({setup.name, owned.back().get()});
     header += (described.size() == 1 ? " " : ", ") + setup.name + " (" + setup.plugin + ")";
   }
@@ -202,8 +214,14 @@ int run(const MHostOptions& options, const UserErrors& errors) {
   MHostSession session(*proxy, config.proxy.name, channel, described,
                        MHostConfig_ReadAliases(proxy_ini, submachines.size()), std::cout);
   session.SetMaxPolls(options.max_polls);
+  if (timeline != nullptr) session.RecordOn(*timeline, proxy_track);
   std::cout << header << '\n';
+  const int64_t open_start = timeline != nullptr ? timeline->Now() : 0;
   const bool opened = proxy->Open();
+  if (timeline != nullptr) {
+    timeline->Span(proxy_track, "open", open_start, timeline->Now(),
+                   {MHostTimelineArg::Text("outcome", opened ? "done" : "failed")});
+  }
   session.FlushMachineChannel();
   session.Result(opened ? "open" : "open failed");
   int status = opened ? 0 : kExitSetup;
@@ -219,6 +237,7 @@ int run(const MHostOptions& options, const UserErrors& errors) {
     session.Result("close");
   }
   proxy.reset();
+  recorded.clear();
   owned.clear();  // the submachines, after the proxy that uses them
   session.FlushMachineChannel();
   std::cout.flush();
@@ -252,7 +271,28 @@ int main(int argc, char** argv) {
     }
   }
   if (options.trace_level >= 0) _MTrace_SetLevel("default", options.trace_level);
-  const int status = run(options, UserErrors(user_stream));
+  const UserErrors errors(user_stream);
+  // The timeline file is opened before the session and written after it, also when it failed.
+  std::ofstream timeline_file;
+  std::unique_ptr<MHostTimeline> timeline;
+  if (!options.timeline.empty()) {
+    timeline_file.open(options.timeline, std::ios::binary | std::ios::trunc);
+    if (!timeline_file) {
+      errors.Report(options.timeline, "cannot be opened");
+      if (user_stream != stderr) std::fclose(user_stream);
+      return kExitSetup;
+    }
+    timeline = std::make_unique<MHostTimeline>();
+  }
+  int status = run(options, errors, timeline.get());
+  if (timeline) {
+    timeline->Write(timeline_file);
+    timeline_file.close();
+    if (!timeline_file) {
+      errors.Report(options.timeline, "cannot be written");
+      if (status == 0) status = kExitSetup;
+    }
+  }
   if (user_stream != stderr) std::fclose(user_stream);
   return status;
 }
