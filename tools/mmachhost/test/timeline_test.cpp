@@ -171,8 +171,9 @@ TEST(TimelineWriterTest, SpansThatDoNotNestGoToFurtherLanes) {
   for (const LaneCase& c : cases) {
     MHostTimeline timeline(ticking_clock());
     const int track = timeline.AddTrack("sub");
+    const auto span_name = [](size_t i) { return std::string("s").append(std::to_string(i)); };
     for (size_t i = 0; i < c.spans.size(); ++i) {
-      timeline.Span(track, "s" + std::to_string(i), c.spans[i].first * 1000, c.spans[i].second * 1000, {});
+      timeline.Span(track, span_name(i), c.spans[i].first * 1000, c.spans[i].second * 1000, {});
     }
     std::ostringstream out;
     timeline.Write(out);
@@ -184,8 +185,10 @@ TEST(TimelineWriterTest, SpansThatDoNotNestGoToFurtherLanes) {
       if (event["name"].text == "thread_name") thread_names[static_cast<int>(event["tid"].number)] = event["args"]["name"].text;
     }
     for (size_t i = 0; i < c.tids.size(); ++i) {
-      EXPECT_EQ(tid_of["s" + std::to_string(i)], c.tids[i]) << c.what << ", span " << i;
-      EXPECT_EQ(thread_names[c.tids[i]], c.tids[i] == 1 ? "sub" : "sub (" + std::to_string(c.tids[i]) + ")") << c.what;
+      EXPECT_EQ(tid_of[span_name(i)], c.tids[i]) << c.what << ", span " << i;
+      std::string thread = "sub";
+      if (c.tids[i] != 1) thread.append(" (").append(std::to_string(c.tids[i])).append(")");
+      EXPECT_EQ(thread_names[c.tids[i]], thread) << c.what;
     }
   }
 }
