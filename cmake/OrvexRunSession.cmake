@@ -6,6 +6,7 @@
 # -DEXPECTED=<transcript> -DOUTPUT=<where the actual transcript goes>
 # [-DPLUGIN_DIRS=<dir>|<dir>...] (folders searched for plug-ins, each passed as --plugin-dir)
 # [-DEXPECTED_LOG=<error log>] (the reviewed error log, each entry without its "file(line): ")
+# [-DEXTRA_ARGS=<option>|<option>...] (further options, passed in front of the file names)
 # [-DARGS=<arg>|<arg>...] -DWORKDIR=<folder>: these arguments instead of CONFIG and SCRIPT (for
 # example "check|host.ini"), run in WORKDIR
 # With ORVEX_UPDATE_TRANSCRIPTS=1 in the environment the actual transcript (and error log)
@@ -26,7 +27,8 @@ if(PLUGIN_DIRS)
     list(APPEND plugin_dir_options --plugin-dir=${dir})
   endforeach()
 endif()
-set(host_command ${EMULATOR} ${HOST} --error-log=${OUTPUT}.log ${plugin_dir_options} ${arguments})
+string(REPLACE "|" ";" extra_options "${EXTRA_ARGS}")
+set(host_command ${EMULATOR} ${HOST} --error-log=${OUTPUT}.log ${plugin_dir_options} ${extra_options} ${arguments})
 execute_process(COMMAND ${host_command}
                 WORKING_DIRECTORY ${folder}
                 OUTPUT_VARIABLE transcript

@@ -20,6 +20,8 @@
 #include "mhostoptions.h"
 #include "mhostplatform.h"
 #include "mhostsession.h"
+#include "mhosttimeline.h"
+#include "mhosttimelinemachine.h"
 #include "mmachabstract.h"
 #include "moutputchannel.h"
 #include "msimmachine.h"
@@ -170,21 +172,27 @@ bool report_machine(const UserErrors& errors, const std::string& config, const M
 struct Instrument {
   ~Instrument() {
     proxy.reset();
+    recorded.clear();
     owned.clear();
   }
 
   MOutputChannel channel{0};  // the machine channel: every submachine and the proxy write here
   std::vector<std::unique_ptr<MMachAbstract>> owned;
+  std::vector<std::unique_ptr<MHostTimelineMachine>> recorded;  // over `owned`, with a timeline
+  int proxy_track = 0;                                           // the proxy's track of the timeline
   std::vector<MHostSubmachine> described;
   std::unique_ptr<MMachAbstract> proxy;
   std::string header;  // "# proxy cmm (orvexproxy) over gantry (orvexsim), ..."
 };
 
-// Creates the submachines and the proxy; reports the first failure and answers false.
+// Creates the submachines and the proxy; reports the first failure and answers false. With a
+// timeline, the proxy gets a recording decorator over each submachine (on a track named after
+// the submachine).
 bool create_machines(const std::string& config_path, const MHostConfig& config, Plugins& plugins,
-                     Instrument& instrument, const UserErrors& errors) {
+                     Instrument& instrument, const UserErrors& errors, MHostTimeline* timeline = nullptr) {
   std::string error;
   std::vector<MMachAbstract*> submachines;
+  if (timeline != nullptr) instrument.proxy_track = timeline->AddTrack(config.proxy.name);
   instrument.header = "# proxy " + config.proxy.name + " (" + config.proxy.plugin + ") over";
   for (const MHostMachineSetup& setup : config.submachines) {
     Plugin* plugin = plugins.Get(setup.plugin, error);
@@ -195,6 +203,11 @@ bool create_machines(const std::string& config_path, const MHostConfig& config, 
     }
     submachines.push_back(instrument.owned.back().get());
     instrument.described.push_back({setup.name, submachines.back()});
+    if (timeline != nullptr) {
+      instrument.recorded.push_back(std::make_unique<MHostTimelineMachine>(
+          *instrument.owned.back(), *timeline, timeline->AddTrack(setup.name), setup.name, setup.configdir));
+      submachines.back() = instrument.recorded.back().get();
+    }
     instrument.header += (submachines.size() == 1 ? " " : ", ") + setup.name + " (" + setup.plugin + ")";
   }
   Plugin* proxy_plugin = plugins.Get(config.proxy.plugin, error);
@@ -270,9 +283,14 @@ void report_open_failure(const std::string& config_path, const MHostConfig& conf
 // Opens the proxy and prints what it wrote; on failure closes it again (so that no submachine
 // that a later step of Open left open stays so) and reports which submachine failed.
 bool open_instrument(MHostSession& session, const std::string& config_path, const MHostConfig& config,
-                     Instrument& instrument, const UserErrors& errors) {
+                     Instrument& instrument, const UserErrors& errors, MHostTimeline* timeline = nullptr) {
   std::cout << instrument.header << '\n';
+  const int64_t open_start = timeline != nullptr ? timeline->Now() : 0;
   const bool opened = instrument.proxy->Open();
+  if (timeline != nullptr) {
+    timeline->Span(instrument.proxy_track, "open", open_start, timeline->Now(),
+                   {MHostTimelineArg::Text("outcome", opened ? "done" : "failed")});
+  }
   session.FlushMachineChannel();
   session.Result(opened ? "open" : "open failed");
   if (opened) return true;
@@ -335,7 +353,9 @@ int check(const MHostOptions& options, const UserErrors& errors) {
   return 0;
 }
 
-int run(const MHostOptions& options, const UserErrors& errors) {
+// With a timeline, the proxy gets a recording decorator over each submachine (on a track named
+// after the submachine), and the session records on the proxy's track.
+int run(const MHostOptions& options, const UserErrors& errors, MHostTimeline* timeline) {
   std::string error;
   std::string script;
   if (options.script != "-" && !MHostConfig_ReadText(options.script, script, error)) {
@@ -349,14 +369,14 @@ int run(const MHostOptions& options, const UserErrors& errors) {
   }
   Plugins plugins(options, MHostConfig_Folder(options.config));
   Instrument instrument;
-  if (!create_machines(options.config, config, plugins, instrument, errors)) return kExitSetup;
-
+  if (!create_machines(options.config, config, plugins, instrument, errors, timeline)) return kExitSetup;
   // describe shows the prefixes that the proxy takes from its aliases file.
   MHostSession session(*instrument.proxy, config.proxy.name, instrument.channel, instrument.described,
                        MHostConfig_ReadAliases(aliases_file(config), instrument.owned.size()), std::cout);
   session.SetMaxPolls(options.max_polls);
+  if (timeline != nullptr) session.RecordOn(*timeline, instrument.proxy_track);
   report_aliases_problem(config, errors);  // the proxy goes on without prefixes
-  if (!open_instrument(session, options.config, config, instrument, errors)) return kExitSetup;
+  if (!open_instrument(session, options.config, config, instrument, errors, timeline)) return kExitSetup;
   int status = 0;
   if (options.script == "-") {
     status = run_session(session, std::cin, "stdin", MHostPlatform_InputIsTerminal(), errors);
@@ -395,7 +415,28 @@ int main(int argc, char** argv) {
     }
   }
   if (options.trace_level >= 0) _MTrace_SetLevel("default", options.trace_level);
-  const int status = options.check ? check(options, UserErrors(user_stream)) : run(options, UserErrors(user_stream));
+  const UserErrors errors(user_stream);
+  // The timeline file is opened before the session and written after it, also when it failed.
+  std::ofstream timeline_file;
+  std::unique_ptr<MHostTimeline> timeline;
+  if (!options.timeline.empty() && !options.check) {
+    timeline_file.open(options.timeline, std::ios::binary | std::ios::trunc);
+    if (!timeline_file) {
+      errors.Report(options.timeline, "cannot be opened");
+      if (user_stream != stderr) std::fclose(user_stream);
+      return kExitSetup;
+    }
+    timeline = std::make_unique<MHostTimeline>();
+  }
+  int status = options.check ? check(options, errors) : run(options, errors, timeline.get());
+  if (timeline) {
+    timeline->Write(timeline_file);
+    timeline_file.close();
+    if (!timeline_file) {
+      errors.Report(options.timeline, "cannot be written");
+      if (status == 0) status = kExitSetup;
+    }
+  }
   if (user_stream != stderr) std::fclose(user_stream);
   return status;
 }

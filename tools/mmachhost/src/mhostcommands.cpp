@@ -28,6 +28,7 @@ std::string numbers(const std::vector<double>& values) {
 template <class Create, class Finish>
 void run(MHostSession& session, Create create, Finish finish) {
   MOutputChannel channel(session.NextChannel());
+  session.CommandStarts();
   auto* const command = create(&channel);
   using Command = std::remove_pointer_t<decltype(command)>;
   MHostCommandHooks hooks;

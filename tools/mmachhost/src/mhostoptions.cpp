@@ -20,6 +20,8 @@ constexpr const char* kHelp =
     "                     the host's own installation\n"
     "  --trace-level=N    trace level 0-9 of the host and of every plug-in\n"
     "  --error-log=FILE   append the error log and trace to FILE instead of standard error\n"
+    "  --timeline=FILE    write the session as trace-event JSON to FILE (open it in Perfetto or\n"
+    "                     chrome://tracing): a track for the proxy and one per submachine\n"
     "  --max-polls=N      give up a command that has not ended after N polls (default 100000)\n"
     "  -h, --help         print this help and exit\n"
     "  --version          print the version and exit\n"
@@ -34,17 +36,21 @@ struct ValueOption {
   bool (*apply)(const std::string& value, MHostOptions& options, std::string& error);
 };
 
+// Options whose value is kept as given.
+template <std::string MHostOptions::*Field>
+bool keep(const std::string& value, MHostOptions& options, std::string&) {
+  options.*Field = value;
+  return true;
+}
+
 const ValueOption kValueOptions[] = {
     {"--plugin-dir",
      [](const std::string& value, MHostOptions& options, std::string&) {
        options.plugin_dirs.push_back(value);
        return true;
      }},
-    {"--error-log",
-     [](const std::string& value, MHostOptions& options, std::string&) {
-       options.error_log = value;
-       return true;
-     }},
+    {"--error-log", keep<&MHostOptions::error_log>},
+    {"--timeline", keep<&MHostOptions::timeline>},
     {"--trace-level",
      [](const std::string& value, MHostOptions& options, std::string& error) {
        const std::optional<uint64_t> level = MHostLine_ToUnsigned(value, 9);

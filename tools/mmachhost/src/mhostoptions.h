@@ -10,6 +10,7 @@
 struct MHostOptions {
   std::vector<std::string> plugin_dirs;  // from --plugin-dir, searched before the host's own folder
   std::string error_log;
+  std::string timeline;  // from --timeline: where the session's trace-event JSON goes
   int trace_level = -1;  // -1: leave the levels alone
   uint32_t max_polls = 100000;
   bool check = false;  // "check HOSTCONFIG": examine the configuration instead of running a session

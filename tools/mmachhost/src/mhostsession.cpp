@@ -7,6 +7,7 @@
 
 #include "mhostcommands.h"
 #include "mhostline.h"
+#include "mhosttimeline.h"
 #include "mmachabstract.h"
 #include "mmachcommand.h"
 #include "moutputchannel.h"
@@ -25,6 +26,7 @@ bool MHostSession::Run(const std::string& text, std::string& error) {
   std::vector<std::string> words;
   if (!MHostLine_Split(text, words, error)) return false;
   if (words.empty() || words[0][0] == '#') return true;
+  line_ = text;
   uint32_t abort_after = 0;
   if (words[0] == "abort") {
     // "abort POLLS COMMAND...": the command is aborted after that many polls.
@@ -71,6 +73,7 @@ void MHostSession::Flush(MOutputChannel& channel) {
     if (end == std::string::npos) end = text.size();
     size_t stop = end;
     if (stop > start && text[stop - 1] == '\r') --stop;
+    if (timeline_ != nullptr) record_channel_line(text.substr(start, stop - start));
     out_.write(text.data() + start, static_cast<std::streamsize>(stop - start));
     out_ << '\n';
     start = end + 1;
@@ -86,9 +89,11 @@ void MHostSession::Drive(std::unique_ptr<MMachCommand> command, MOutputChannel& 
   Flush(channel);
   FlushMachineChannel();
   if (!command) {
+    if (timeline_ != nullptr) timeline_->Instant(track_, "refused", {MHostTimelineArg::Text("line", line_)});
     Result("refused");
     return;
   }
+  const std::string name = timeline_ != nullptr ? command->GetName() : "";
   uint32_t polls = 0;
   uint32_t aborted_at = 0;
   bool done = false;
@@ -101,6 +106,7 @@ void MHostSession::Drive(std::unique_ptr<MMachCommand> command, MOutputChannel& 
       std::string text = "data";
       for (double value : values) text.append(" ").append(MHostSession_Number(value));
       Result(text);
+      if (timeline_ != nullptr) timeline_->Counter(track_, "values", static_cast<int64_t>(values.size()));
       values.clear();
     }
     if (done) break;
@@ -112,6 +118,7 @@ void MHostSession::Drive(std::unique_ptr<MMachCommand> command, MOutputChannel& 
     } else if (aborted_at != 0 && polls - aborted_at >= max_polls_) {
       command.reset();
       Flush(channel);
+      record_command(name, "deleted", polls, channel);
       Result("still running " + std::to_string(max_polls_) + " polls after the abort; deleted");
       return;
     }
@@ -122,8 +129,28 @@ void MHostSession::Drive(std::unique_ptr<MMachCommand> command, MOutputChannel& 
   if (done && !failed && hooks.finish) hooks.finish();
   command.reset();
   Flush(channel);
+  record_command(name, aborted_at != 0 ? "abort" : failed ? "error" : "done", polls, channel);
   Result(std::string(failed ? "failed" : "done") + " after " + std::to_string(polls) +
          (polls == 1 ? " poll" : " polls"));
+}
+
+void MHostSession::CommandStarts() {
+  if (timeline_ != nullptr) command_start_ = timeline_->Now();
+}
+
+void MHostSession::record_command(const std::string& name, const char* outcome, uint32_t polls,
+                                  const MOutputChannel& channel) {
+  if (timeline_ == nullptr) return;
+  timeline_->Span(track_, name, command_start_, timeline_->Now(),
+                  {MHostTimelineArg::Text("line", line_), MHostTimelineArg::Text("outcome", outcome),
+                   MHostTimelineArg::Number("polls", polls), MHostTimelineArg::Number("channel", channel.GetNumber())});
+}
+
+void MHostSession::record_channel_line(const std::string& line) {
+  const size_t tab = line.find('\t');
+  if (tab == std::string::npos) return;
+  const std::string kind = line.substr(tab + 1, line.find(' ', tab) - tab - 1);
+  if (kind == "error" || kind == "event") timeline_->Instant(track_, kind, {MHostTimelineArg::Text("text", line)});
 }
 
 std::string MHostSession_Number(double value) {

@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+class MHostTimeline;
 class MMachAbstract;
 class MMachCommand;
 class MOutputChannel;
@@ -37,6 +38,13 @@ class MHostSession {
 
   // Commands still running after this many polls are aborted.
   void SetMaxPolls(uint32_t polls) { max_polls_ = polls; }
+  // Records every machine command (a span with its session line, outcome and polls), every
+  // error and event line of a channel and every scan-data delivery on `track` of `timeline`.
+  // The timeline is not owned and must outlive the session.
+  void RecordOn(MHostTimeline& timeline, int track) {
+    timeline_ = &timeline;
+    track_ = track;
+  }
 
   // Runs one line (comments and blank lines do nothing). False on bad input, with the reason in
   // `error`; nothing was asked of the machine then.
@@ -51,6 +59,8 @@ class MHostSession {
 
   // The number of the next command's channel.
   uint32_t NextChannel() { return next_channel_++; }
+  // A machine command is about to be created: its span on the timeline begins here.
+  void CommandStarts();
   // Polls `command` (null: refused by its factory) until done, with Poll() of the machine between
   // polls, prints its output and results, and deletes it.
   void Drive(std::unique_ptr<MMachCommand> command, MOutputChannel& channel, const MHostCommandHooks& hooks);
@@ -68,6 +78,11 @@ class MHostSession {
   const std::vector<MHostSubmachine>& Submachines() const { return submachines_; }
 
  private:
+  // The span of the command that Drive ran, from CommandStarts() to now.
+  void record_command(const std::string& name, const char* outcome, uint32_t polls, const MOutputChannel& channel);
+  // An instant event for an "error" or "event" line of a channel.
+  void record_channel_line(const std::string& line);
+
   MMachAbstract& machine_;
   std::string name_;
   MOutputChannel& machine_channel_;
@@ -78,6 +93,10 @@ class MHostSession {
   uint32_t abort_after_ = 0;  // for the command that runs next; 0: none
   uint32_t max_polls_ = 100000;
   bool quit_ = false;
+  MHostTimeline* timeline_ = nullptr;  // null: no timeline
+  int track_ = 0;
+  std::string line_;            // the line being run
+  int64_t command_start_ = 0;  // on the timeline
 };
 
 // The number as host lines print it: up to 15 significant digits, "nan", "inf", "-inf".
