@@ -7,7 +7,6 @@
 #include <fstream>
 #include <iostream>
 #include <iterator>
-#include <map>
 #include <memory>
 #include <sstream>
 #include <string>
@@ -18,10 +17,11 @@
 #include "mhostline.h"
 #include "mhostoptions.h"
 #include "mhostplatform.h"
+#include "mhostplugin.h"
 #include "mhostsession.h"
 #include "mmachabstract.h"
 #include "moutputchannel.h"
-#include "orvexplugin.h"
+#include "mplugincheckmain.h"
 #include "trace.h"
 
 namespace {
@@ -50,51 +50,6 @@ class UserErrors {
 
  private:
   std::FILE* stream_;
-};
-
-// A plug-in with its three exports.
-struct Plugin {
-  MHostLibrary library;
-  NewMMachAbstractFunction new_machine = nullptr;
-  IsProxyFunction is_proxy = nullptr;
-  SetDefaultTracelevelFunction set_trace_level = nullptr;
-};
-
-// The plug-ins by file, each loaded once. Declared before the machines, so unloaded after them.
-class Plugins {
- public:
-  Plugins(const MHostOptions& options, const std::string& base_dir) : options_(options), base_dir_(base_dir) {
-    search_dirs_ = options.plugin_dirs;
-    search_dirs_.push_back(own_plugin_dir());
-  }
-
-  Plugin* Get(const std::string& plugin, std::string& error) {
-    const std::string path = MHostConfig_PluginPath(plugin, search_dirs_, base_dir_);
-    auto found = loaded_.find(path);
-    if (found != loaded_.end()) return found->second.get();
-    auto loaded = std::make_unique<Plugin>();
-    std::string reason;
-    if (!loaded->library.Load(path, reason)) {
-      error = "plug-in " + path + " not loaded: " + reason;
-      return nullptr;
-    }
-    loaded->new_machine = loaded->library.Find<NewMMachAbstractFunction>(kNewMMachAbstractName);
-    loaded->is_proxy = loaded->library.Find<IsProxyFunction>(kIsProxyName);
-    loaded->set_trace_level = loaded->library.Find<SetDefaultTracelevelFunction>(kSetDefaultTracelevelName);
-    if (!loaded->new_machine || !loaded->is_proxy || !loaded->set_trace_level) {
-      error = "plug-in " + path + " lacks the exports NewMMachAbstract, IsProxy and SetDefaultTracelevel";
-      return nullptr;
-    }
-    // Every plug-in has its own diagnostics: its trace level is set through its export.
-    if (options_.trace_level >= 0) loaded->set_trace_level(options_.trace_level);
-    return loaded_.emplace(path, std::move(loaded)).first->second.get();
-  }
-
- private:
-  const MHostOptions& options_;
-  std::string base_dir_;
-  std::vector<std::string> search_dirs_;
-  std::map<std::string, std::unique_ptr<Plugin>> loaded_;
 };
 
 // Reads session lines from `input` until its end, "quit" or the first bad line (unless interactive).
@@ -174,7 +129,9 @@ int run(const MHostOptions& options, const UserErrors& errors) {
   if (!MHostConfig_Read(options.config, config, error, line)) {
     return fail_setup(errors, config_place(options.config, line), error);
   }
-  Plugins plugins(options, MHostConfig_Folder(options.config));
+  std::vector<std::string> search_dirs = options.plugin_dirs;
+  search_dirs.push_back(own_plugin_dir());
+  MHostPlugins plugins(search_dirs, MHostConfig_Folder(options.config), options.trace_level);
 
   MOutputChannel channel(0);  // the machine channel: every submachine and the proxy write here
   std::vector<std::unique_ptr<MMachAbstract>> owned;
@@ -182,7 +139,7 @@ int run(const MHostOptions& options, const UserErrors& errors) {
   std::vector<MHostSubmachine> described;
   std::string header = "# proxy " + config.proxy.name + " (" + config.proxy.plugin + ") over";
   for (const MHostMachineSetup& setup : config.submachines) {
-    Plugin* plugin = plugins.Get(setup.plugin, error);
+    MHostPlugin* plugin = plugins.Get(setup.plugin, error);
     if (plugin == nullptr) return fail_machine(errors, options.config, setup, error);
     owned.emplace_back(plugin->new_machine(setup.name, setup.configdir, &channel, nullptr, {}));
     if (!owned.back()) return fail_machine(errors, options.config, setup, "no machine \"" + setup.name + "\" created");
@@ -190,7 +147,7 @@ int run(const MHostOptions& options, const UserErrors& errors) {
     described.push_back({setup.name, owned.back().get()});
     header += (described.size() == 1 ? " " : ", ") + setup.name + " (" + setup.plugin + ")";
   }
-  Plugin* proxy_plugin = plugins.Get(config.proxy.plugin, error);
+  MHostPlugin* proxy_plugin = plugins.Get(config.proxy.plugin, error);
   if (proxy_plugin == nullptr) return fail_machine(errors, options.config, config.proxy, error);
   if (!proxy_plugin->is_proxy()) return fail_machine(errors, options.config, config.proxy, "the plug-in is not a proxy");
   std::unique_ptr<MMachAbstract> proxy(
@@ -228,6 +185,9 @@ int run(const MHostOptions& options, const UserErrors& errors) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  if (argc > 1 && std::string(argv[1]) == "check-plugin") {
+    return MPluginCheck_Main(std::vector<std::string>(argv + 2, argv + argc), own_plugin_dir());
+  }
   MHostOptions options;
   std::string error;
   switch (MHostOptions_Parse(std::vector<std::string>(argv + 1, argv + argc), options, error)) {
