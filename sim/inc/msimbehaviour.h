@@ -31,6 +31,7 @@ struct MSimCommandBehaviour {
   uint32_t refuse_code = 0;   // ... after Error(refuse_code) in its channel unless 0
   bool endless = false;       // finishes only after Abort()
   uint32_t abort_code = 0;    // Error(abort_code) at the poll that ends an aborted command; 0: none
+  bool ignore_abort = false;  // Abort() is counted but changes nothing
   std::vector<TimedAction> actions;           // run in this order at their poll
   std::deque<std::vector<double>> scan_data;  // one vector per GetData() ...
   uint32_t scan_data_from_poll = 0;           // ... once this many polls have run
@@ -42,6 +43,7 @@ struct MSimCommandBehaviour {
   MSimCommandBehaviour& RefuseWithError(uint32_t code = kMErrorCommandUnknown);
   MSimCommandBehaviour& Endless();
   MSimCommandBehaviour& AbortWithError(uint32_t code = kMErrorAborted);
+  MSimCommandBehaviour& IgnoreAbort();
   MSimCommandBehaviour& At(uint32_t poll, Action action);
   MSimCommandBehaviour& DataAt(uint32_t poll, const std::string& text);
   MSimCommandBehaviour& DataAt(uint32_t poll, const std::vector<double>& values);

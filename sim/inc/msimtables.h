@@ -92,7 +92,9 @@ struct MSimTables {
   std::string machine_text;
   bool open_succeeds = true;
   std::string open_error;  // the error line that a failing Open writes into the channel; empty: none
+  bool reopen_succeeds = true;  // false: Open fails once the machine has been closed
   bool is_open = false;
+  bool was_closed = false;
   bool ready = true;
   bool probe_ready = true;
   bool feature_a = false;
@@ -100,6 +102,9 @@ struct MSimTables {
   bool feature_c = false;
   bool idle_command = false;
   std::optional<MMachWobbleParameters> wobble;  // GetWobbleParameters answers false without
+  // Operations ("GetAxisValue", "NewMMachMoveCommand", "~MSimMachine") that stop the process
+  // with std::abort() when called: a plug-in that crashes, for the tools that must survive one.
+  std::set<std::string, std::less<>> crash_operations;
 
   // Axes in listing order. A name may be listed twice (a faulty machine); queries by name use
   // the first. An axis is usable when listed without MMachAxisInfo::kNotAvailable.

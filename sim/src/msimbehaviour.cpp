@@ -37,6 +37,11 @@ MSimCommandBehaviour& MSimCommandBehaviour::AbortWithError(uint32_t code) {
   return *this;
 }
 
+MSimCommandBehaviour& MSimCommandBehaviour::IgnoreAbort() {
+  ignore_abort = true;
+  return *this;
+}
+
 MSimCommandBehaviour& MSimCommandBehaviour::At(uint32_t poll, Action action) {
   actions.push_back({poll, std::move(action)});
   return *this;

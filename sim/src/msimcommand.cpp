@@ -127,7 +127,7 @@ void MSimCommandCore::end(MMachCommand& command, uint32_t error_code) {
 
 void MSimCommandCore::Abort() {
   if (MSimCommandRecord* entry = record()) ++entry->aborts;
-  if (!done_) abort_requested_ = true;
+  if (!done_ && !behaviour_.ignore_abort) abort_requested_ = true;
 }
 
 bool MSimCommandCore::GetData(std::vector<double>& values) {

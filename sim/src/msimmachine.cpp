@@ -1,6 +1,7 @@
 #include "msimmachine.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <filesystem>
 #include <string_view>
 #include <utility>
@@ -16,6 +17,7 @@ MSimMachine::MSimMachine(MOutputChannel* output, MMachHostService* host_service,
 }
 
 MSimMachine::~MSimMachine() {
+  count_call("~MSimMachine");
   for (MSimCommandCore* command : live_commands_) command->Detach();
   // As the end of a process would: the consumers see the layout withdrawn, the names go.
   MErrTraceContext context;
@@ -173,6 +175,7 @@ uint64_t MSimMachine::CallCount(const std::string& operation) const {
 }
 
 void MSimMachine::count_call(const char* operation) {
+  if (tables_.crash_operations.count(std::string_view(operation)) != 0) std::abort();
   const auto it = calls_.find(std::string_view(operation));
   if (it != calls_.end()) {
     ++it->second;
@@ -200,7 +203,7 @@ bool MSimMachine::possible(MSimPossibility query, const MMachAxesSet& axes) cons
 
 bool MSimMachine::Open() {
   count_call(__func__);
-  if (!tables_.open_succeeds) {
+  if (!tables_.open_succeeds || (tables_.was_closed && !tables_.reopen_succeeds)) {
     if (output && !tables_.open_error.empty()) output->Error(tables_.open_error);
     return false;
   }
@@ -261,6 +264,7 @@ void MSimMachine::drop_imagefifo(const std::string& name, const MMachImagefifoEn
 void MSimMachine::Close() {
   count_call(__func__);
   tables_.is_open = false;
+  tables_.was_closed = true;
 }
 
 int MSimMachine::CallHostService(const std::string& command, const std::string& argument) {

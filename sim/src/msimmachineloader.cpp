@@ -217,11 +217,17 @@ bool read_machine(const MIniData& ini, const std::string& section, MSimTables& t
       {"text", [&](const Field& f) { return to_string(f, tables.machine_text); }},
       {"open", [&](const Field& f) { return to_bool(f, tables.open_succeeds); }},
       {"open_error", [&](const Field& f) { return to_string(f, tables.open_error); }},
+      {"reopen", [&](const Field& f) { return to_bool(f, tables.reopen_succeeds); }},
       {"ready", [&](const Field& f) { return to_bool(f, tables.ready); }},
       {"probe_ready", [&](const Field& f) { return to_bool(f, tables.probe_ready); }},
       {"idle", [&](const Field& f) { return to_bool(f, tables.idle_command); }},
       {"magazine", [&](const Field& f) { return to_string(f, tables.magazine_file); }},
       {"wide_imagefifos", [&](const Field& f) { return to_bool(f, tables.wide_imagefifos); }},
+      {"crash",
+       [&](const Field& f) {
+         for (const std::string& word : split_words(f.value)) tables.crash_operations.insert(word);
+         return true;
+       }},
       {"features",
        [&](const Field& f) {
          for (const std::string& word : split_words(f.value)) {
@@ -381,6 +387,7 @@ bool read_command(const MIniData& ini, const std::string& section, const std::st
       {"refuse_error", [&](const Field& f) { return to_u32(f, behaviour.refuse_code); }},
       {"endless", [&](const Field& f) { return to_bool(f, behaviour.endless); }},
       {"abort_error", [&](const Field& f) { return to_u32(f, behaviour.abort_code); }},
+      {"ignore_abort", [&](const Field& f) { return to_bool(f, behaviour.ignore_abort); }},
       {"scandata",
        [&](const Field& f) {
          for (const std::string& vector : split_words(f.value, ",")) {

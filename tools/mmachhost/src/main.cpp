@@ -8,7 +8,6 @@
 #include <fstream>
 #include <iostream>
 #include <iterator>
-#include <map>
 #include <memory>
 #include <sstream>
 #include <string>
@@ -19,11 +18,13 @@
 #include "mhostline.h"
 #include "mhostoptions.h"
 #include "mhostplatform.h"
+#include "mhostplugin.h"
 #include "mhostsession.h"
 #include "mhosttimeline.h"
 #include "mhosttimelinemachine.h"
 #include "mmachabstract.h"
 #include "moutputchannel.h"
+#include "mplugincheckmain.h"
 #include "msimmachine.h"
 #include "orvexplugin.h"
 #include "trace.h"
@@ -37,6 +38,14 @@ constexpr int kExitBadInput = 2;  // bad command line or session line
 std::string own_plugin_dir() {
   const std::string folder = MHostPlatform_ProgramFolder();
   return folder.empty() ? MMACHHOST_PLUGIN_RELDIR : folder + "/" + MMACHHOST_PLUGIN_RELDIR;
+}
+
+// Where plug-ins named without a path are looked for: the --plugin-dir folders in order, then
+// the host's own plug-in folder.
+std::vector<std::string> plugin_search_dirs(const MHostOptions& options) {
+  std::vector<std::string> dirs = options.plugin_dirs;
+  dirs.push_back(own_plugin_dir());
+  return dirs;
 }
 
 // Where the messages about bad input go: standard error as the user started the host, also
@@ -54,71 +63,6 @@ class UserErrors {
 
  private:
   std::FILE* stream_;
-};
-
-// A plug-in with its three exports.
-struct Plugin {
-  MHostLibrary library;
-  NewMMachAbstractFunction new_machine = nullptr;
-  IsProxyFunction is_proxy = nullptr;
-  SetDefaultTracelevelFunction set_trace_level = nullptr;
-};
-
-// The plug-ins by file, each loaded once. Declared before the machines, so unloaded after them.
-class Plugins {
- public:
-  Plugins(const MHostOptions& options, const std::string& base_dir) : options_(options), base_dir_(base_dir) {
-    search_dirs_ = options.plugin_dirs;
-    search_dirs_.push_back(own_plugin_dir());
-  }
-
-  // The file that `plugin` names.
-  std::string PathOf(const std::string& plugin) const {
-    return MHostConfig_PluginPath(plugin, search_dirs_, base_dir_);
-  }
-  // Whether `plugin` is our simulated machine, whose descriptions the host can check.
-  bool IsSimulator(const std::string& plugin) const {
-    const std::string path = PathOf(plugin);
-    const std::string file = MHostPlatform_PluginFileName("orvexsim");
-    return path.size() >= file.size() && path.compare(path.size() - file.size(), file.size(), file) == 0 &&
-           (path.size() == file.size() || path[path.size() - file.size() - 1] == '/' ||
-            path[path.size() - file.size() - 1] == '\\');
-  }
-
-  // The plug-in, loaded once; null with the reason in `error`, which names the plug-in as the
-  // configuration does.
-  Plugin* Get(const std::string& plugin, std::string& error) {
-    const std::string path = PathOf(plugin);
-    auto found = loaded_.find(path);
-    if (found != loaded_.end()) return found->second.get();
-    const std::string named = "plug-in \"" + plugin + "\"";
-    if (!file_exists(path.c_str())) {
-      error = named + " not found";
-      return nullptr;
-    }
-    auto loaded = std::make_unique<Plugin>();
-    std::string reason;
-    if (!loaded->library.Load(path, reason)) {
-      error = named + " not loaded: " + reason;
-      return nullptr;
-    }
-    loaded->new_machine = loaded->library.Find<NewMMachAbstractFunction>(kNewMMachAbstractName);
-    loaded->is_proxy = loaded->library.Find<IsProxyFunction>(kIsProxyName);
-    loaded->set_trace_level = loaded->library.Find<SetDefaultTracelevelFunction>(kSetDefaultTracelevelName);
-    if (!loaded->new_machine || !loaded->is_proxy || !loaded->set_trace_level) {
-      error = named + " lacks the exports NewMMachAbstract, IsProxy and SetDefaultTracelevel";
-      return nullptr;
-    }
-    // Every plug-in has its own diagnostics: its trace level is set through its export.
-    if (options_.trace_level >= 0) loaded->set_trace_level(options_.trace_level);
-    return loaded_.emplace(path, std::move(loaded)).first->second.get();
-  }
-
- private:
-  const MHostOptions& options_;
-  std::string base_dir_;
-  std::vector<std::string> search_dirs_;
-  std::map<std::string, std::unique_ptr<Plugin>> loaded_;
 };
 
 // Reads session lines from `input` until its end, "quit" or the first bad line (unless interactive).
@@ -188,14 +132,14 @@ struct Instrument {
 // Creates the submachines and the proxy; reports the first failure and answers false. With a
 // timeline, the proxy gets a recording decorator over each submachine (on a track named after
 // the submachine).
-bool create_machines(const std::string& config_path, const MHostConfig& config, Plugins& plugins,
+bool create_machines(const std::string& config_path, const MHostConfig& config, MHostPlugins& plugins,
                      Instrument& instrument, const UserErrors& errors, MHostTimeline* timeline = nullptr) {
   std::string error;
   std::vector<MMachAbstract*> submachines;
   if (timeline != nullptr) instrument.proxy_track = timeline->AddTrack(config.proxy.name);
   instrument.header = "# proxy " + config.proxy.name + " (" + config.proxy.plugin + ") over";
   for (const MHostMachineSetup& setup : config.submachines) {
-    Plugin* plugin = plugins.Get(setup.plugin, error);
+    MHostPlugin* plugin = plugins.Get(setup.plugin, error);
     if (plugin == nullptr) return report_machine(errors, config_path, setup, error);
     instrument.owned.emplace_back(plugin->new_machine(setup.name, setup.configdir, &instrument.channel, nullptr, {}));
     if (!instrument.owned.back()) {
@@ -210,7 +154,7 @@ bool create_machines(const std::string& config_path, const MHostConfig& config, 
     }
     instrument.header += (submachines.size() == 1 ? " " : ", ") + setup.name + " (" + setup.plugin + ")";
   }
-  Plugin* proxy_plugin = plugins.Get(config.proxy.plugin, error);
+  MHostPlugin* proxy_plugin = plugins.Get(config.proxy.plugin, error);
   if (proxy_plugin == nullptr) return report_machine(errors, config_path, config.proxy, error);
   if (!proxy_plugin->is_proxy()) return report_machine(errors, config_path, config.proxy, "the plug-in is not a proxy");
   instrument.proxy.reset(
@@ -309,14 +253,14 @@ void close_instrument(MHostSession& session, Instrument& instrument) {
 // Every problem of the files that the configuration leads to: plug-ins and their exports, the
 // simulated submachines' descriptions with their magazines, the proxy's aliases. False when one
 // was found; warnings are reported and count as none.
-bool check_files(const std::string& config_path, const MHostConfig& config, Plugins& plugins,
+bool check_files(const std::string& config_path, const MHostConfig& config, MHostPlugins& plugins,
                  const UserErrors& errors) {
   bool good = true;
   std::vector<MHostMachineSetup> setups = config.submachines;
   setups.push_back(config.proxy);
   for (const MHostMachineSetup& setup : setups) {
     std::string error;
-    Plugin* plugin = plugins.Get(setup.plugin, error);
+    MHostPlugin* plugin = plugins.Get(setup.plugin, error);
     if (plugin == nullptr) {
       good = report_machine(errors, config_path, setup, error);
     } else if (&setup == &setups.back() && !plugin->is_proxy()) {
@@ -341,7 +285,7 @@ int check(const MHostOptions& options, const UserErrors& errors) {
   if (!MHostConfig_Read(options.config, config, error, line)) {
     return fail_setup(errors, config_place(options.config, line), error);
   }
-  Plugins plugins(options, MHostConfig_Folder(options.config));
+  MHostPlugins plugins(plugin_search_dirs(options), MHostConfig_Folder(options.config), options.trace_level);
   if (!check_files(options.config, config, plugins, errors)) return kExitSetup;
   Instrument instrument;
   if (!create_machines(options.config, config, plugins, instrument, errors)) return kExitSetup;
@@ -367,7 +311,7 @@ int run(const MHostOptions& options, const UserErrors& errors, MHostTimeline* ti
   if (!MHostConfig_Read(options.config, config, error, line)) {
     return fail_setup(errors, config_place(options.config, line), error);
   }
-  Plugins plugins(options, MHostConfig_Folder(options.config));
+  MHostPlugins plugins(plugin_search_dirs(options), MHostConfig_Folder(options.config), options.trace_level);
   Instrument instrument;
   if (!create_machines(options.config, config, plugins, instrument, errors, timeline)) return kExitSetup;
   // describe shows the prefixes that the proxy takes from its aliases file.
@@ -391,6 +335,9 @@ int run(const MHostOptions& options, const UserErrors& errors, MHostTimeline* ti
 }  // namespace
 
 int main(int argc, char** argv) {
+  if (argc > 1 && std::string(argv[1]) == "check-plugin") {
+    return MPluginCheck_Main(std::vector<std::string>(argv + 2, argv + argc), own_plugin_dir());
+  }
   MHostOptions options;
   std::string error;
   switch (MHostOptions_Parse(std::vector<std::string>(argv + 1, argv + argc), options, error)) {

@@ -9,6 +9,7 @@ namespace {
 constexpr const char* kHelp =
     "usage: mmachhost [OPTION]... HOSTCONFIG [SCRIPT]\n"
     "  or:  mmachhost [OPTION]... check HOSTCONFIG\n"
+    "  or:  mmachhost check-plugin [OPTION]... PLUGIN  (see mmachhost check-plugin --help)\n"
     "Runs SCRIPT (or the lines of standard input, also when SCRIPT is -) against the proxy that\n"
     "HOSTCONFIG describes; \"help\" in a session lists its commands, \"quit\" ends it.\n"
     "With check: reads HOSTCONFIG and every file it leads to (plug-ins, submachine descriptions,\n"

@@ -1,0 +1,27 @@
+// The groups of checks of a plug-in check. A check is self-contained: it creates the machines it
+// needs, uses them and deletes them, so that any check can run alone, in any process, after
+// another one crashed. A group's list of checks is the same whatever the plug-in.
+#pragma once
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "mplugincheckmachine.h"
+#include "mplugincheckreport.h"
+
+struct MPluginCheckCase {
+  std::string name;  // "<group>.<check>"
+  std::function<MPluginCheckResult(const MPluginCheckTarget& target)> run;
+};
+
+// The three exports: present, IsProxy answers, machines are created and independent, every
+// trace level is taken.
+std::vector<MPluginCheckCase> MPluginCheck_ExportsCases();
+// Open, Close, Open again; Close without Open; delete after a failed Open; the machine channel.
+std::vector<MPluginCheckCase> MPluginCheck_LifecycleCases();
+// The axis, component, version and probe-system listings, also after "capabilities changed".
+std::vector<MPluginCheckCase> MPluginCheck_TablesCases();
+// Every command class: created, finished and deleted when supported, refused as the interface
+// prescribes when not; Abort ends a running command.
+std::vector<MPluginCheckCase> MPluginCheck_CommandsCases();

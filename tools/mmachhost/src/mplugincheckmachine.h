@@ -1,0 +1,61 @@
+// One machine of the plug-in under test, created through its NewMMachAbstract export the way
+// the server creates a submachine: with a machine channel of its own and no host service.
+// MPluginCheckMachine owns both; it closes (if opened) and deletes the machine before it
+// discards what the channel still holds. MPluginCheckTarget is the seam of the whole check:
+// the exports of a loaded plug-in, or functions that build machines in-process for tests.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "mmachabstract.h"
+#include "moutputchannel.h"
+#include "mplugincheckreport.h"
+
+// The plug-in under test: its three exports (an export the plug-in lacks stays empty), the
+// arguments that NewMMachAbstract receives and the bounds of every command's course.
+struct MPluginCheckTarget {
+  std::function<MMachAbstract*(const std::string& name, const std::string& configdir, MOutputChannel* output,
+                               MMachHostService* host_service, const std::vector<MMachAbstract*>& submachines)>
+      new_machine;
+  std::function<bool()> is_proxy;
+  std::function<int(int level)> set_trace_level;
+  std::string name = "machine";
+  std::string configdir = ".";
+  uint32_t max_polls = 2000;    // a command not done after this many polls fails its check
+  double poll_interval = 0.001;  // seconds between polls, after the first few, as a server waits
+};
+
+class MPluginCheckMachine {
+ public:
+  explicit MPluginCheckMachine(const MPluginCheckTarget& target);
+  ~MPluginCheckMachine();
+  MPluginCheckMachine(const MPluginCheckMachine&) = delete;
+  MPluginCheckMachine& operator=(const MPluginCheckMachine&) = delete;
+
+  // Null when the export answered null (or is missing).
+  MMachAbstract* Get() const { return machine_.get(); }
+  MMachAbstract* operator->() const { return machine_.get(); }
+  MOutputChannel& Channel() { return channel_; }
+
+  // Opens the machine; the SKIP result for a check that needs an open machine when it was not
+  // created or did not open, nothing when it is open.
+  std::optional<MPluginCheckResult> OpenOrSkip();
+  // Closes an opened machine and deletes it (no-op when there is none).
+  void Delete();
+  // Drops the machine without touching it: for a plug-in that handed out one object twice.
+  void Forget() { (void)machine_.release(); }
+
+ private:
+  MOutputChannel channel_;
+  std::unique_ptr<MMachAbstract> machine_;
+  bool open_ = false;
+};
+
+// Polls `command` until IsDone() answers true, at most `target.max_polls` times; the number of
+// polls it took, 0 when it is still running.
+uint32_t MPluginCheck_PollUntilDone(MMachCommand& command, const MPluginCheckTarget& target);

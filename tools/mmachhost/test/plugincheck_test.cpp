@@ -1,0 +1,201 @@
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <map>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "mplugincheck.h"
+#include "mplugincheckreport.h"
+#include "mplugincheckrunner.h"
+#include "msimmachine.h"
+#include "trace.h"
+
+using ::testing::HasSubstr;
+using ::testing::Not;
+using ::testing::StartsWith;
+
+namespace {
+
+using SimSetup = std::function<void(MSimMachine&)>;
+using TargetSetup = std::function<void(MPluginCheckTarget&)>;
+
+// The simulated machine that every check must pass: axes, a component, a version line, a loaded
+// probe system, every command supported but the wobble, which its factory refuses as the base does.
+void well_behaved(MSimMachine& sim) {
+  sim.SetIdentity("Bench", "1.00", "checked bench")
+      .AddAxis("x", 0, 1.5)
+      .AddAxis("y")
+      .AddAxis("c", MMachAxisInfo::kPeriodic)
+      .AddComponent("bench.config")
+      .AddVersion("firmware", "2.1")
+      .AddProbesystem("ps", {1, 2})
+      .SetActiveProbesystem("ps", 1)
+      .SupportAllCommands();
+  sim.Tables().receive_data["bench.config"] = "speed=1";
+  sim.SetCommandUnsupported("MMachWobbleCommand");
+  sim.Command("MMachWobbleCommand").RefuseWithError(kMErrorCommandUnknown);
+  sim.Command("MMachMoveCommand").DoneAfter(3);
+  sim.Command("MMachScanCommand").DoneAfter(2).ScanData({{1, 2}, {3, 4}});
+}
+
+// The check's seam filled with simulated machines: `fault` changes each one after set-up.
+MPluginCheckTarget sim_target(SimSetup fault = nullptr) {
+  MPluginCheckTarget target;
+  target.new_machine = [fault](const std::string& name, const std::string& configdir, MOutputChannel* output,
+                               MMachHostService* host, const std::vector<MMachAbstract*>&) {
+    auto* sim = new MSimMachine(output, host, name, configdir);
+    well_behaved(*sim);
+    if (fault) fault(*sim);
+    return sim;
+  };
+  target.is_proxy = [] { return false; };
+  target.set_trace_level = [](int level) { return _MTrace_SetLevel("default", level); };
+  target.name = "bench";
+  target.max_polls = 20;
+  target.poll_interval = 0;
+  return target;
+}
+
+// A plug-in that hands out its one machine again while that machine is alive.
+void reuse_live_machine(MPluginCheckTarget& target) {
+  auto live = std::make_shared<MSimMachine*>(nullptr);
+  struct Tracked : MSimMachine {
+    Tracked(MOutputChannel* output, std::shared_ptr<MSimMachine*> live)
+        : MSimMachine(output, nullptr, "bench", "."), live(std::move(live)) {}
+    ~Tracked() override { *live = nullptr; }
+    std::shared_ptr<MSimMachine*> live;
+  };
+  target.new_machine = [live](const std::string&, const std::string&, MOutputChannel* output, MMachHostService*,
+                              const std::vector<MMachAbstract*>&) -> MMachAbstract* {
+    if (*live == nullptr) {
+      *live = new Tracked(output, live);
+      well_behaved(**live);
+    }
+    return *live;
+  };
+}
+
+// The report lines of a run of `groups`, by check name.
+std::map<std::string, std::string> run_groups(const MPluginCheckTarget& target, const std::vector<std::string>& groups,
+                                              std::string* all = nullptr) {
+  const MPluginCheck check(target);
+  std::ostringstream out;
+  MPluginCheckReport report(out);
+  for (const std::string& group : groups) MPluginCheck_RunGroup(check, group, report, 10.0);
+  std::map<std::string, std::string> lines;
+  std::istringstream text(out.str());
+  for (std::string line; std::getline(text, line);) {
+    if (auto parsed = MPluginCheckReport::Parse(line)) lines[parsed->first] = line;
+  }
+  if (all != nullptr) *all = out.str();
+  return lines;
+}
+
+TEST(PluginCheckTest, WellBehavedSimulatedMachinePassesEveryGroup) {
+  std::string all;
+  const auto lines = run_groups(sim_target(), MPluginCheck::GroupNames(), &all);
+  const MPluginCheck check(sim_target());
+  size_t expected = 0;
+  for (const std::string& group : MPluginCheck::GroupNames()) expected += check.Cases(group).size();
+  EXPECT_EQ(lines.size(), expected) << all;
+  EXPECT_THAT(all, Not(HasSubstr("FAIL "))) << all;
+  EXPECT_THAT(lines.at("commands.MMachMoveCommand"), HasSubstr("done at 3 polls"));
+  EXPECT_THAT(lines.at("commands.MMachScanCommand"), HasSubstr("2 scan vectors"));
+  EXPECT_THAT(lines.at("commands.MMachWobbleCommand"), HasSubstr("not supported: null with error"));
+}
+
+struct FaultCase {
+  const char* check;  // the check that must fail
+  SimSetup sim_fault;
+  TargetSetup target_fault;
+  const char* seen;    // part of what it reports
+  bool crashes = false;  // the plug-in crashes: needs a child process
+};
+
+std::ostream& operator<<(std::ostream& out, const FaultCase& fault) { return out << fault.check; }
+
+class PluginCheckFaultTest : public ::testing::TestWithParam<FaultCase> {};
+
+// Each fault fails its check, and the group still reports every one of its checks.
+TEST_P(PluginCheckFaultTest, FaultFailsItsCheckAndTheGroupFinishes) {
+  const FaultCase& fault = GetParam();
+#if defined(_WIN32)
+  if (fault.crashes) GTEST_SKIP() << "groups run in-process on Windows";
+#endif
+  MPluginCheckTarget target = sim_target(fault.sim_fault);
+  if (fault.target_fault) fault.target_fault(target);
+  const std::string check = fault.check;
+  const std::string group = check.substr(0, check.find('.'));
+  std::string all;
+  const auto lines = run_groups(target, {group}, &all);
+  EXPECT_EQ(lines.size(), MPluginCheck(target).Cases(group).size()) << all;
+  ASSERT_EQ(lines.count(check), 1u) << all;
+  EXPECT_THAT(lines.at(check), StartsWith(std::string("FAIL ") + check + ": ")) << all;
+  EXPECT_THAT(lines.at(check), HasSubstr(fault.seen));
+}
+
+const FaultCase kFaults[] = {
+    {"exports.functions", nullptr, [](MPluginCheckTarget& t) { t.set_trace_level = nullptr; }, "SetDefaultTracelevel"},
+    {"exports.is-proxy", nullptr, [](MPluginCheckTarget& t) { t.is_proxy = [] { return true; }; }, "answers true"},
+    {"exports.new-machine", nullptr,
+     [](MPluginCheckTarget& t) {
+       t.new_machine = [](auto&, auto&, auto, auto, auto&) -> MMachAbstract* { return nullptr; };
+     },
+     "answered null"},
+    {"exports.independent", nullptr, reuse_live_machine, "the first machine again"},
+    {"exports.trace-levels", nullptr, [](MPluginCheckTarget& t) { t.set_trace_level = [](int) { return 0; }; },
+     "setting 2 answered 0"},
+    {"lifecycle.open", [](MSimMachine& m) { m.Tables().open_succeeds = false; }, nullptr, "Open answered false"},
+    {"lifecycle.reopen", [](MSimMachine& m) { m.Tables().reopen_succeeds = false; }, nullptr, "after Close"},
+    {"lifecycle.close-unopened", [](MSimMachine& m) { m.Tables().crash_operations.insert("Close"); }, nullptr,
+     "crashed", true},
+    {"lifecycle.delete-after-failed-open",
+     [](MSimMachine& m) {
+       m.Tables().open_succeeds = false;
+       m.Tables().crash_operations.insert("~MSimMachine");
+     },
+     nullptr, "crashed", true},
+    {"lifecycle.channel", [](MSimMachine& m) { m.AtNextPoll([](MSimMachine& s) { s.Output()->Error(16); }); },
+     nullptr, "internal error"},
+    {"lifecycle.channel", [](MSimMachine& m) { m.AtNextPoll([](MSimMachine& s) { s.Output()->Warning(3); }); },
+     nullptr, "unknown warning number 3"},
+    {"tables.axes", [](MSimMachine& m) { m.AddAxis("y"); }, nullptr, "\"y\" listed twice"},
+    {"tables.axes", [](MSimMachine& m) { m.AddAxis(""); }, nullptr, "empty name"},
+    {"tables.axes", [](MSimMachine& m) { m.Tables().crash_operations.insert("GetAxisValue"); }, nullptr, "crashed",
+     true},
+    {"tables.components", [](MSimMachine& m) { m.AddComponent("bench.config"); }, nullptr, "listed twice"},
+    {"tables.versions", [](MSimMachine& m) { m.AddVersion("", "1"); }, nullptr, "empty name"},
+    {"tables.probesystems", [](MSimMachine& m) { m.Tables().active_probesystem = "ghost"; }, nullptr,
+     "\"ghost\" is not listed"},
+    {"tables.after-change",
+     [](MSimMachine& m) {
+       m.AtNextPoll([](MSimMachine& s) {
+         s.AddAxis("x");
+         s.Output()->Event(kMEventCapabilitiesChanged);
+       });
+     },
+     nullptr, "\"x\" listed twice"},
+    {"commands.MMachMoveCommand", [](MSimMachine& m) { m.Command("MMachMoveCommand").Endless(); }, nullptr,
+     "not done after 20 polls"},
+    {"commands.MMachInitCommand", [](MSimMachine& m) { m.Command("MMachInitCommand").Refuse(); }, nullptr,
+     "supported, but the factory answered null"},
+    {"commands.MMachWobbleCommand", [](MSimMachine& m) { m.Command("MMachWobbleCommand").refuse = false; }, nullptr,
+     "not supported, but the factory made a command"},
+    {"commands.MMachResetCommand",
+     [](MSimMachine& m) {
+       m.SetCommandUnsupported("MMachResetCommand");
+       m.Command("MMachResetCommand").Refuse();
+     },
+     nullptr, "null without an error"},
+    {"commands.MMachScanCommand", [](MSimMachine& m) { m.Tables().crash_operations.insert("NewMMachScanCommand"); },
+     nullptr, "signal", true},
+    {"commands.abort", [](MSimMachine& m) { m.Command("MMachSetCommand").Endless().IgnoreAbort(); }, nullptr,
+     "MMachSetCommand still running 20 polls after Abort"},
+};
+
+INSTANTIATE_TEST_SUITE_P(Faults, PluginCheckFaultTest, ::testing::ValuesIn(kFaults));
+
+}  // namespace
