@@ -3,13 +3,12 @@
 // over them (all with the one machine channel), opens the proxy and runs a session script or
 // interactive lines. Standard output carries the transcript; standard error (or --error-log)
 // the error log and trace of the host and of every plug-in.
+#include <algorithm>
 #include <cstdio>
 #include <fstream>
 #include <iostream>
-#include <iterator>
 #include <map>
 #include <memory>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -123,20 +122,27 @@ int run_session(MHostSession& session, std::istream& input, const std::string& s
   return status;
 }
 
-// The whole session script; false and the reason when it is a folder, cannot be read or holds
-// binary data (NUL bytes), so that a wrong file name does not run as an empty session.
-bool read_script(const std::string& path, std::string& text, std::string& error) {
+// Checks the session script before anything is set up: false and the reason when it is a
+// folder, cannot be read or holds binary data (NUL bytes), so that a wrong file name does not run
+// as an empty session. The script is read in blocks, here and when it runs, so that a long
+// session takes no more memory than a short one.
+bool check_script(const std::string& path, std::string& error) {
   if (file_type(path.c_str()) == 'd') {
     error = "is a directory";
     return false;
   }
   std::ifstream file(path, std::ios::binary);
-  if (file) text.assign(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
-  if (!file || file.bad()) {
+  std::vector<char> block(64 * 1024);
+  bool binary = false;
+  while (file && !binary) {
+    file.read(block.data(), static_cast<std::streamsize>(block.size()));
+    binary = std::find(block.begin(), block.begin() + file.gcount(), '\0') != block.begin() + file.gcount();
+  }
+  if (!file.eof() && !binary) {
     error = "cannot be read";
     return false;
   }
-  if (text.find('\0') != std::string::npos) {
+  if (binary) {
     error = "is not a text file";
     return false;
   }
@@ -164,8 +170,7 @@ int fail_machine(const UserErrors& errors, const std::string& config, const MHos
 
 int run(const MHostOptions& options, const UserErrors& errors) {
   std::string error;
-  std::string script;
-  if (options.script != "-" && !read_script(options.script, script, error)) {
+  if (options.script != "-" && !check_script(options.script, error)) {
     errors.Report(options.script, error);
     return kExitBadInput;
   }
@@ -211,7 +216,7 @@ int run(const MHostOptions& options, const UserErrors& errors) {
     if (options.script == "-") {
       status = run_session(session, std::cin, "stdin", MHostPlatform_InputIsTerminal(), errors);
     } else {
-      std::istringstream lines(script);
+      std::ifstream lines(options.script, std::ios::binary);
       status = run_session(session, lines, options.script, false, errors);
     }
     proxy->Close();

@@ -10,6 +10,7 @@
 #include <cctype>
 #include <functional>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "mhostsession.h"
@@ -30,14 +31,16 @@ struct Row {
 
 std::string numbered(const std::string& name, size_t number) {
   const bool digit_last = !name.empty() && std::isdigit(static_cast<unsigned char>(name.back())) != 0;
-  return name + (digit_last ? "_" : "") + std::to_string(number);
+  std::string text = name;
+  if (digit_last) text += '_';
+  return text.append(std::to_string(number));
 }
 
 std::string prefixed(const std::string& name, size_t index, const std::vector<std::string>& aliases) {
   if (aliases.empty()) return numbered(name, index + 1);
   const std::string& alias = index < aliases.size() ? aliases[index] : std::string();
   if (alias.empty()) return name;
-  return name.empty() ? alias : alias + "." + name;
+  return name.empty() ? alias : std::string(alias).append(".").append(name);
 }
 
 // Component names that keep their name under any prefix unless two submachines have them.
@@ -49,33 +52,56 @@ bool is_shared_configuration(const std::string& name) {
 
 using Lister = std::function<std::vector<std::string>(MMachAbstract&)>;
 
+// The submachine entries of one table by the proxy names they may stand behind, built once so
+// that each proxy name is looked up rather than compared with every submachine's names. Both
+// lists keep submachine order, and each submachine's own listing order.
+class OwnerIndex {
+ public:
+  // `components`: a table of components, whose names take the prefixes of `aliases`.
+  OwnerIndex(const std::vector<MHostSubmachine>& subs, const Lister& list, bool components,
+             const std::vector<std::string>& aliases) {
+    for (size_t k = 0; k < subs.size(); ++k) {
+      for (std::string& own : list(*subs[k].machine)) {
+        const std::string number = numbered(own, k + 1);
+        const std::string prefix = components ? prefixed(own, k, aliases) : own;
+        // Under prefixes a component keeps its plain name only with an empty prefix or as a
+        // shared configuration file.
+        const bool keeps_name = !components || aliases.empty() || prefix == own || is_shared_configuration(own);
+        derived_[number].push_back({k, own});
+        if (prefix != own && prefix != number) derived_[prefix].push_back({k, own});
+        if (keeps_name) plain_[own].push_back({k, std::move(own)});
+      }
+    }
+  }
+
+  // The entries that could stand behind `name`: the numbered or prefixed forms that match, else
+  // the entries of that very name (only the first one's when `plain_is_first`).
+  std::vector<OwnName> Find(const std::string& name, bool plain_is_first) const {
+    const auto derived = derived_.find(name);
+    if (derived != derived_.end()) return derived->second;
+    const auto plain = plain_.find(name);
+    if (plain == plain_.end()) return {};
+    if (plain_is_first) return {plain->second.front()};
+    return plain->second;
+  }
+
+ private:
+  std::unordered_map<std::string, std::vector<OwnName>> plain_;
+  std::unordered_map<std::string, std::vector<OwnName>> derived_;
+};
+
 }  // namespace
 
 void MHostSession::Describe() {
   const std::vector<MHostSubmachine>& subs = submachines_;
-  // The entries of every submachine that could stand behind `name`: its own name when nothing
-  // derived matches, else the numbered or prefixed forms that match.
-  const auto owners = [&](const std::string& name, const Lister& list, bool components, bool plain_is_first) {
-    std::vector<OwnName> plain;
-    std::vector<OwnName> derived;
-    for (size_t k = 0; k < subs.size(); ++k) {
-      for (const std::string& own : list(*subs[k].machine)) {
-        // Under prefixes a component keeps its plain name only with an empty prefix or as a
-        // shared configuration file.
-        const bool keeps_name = !components || aliases_.empty() || prefixed(own, k, aliases_) == own ||
-                                is_shared_configuration(own);
-        if (own == name && keeps_name) plain.push_back({k, own});
-        if (numbered(own, k + 1) == name || (components && own != name && prefixed(own, k, aliases_) == name)) {
-          derived.push_back({k, own});
-        }
-      }
-    }
-    if (plain_is_first && plain.size() > 1) plain.resize(1);
-    const std::vector<OwnName>& found = derived.empty() ? plain : derived;
+  // The text of the entries that `name` stands for in `index`.
+  const auto owners = [&](const std::string& name, const OwnerIndex& index, bool components, bool plain_is_first) {
+    const std::vector<OwnName> found = index.Find(name, plain_is_first);
     if (found.empty()) return std::string(components && name == name_ + ".config" ? "the proxy itself" : "-");
     std::string text = found.size() > 1 ? "shared: " : "";
     for (size_t i = 0; i < found.size(); ++i) {
-      text += (i == 0 ? "" : ", ") + subs[found[i].submachine].name + " " + found[i].name;
+      if (i != 0) text += ", ";
+      text.append(subs[found[i].submachine].name).append(" ").append(found[i].name);
     }
     return text;
   };
@@ -110,7 +136,8 @@ void MHostSession::Describe() {
   for (const MMachAxisInfo* a = machine_.GetFirstAxisInfo(); a != nullptr; a = machine_.GetNextAxisInfo()) {
     rows.push_back({a->name, MHostSession_Hex(a->flags), ""});
   }
-  for (Row& row : rows) row.owners = owners(row.name, axis_names, false, false);
+  const OwnerIndex axis_owners(subs, axis_names, false, aliases_);
+  for (Row& row : rows) row.owners = owners(row.name, axis_owners, false, false);
   print("axes", rows);
 
   const Lister component_names = [](MMachAbstract& m) {
@@ -125,7 +152,8 @@ void MHostSession::Describe() {
        c = machine_.GetNextComponentInfo()) {
     rows.push_back({c->name, MHostSession_Hex(c->flags), ""});
   }
-  for (Row& row : rows) row.owners = owners(row.name, component_names, true, false);
+  const OwnerIndex component_owners(subs, component_names, true, aliases_);
+  for (Row& row : rows) row.owners = owners(row.name, component_owners, true, false);
   print("components", rows);
 
   const Lister probesystem_names = [](MMachAbstract& m) {
@@ -141,6 +169,7 @@ void MHostSession::Describe() {
   for (const std::string& name : probesystem_names(machine_)) {
     rows.push_back({name, name == loaded ? "loaded" : "", ""});
   }
-  for (Row& row : rows) row.owners = owners(row.name, probesystem_names, false, true);
+  const OwnerIndex probesystem_owners(subs, probesystem_names, false, aliases_);
+  for (Row& row : rows) row.owners = owners(row.name, probesystem_owners, false, true);
   print("probe systems", rows);
 }
