@@ -10,8 +10,7 @@
 # usage: bench/host_flat.sh [--runs N] [HOST]
 #   HOST defaults to build/bench/bin/mmachhost (cmake --preset bench && cmake --build build/bench -j2)
 set -euo pipefail
-cd "$(dirname "$0")/.."
-root=$PWD
+root=$(cd "$(dirname "$0")/.." && pwd)
 
 runs=5
 if [ "${1:-}" = "--runs" ]; then
@@ -19,6 +18,7 @@ if [ "${1:-}" = "--runs" ]; then
   shift 2
 fi
 host=${1:-$root/build/bench/bin/mmachhost}
+[ -e "$host" ] && host=$(cd "$(dirname "$host")" && pwd)/$(basename "$host")
 if [ ! -x "$host" ]; then
   echo "host_flat: no host at $host (build it with: cmake --preset bench && cmake --build build/bench -j2)" >&2
   exit 2
@@ -94,6 +94,10 @@ for ((r = 0; r < runs; ++r)); do
   read -r _ without <"$work/stats"
   measure "$work/wide/wide.host.ini" "$work/describe.session"
   read -r _ with <"$work/stats"
+  if ! grep -q "^=   a099999  0x8  axes a099999$" "$work/transcript"; then
+    echo "host_flat: describe did not list the last axis with its owner" >&2
+    exit 2
+  fi
   wide_run+=("$with")
   describe+=("$(awk -v a="$with" -v b="$without" 'BEGIN { d = a - b; print d < 0 ? 0 : d }')")
 done
