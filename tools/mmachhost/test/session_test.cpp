@@ -310,7 +310,7 @@ TEST(HostDescribeTest, NamesTheSubmachineEntriesBehindEachProxyName) {
        "=   ps1    one ps\n"
        "=   ps2    two ps\n"},
       // Names that look numbered or prefixed themselves: "a1_2" is both "a1" and "a1_" numbered.
-      {"1=p\n2=p.q\n3=\n",
+      {"1=p\n2=p.q\n3=r\n",
        {{{"a1", "a1_", "x", "x2", "1"}, {"p.c", "c", "q"}, {"s1", "s"}},
         {{"a1", "a1_", "x", "2"}, {"c", "q", "c1"}, {"s", "s1"}},
         {{"x", "a1_2"}, {"c", "p.q.c"}, {"s"}}},
@@ -328,16 +328,16 @@ TEST(HostDescribeTest, NamesTheSubmachineEntriesBehindEachProxyName) {
        "=   x2      0x0   two x\n"
        "=   x3      0x0   three x\n"
        "= components:\n"
-       "=   p.c             0xb  one c\n"
-       "=   p.p.c           0x3  one p.c\n"
-       "=   p.q             0x3  one q\n"
-       "=   p.q.c           0xb  two c\n"
-       "=   p.q.c1          0x3  two c1\n"
-       "=   p.q.p.q.c       0x3  -\n"
-       "=   p.q.q           0x3  two q\n"
-       "=   px.config       0x3  the proxy itself\n"
-       "=   submach3.c      0x3  three c\n"
-       "=   submach3.p.q.c  0x3  three p.q.c\n"
+       "=   p.c        0xb  one c\n"
+       "=   p.p.c      0x3  one p.c\n"
+       "=   p.q        0x3  one q\n"
+       "=   p.q.c      0xb  two c\n"
+       "=   p.q.c1     0x3  two c1\n"
+       "=   p.q.p.q.c  0x3  -\n"
+       "=   p.q.q      0x3  two q\n"
+       "=   px.config  0x3  the proxy itself\n"
+       "=   r.c        0x3  three c\n"
+       "=   r.p.q.c    0x3  three p.q.c\n"
        "= probe systems:\n"
        "=   s       one s\n"
        "=   s1      one s\n"
@@ -366,7 +366,7 @@ TEST(HostDescribeTest, NamesTheSubmachineEntriesBehindEachProxyName) {
        "=   p1    one p\n"},
   };
   for (const DescribeCase& c : cases) {
-    SCOPED_TRACE(c.expected);
+    SCOPED_TRACE(c.aliases.empty() ? std::string("no aliases") : "aliases " + c.aliases);
     MTestTempDir dir;
     if (!c.aliases.empty()) std::ofstream((dir.path() / "px.ini").string()) << "[Aliases]\n" << c.aliases;
     MOutputChannel channel(0);
