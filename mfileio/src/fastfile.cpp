@@ -1,6 +1,7 @@
 #include "fastfile.h"
 
 #include <algorithm>
+#include <bit>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
@@ -11,6 +12,10 @@
 #include "errtrace.h"
 #include "fileops.h"
 #include "fileplatform.h"
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 namespace {
 
@@ -91,6 +96,36 @@ int64_t replace_whole_file(const char* name, const void* data, uint64_t size) {
     return -1;
   }
   return static_cast<int64_t>(size);
+}
+
+// The first CR or LF in [from, end), or end. Lines are short, so the bytes are tested in one pass
+// for both, sixteen at a time with SSE2 (every x86-64 has it), else eight at a time in a word: a
+// byte equals `c` where the word XOR c-in-every-byte has a zero byte, and the lowest flagged byte
+// is always a true one (a borrow only runs upwards).
+char* find_line_end(char* from, char* end) {
+#if defined(__SSE2__)
+  const __m128i lf = _mm_set1_epi8('\n');
+  const __m128i cr = _mm_set1_epi8('\r');
+  for (; end - from >= 16; from += 16) {
+    const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(from));
+    const int found = _mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi8(bytes, lf), _mm_cmpeq_epi8(bytes, cr)));
+    if (found != 0) return from + std::countr_zero(static_cast<unsigned>(found));
+  }
+#endif
+  constexpr uint64_t kOnes = 0x0101010101010101u;
+  constexpr uint64_t kHighs = 0x8080808080808080u;
+  if constexpr (std::endian::native == std::endian::little) {
+    for (; end - from >= 8; from += 8) {
+      uint64_t word;
+      std::memcpy(&word, from, sizeof word);
+      const uint64_t lf_zero = word ^ (kOnes * '\n');
+      const uint64_t cr_zero = word ^ (kOnes * '\r');
+      const uint64_t found = ((lf_zero - kOnes) & ~lf_zero & kHighs) | ((cr_zero - kOnes) & ~cr_zero & kHighs);
+      if (found != 0) return from + std::countr_zero(found) / 8;
+    }
+  }
+  while (from != end && *from != '\r' && *from != '\n') ++from;
+  return from;
 }
 
 }  // namespace
@@ -176,6 +211,12 @@ bool MFastFileReader::fill_buffer() {
 }
 
 bool MFastFileReader::ReadLine(std::string& line) {
+  // Most lines lie whole in the block, with their terminator.
+  if (char* stop = find_line_end(current_, end_); stop != end_ && (*stop == '\n' || stop + 1 != end_)) {
+    line.assign(current_, static_cast<size_t>(stop - current_));
+    current_ = stop + (*stop == '\r' && stop[1] == '\n' ? 2 : 1);
+    return true;
+  }
   line.clear();
   for (;;) {
     if (current_ == end_) {
@@ -185,9 +226,9 @@ bool MFastFileReader::ReadLine(std::string& line) {
       }
       if (current_ == end_) return true;  // end of file ends the line
     }
-    const char* start = current_;
-    while (current_ != end_ && *current_ != '\r' && *current_ != '\n') ++current_;
-    line.append(start, static_cast<size_t>(current_ - start));
+    char* stop = find_line_end(current_, end_);
+    line.append(current_, static_cast<size_t>(stop - current_));
+    current_ = stop;
     if (current_ != end_) break;
   }
   const char terminator = *current_++;

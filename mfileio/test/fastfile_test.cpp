@@ -65,6 +65,30 @@ TEST(FastFileReaderTest, SplitsLinesAtEveryLineEndAndAcrossBuffers) {
   EXPECT_THAT(capture.LogTexts(), IsEmpty());
 }
 
+// Line ends are searched many bytes at a time: a terminator at every position of a 16- and an
+// 8-byte step and in the bytes after the last step, among bytes that differ from CR or LF in one
+// bit or have the high bit set.
+TEST(FastFileReaderTest, FindsTheLineEndAtEveryPositionOfASearchStep) {
+  const std::string filler = "\x0b\x0c\x0e\x8a\x8d\x02\x09\xff" "ab";
+  MTestTempDir dir;
+  for (const std::string end : {"\n", "\r\n", "\r"}) {
+    SCOPED_TRACE(end == "\n" ? "LF" : end == "\r" ? "CR" : "CR LF");
+    std::string content;
+    std::vector<std::string> expected;
+    for (size_t length = 0; length <= 40; ++length) {
+      expected.emplace_back();
+      for (size_t i = 0; i < length; ++i) expected.back() += filler[(i + length) % filler.size()];
+      content += expected.back() + end;
+    }
+    write_raw(dir.File("steps.txt"), content);
+    MFastFileReader reader;
+    ASSERT_TRUE(reader.Open(dir.File("steps.txt").c_str()));
+    std::vector<std::string> lines;
+    for (std::string line; !reader.IsEOF(); lines.push_back(line)) ASSERT_TRUE(reader.ReadLine(line));
+    EXPECT_EQ(lines, expected);
+  }
+}
+
 // Fails every fill after the first `good_fills`, as a read error of the platform would.
 class FailingReader : public MFastFileReader {
  public:

@@ -87,8 +87,14 @@ class MSimMachine : public MMachAbstract {
   const MSimTables& Tables() const { return tables_; }
   MOutputChannel* Output() const { return output; }
 
-  // Every command this machine created, oldest first (until ClearCommandLog).
+  // The newest commands this machine created, oldest first: at most CommandLogCapacity() of
+  // them (until ClearCommandLog), so that a long session keeps its memory flat.
   const std::deque<MSimCommandRecord>& CommandLog() const { return log_; }
+  // Keeps at most `records` commands in the log (0: none); older ones are dropped now and as
+  // new ones come. Commands whose record was dropped run on unrecorded.
+  MSimMachine& SetCommandLogCapacity(size_t records);
+  size_t CommandLogCapacity() const { return log_capacity_; }
+  static constexpr size_t kDefaultCommandLogCapacity = 1000;
   // The newest entry of that class (any class when empty), or null.
   const MSimCommandRecord* LastCommand(const std::string& command_class = "") const;
   void ClearCommandLog();
@@ -315,6 +321,8 @@ class MSimMachine : public MMachAbstract {
   bool possible(MSimPossibility query, const MMachAxesSet& axes) const;
   int possibility_answer(MSimPossibility query, const MMachAxesSet& axes) const;
   MSimCommandRecord* find_record(uint64_t serial);
+  // Drops the oldest records beyond the capacity.
+  void trim_command_log();
   const MMachProbesystemEntry* next_probesystem();
   // Reads Tables().magazine_file into a new database (none without a file).
   bool open_magazine();
@@ -338,7 +346,8 @@ class MSimMachine : public MMachAbstract {
   std::vector<std::function<void(MSimMachine&)>> poll_actions_;
   std::map<std::string, uint64_t, std::less<>> calls_;
   std::deque<MSimCommandRecord> log_;
-  uint64_t first_serial_ = 0;                  // the serial of log_.front()
+  uint64_t first_serial_ = 0;  // the serial of log_.front(); serials count every command created
+  size_t log_capacity_ = kDefaultCommandLogCapacity;
   std::set<MSimCommandCore*> live_commands_;  // not owned: the callers own the commands
   // Listing cursors: the index of the next element.
   size_t axis_cursor_ = 0;

@@ -20,6 +20,7 @@ Command* MSimMachine::new_command(const char* factory, MOutputChannel* output,
   auto* command = new MSimCommand<Command>({this, serial, behaviour, std::move(params)}, output,
                                            std::forward<Args>(args)...);
   log_.back().name = command->GetName();
+  trim_command_log();
   return command;
 }
 

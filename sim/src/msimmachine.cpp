@@ -164,6 +164,19 @@ void MSimMachine::ClearCommandLog() {
   log_.clear();
 }
 
+MSimMachine& MSimMachine::SetCommandLogCapacity(size_t records) {
+  log_capacity_ = records;
+  trim_command_log();
+  return *this;
+}
+
+void MSimMachine::trim_command_log() {
+  while (log_.size() > log_capacity_) {
+    log_.pop_front();
+    ++first_serial_;
+  }
+}
+
 MSimCommandRecord* MSimMachine::find_record(uint64_t serial) {
   if (serial < first_serial_ || serial - first_serial_ >= log_.size()) return nullptr;
   return &log_[static_cast<size_t>(serial - first_serial_)];

@@ -189,6 +189,45 @@ TEST_F(SimCommandTest, ClearedLogAndDeadMachineAreNotTouchedByLiveCommands) {
   EXPECT_EQ(text_of(output), "");
 }
 
+// A bounded log drops its oldest records; commands keep updating their own record (by serial),
+// never a newer command's, and commands whose record was dropped run on unrecorded.
+TEST_F(SimCommandTest, BoundedLogKeepsTheNewestRecordsInStep) {
+  struct Case {
+    size_t capacity;
+    int commands;
+    size_t kept;
+  };
+  for (const Case& c : {Case{0, 3, 0}, Case{2, 1, 1}, Case{2, 2, 2}, Case{2, 5, 2}}) {
+    MSimMachine machine(&machine_output, nullptr, "bounded", "");
+    machine.SetCommandLogCapacity(c.capacity);
+    std::vector<std::unique_ptr<MMachCommand>> commands;
+    for (int i = 0; i < c.commands; ++i) {
+      MMachMovementPara movement;
+      movement.positions["x"] = {static_cast<double>(i), false};
+      commands.emplace_back(machine.NewMMachMoveCommand(&output, movement));
+    }
+    // Poll command i (i + 1) times, so that each record shows whose polls it counted.
+    for (int i = 0; i < c.commands; ++i) poll(*commands[static_cast<size_t>(i)], i + 1);
+    commands.front().reset();
+    ASSERT_EQ(machine.CommandLog().size(), c.kept) << "capacity " << c.capacity;
+    for (size_t k = 0; k < c.kept; ++k) {
+      const int index = c.commands - static_cast<int>(c.kept) + static_cast<int>(k);
+      const MSimCommandRecord& record = machine.CommandLog()[k];
+      EXPECT_EQ(std::get<MMachMovementPara>(record.params).positions.at("x").value, index);
+      EXPECT_EQ(record.polls, static_cast<uint32_t>(index + 1));
+      EXPECT_EQ(record.deleted, index == 0);
+    }
+  }
+  // Lowering the capacity drops at once; serials stay in step across it.
+  auto first = move();
+  auto second = move();
+  sim.SetCommandLogCapacity(1);
+  second->IsDone();
+  first->IsDone();
+  ASSERT_EQ(sim.CommandLog().size(), 1u);
+  EXPECT_EQ(sim.CommandLog()[0].polls, 1u);
+}
+
 // Commands that change the machine's tables when they finish, and their failures.
 TEST_F(SimCommandTest, ProbesystemCommandsChangeTheTablesWhenTheyFinish) {
   sim.AddProbesystem("ps", {1});

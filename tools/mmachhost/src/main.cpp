@@ -7,7 +7,6 @@
 #include <cstdio>
 #include <fstream>
 #include <iostream>
-#include <iterator>
 #include <memory>
 #include <sstream>
 #include <string>
@@ -301,8 +300,7 @@ int check(const MHostOptions& options, const UserErrors& errors) {
 // after the submachine), and the session records on the proxy's track.
 int run(const MHostOptions& options, const UserErrors& errors, MHostTimeline* timeline) {
   std::string error;
-  std::string script;
-  if (options.script != "-" && !MHostConfig_ReadText(options.script, script, error)) {
+  if (options.script != "-" && !MHostConfig_CheckText(options.script, error)) {
     errors.Report(options.script, error);
     return kExitBadInput;
   }
@@ -325,7 +323,7 @@ int run(const MHostOptions& options, const UserErrors& errors, MHostTimeline* ti
   if (options.script == "-") {
     status = run_session(session, std::cin, "stdin", MHostPlatform_InputIsTerminal(), errors);
   } else {
-    std::istringstream lines(script);
+    std::ifstream lines(options.script, std::ios::binary);  // read as the session runs
     status = run_session(session, lines, options.script, false, errors);
   }
   close_instrument(session, instrument);

@@ -82,8 +82,7 @@ bool read_machine(const MIniData& ini, const std::string& section, const std::st
 // none) for a folder, binary data or what the ini data refuses.
 bool open_ini(const std::string& path, MIniData& ini, std::string& error, size_t& line) {
   line = 0;
-  std::string text;
-  if (!MHostConfig_ReadText(path, text, error)) return false;
+  if (!MHostConfig_CheckText(path, error)) return false;
   MErrTraceContext context;  // the reasons of a file that cannot be read, reported below
   if (ini.Open(path)) return true;
   line = ini.GetErrorLine();
@@ -173,7 +172,7 @@ bool MHostConfig_CheckIni(const std::string& path, std::string& error, size_t& l
   return !file_exists(path.c_str()) || open_ini(path, ini, error, line);
 }
 
-bool MHostConfig_ReadText(const std::string& path, std::string& text, std::string& error) {
+bool MHostConfig_CheckText(const std::string& path, std::string& error) {
   if (file_type(path.c_str()) == 'd') {
     error = "is a directory";
     return false;
@@ -181,13 +180,20 @@ bool MHostConfig_ReadText(const std::string& path, std::string& text, std::strin
   std::string native = path;  // '\\' separates folders, as for the file layer; '/' does on every platform
   std::replace(native.begin(), native.end(), '\\', '/');
   std::ifstream file(native, std::ios::binary);
-  if (file) text.assign(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
-  if (!file || file.bad()) {
-    error = "cannot be read";
+  // Read in blocks, so that a long file takes no more memory than a short one.
+  std::vector<char> block(64 * 1024);
+  bool binary = false;
+  while (file && !binary) {
+    file.read(block.data(), static_cast<std::streamsize>(block.size()));
+    const auto end = block.begin() + file.gcount();
+    binary = std::find(block.begin(), end, '\0') != end;
+  }
+  if (binary) {
+    error = "is not a text file";
     return false;
   }
-  if (text.find('\0') != std::string::npos) {
-    error = "is not a text file";
+  if (!file.eof()) {
+    error = "cannot be read";
     return false;
   }
   return true;

@@ -43,9 +43,9 @@ size_t MHostConfig_LineOf(const std::string& path, const std::string& section, c
 // read; else false with the reason in `error` ("is a directory", "is not a text file", the reason of
 // a bad line) and that line in `line` (0 when there is none).
 bool MHostConfig_CheckIni(const std::string& path, std::string& error, size_t& line);
-// Reads the whole text file at `path`; false with the reason ("is a directory", "cannot be read",
-// "is not a text file" for NUL bytes) in `error`.
-bool MHostConfig_ReadText(const std::string& path, std::string& text, std::string& error);
+// Whether `path` is a readable text file; false with the reason ("is a directory", "cannot be
+// read", "is not a text file" for NUL bytes) in `error`.
+bool MHostConfig_CheckText(const std::string& path, std::string& error);
 
 // The component prefixes that a proxy with `count` submachines takes from its configuration file
 // `ini_path` (section "Aliases", keys "1" ... "<count>", comments and blanks removed), with the

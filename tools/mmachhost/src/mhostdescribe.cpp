@@ -8,8 +8,10 @@
 // configuration files, which keep their plain name.
 #include <algorithm>
 #include <cctype>
+#include <cstdint>
 #include <functional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "mhostsession.h"
@@ -17,27 +19,27 @@
 
 namespace {
 
-struct OwnName {
-  size_t submachine;  // index into the submachine list
-  std::string name;
-};
-
 struct Row {
   std::string name;
   std::string flags;
   std::string owners;
 };
 
+bool ends_with_digit(std::string_view name) {
+  return !name.empty() && std::isdigit(static_cast<unsigned char>(name.back())) != 0;
+}
+
 std::string numbered(const std::string& name, size_t number) {
-  const bool digit_last = !name.empty() && std::isdigit(static_cast<unsigned char>(name.back())) != 0;
-  return name + (digit_last ? "_" : "") + std::to_string(number);
+  std::string text = name;
+  if (ends_with_digit(name)) text += '_';
+  return text.append(std::to_string(number));
 }
 
 std::string prefixed(const std::string& name, size_t index, const std::vector<std::string>& aliases) {
   if (aliases.empty()) return numbered(name, index + 1);
   const std::string& alias = index < aliases.size() ? aliases[index] : std::string();
   if (alias.empty()) return name;
-  return name.empty() ? alias : alias + "." + name;
+  return name.empty() ? alias : std::string(alias).append(".").append(name);
 }
 
 // Component names that keep their name under any prefix unless two submachines have them.
@@ -49,33 +51,156 @@ bool is_shared_configuration(const std::string& name) {
 
 using Lister = std::function<std::vector<std::string>(MMachAbstract&)>;
 
+// The submachine entries of one table, found by their own name in an open-addressing hash table
+// built once (no allocation per name), so that describe stays linear in the number of names. A
+// proxy name derived from an own name is parsed back instead of being stored: a numbered name
+// has exactly one own name and submachine number, a prefixed one an own name per alias.
+class OwnerIndex {
+ public:
+  struct Entry {
+    std::string name;  // the submachine's own name
+    size_t submachine;
+    uint32_t next;    // the next entry of the same name, in submachine order; kNone at the end
+    bool keeps_name;  // may stand behind the plain name
+  };
+
+  // `components`: a table of components, whose names take the prefixes of `aliases`.
+  OwnerIndex(const std::vector<MHostSubmachine>& subs, const Lister& list, bool components,
+             const std::vector<std::string>& aliases)
+      : submachines_(subs.size()), components_(components), aliases_(aliases) {
+    for (size_t k = 0; k < subs.size(); ++k) {
+      for (std::string& own : list(*subs[k].machine)) {
+        // Under prefixes a component keeps its plain name only with an empty prefix or as a
+        // shared configuration file.
+        const bool keeps_name =
+            !components || aliases.empty() || prefixed(own, k, aliases) == own || is_shared_configuration(own);
+        entries_.push_back({std::move(own), k, kNone, keeps_name});
+      }
+    }
+    build_table();
+  }
+
+  // The entries that could stand behind `name`, in submachine order: the numbered or prefixed
+  // forms that match, else the entries of that very name (only the first when `plain_is_first`).
+  void Find(const std::string& name, bool plain_is_first, std::vector<const Entry*>& found) const {
+    found.clear();
+    add_numbered(name, found);
+    if (components_ && !aliases_.empty()) add_prefixed(name, found);
+    if (!found.empty()) {
+      // Both forms may name one entry; entries are stored in submachine order.
+      std::sort(found.begin(), found.end());
+      found.erase(std::unique(found.begin(), found.end()), found.end());
+      return;
+    }
+    for (uint32_t i = first(name); i != kNone; i = entries_[i].next) {
+      if (!entries_[i].keeps_name) continue;
+      found.push_back(&entries_[i]);
+      if (plain_is_first) return;
+    }
+  }
+
+ private:
+  static constexpr uint32_t kNone = UINT32_MAX;
+
+  static uint64_t hash_of(std::string_view name) { return std::hash<std::string_view>()(name); }
+
+  // A slot holds the upper half of the name's hash and the entry's index + 1 (0: empty); entries
+  // of a name after the first are chained from it.
+  void build_table() {
+    size_t size = 16;
+    while (size < 2 * entries_.size()) size *= 2;
+    slots_.assign(size, 0);
+    mask_ = size - 1;
+    std::vector<uint32_t> last(entries_.size(), kNone);  // of each chain, by its first entry
+    for (uint32_t i = 0; i < entries_.size(); ++i) {
+      const uint64_t hash = hash_of(entries_[i].name);
+      for (size_t s = hash & mask_;; s = (s + 1) & mask_) {
+        if (slots_[s] == 0) {
+          slots_[s] = (hash & kTagMask) | (i + 1);
+          last[i] = i;
+          break;
+        }
+        const uint32_t head = static_cast<uint32_t>(slots_[s]) - 1;
+        if ((slots_[s] & kTagMask) == (hash & kTagMask) && entries_[head].name == entries_[i].name) {
+          entries_[last[head]].next = i;
+          last[head] = i;
+          break;
+        }
+      }
+    }
+  }
+
+  // The first entry named `name`, or kNone.
+  uint32_t first(std::string_view name) const {
+    const uint64_t hash = hash_of(name);
+    for (size_t s = hash & mask_; slots_[s] != 0; s = (s + 1) & mask_) {
+      const uint32_t head = static_cast<uint32_t>(slots_[s]) - 1;
+      if ((slots_[s] & kTagMask) == (hash & kTagMask) && entries_[head].name == name) return head;
+    }
+    return kNone;
+  }
+
+  // Submachine `k`'s entries named `own`.
+  void add_own(std::string_view own, size_t k, std::vector<const Entry*>& found) const {
+    for (uint32_t i = first(own); i != kNone; i = entries_[i].next) {
+      if (entries_[i].submachine == k) found.push_back(&entries_[i]);
+    }
+  }
+
+  // The number is the whole run of digits at the end (a position has no leading zero); the own
+  // name is what precedes it, or that without the '_' that separates a number from a name ending
+  // in a digit ("a1_2" is "a1" or "a1_" numbered 2).
+  void add_numbered(std::string_view name, std::vector<const Entry*>& found) const {
+    size_t start = name.size();
+    while (start > 0 && std::isdigit(static_cast<unsigned char>(name[start - 1])) != 0) --start;
+    const std::string_view digits = name.substr(start);
+    if (digits.empty() || digits[0] == '0' || digits.size() > 9) return;
+    size_t number = 0;
+    for (char digit : digits) number = number * 10 + static_cast<size_t>(digit - '0');
+    if (number > submachines_) return;
+    const std::string_view own = name.substr(0, start);
+    add_own(own, number - 1, found);
+    if (own.size() >= 2 && own.back() == '_' && ends_with_digit(own.substr(0, own.size() - 1))) {
+      add_own(own.substr(0, own.size() - 1), number - 1, found);
+    }
+  }
+
+  // "<alias>.<own>", or the alias alone for an empty own name.
+  void add_prefixed(std::string_view name, std::vector<const Entry*>& found) const {
+    for (size_t k = 0; k < submachines_ && k < aliases_.size(); ++k) {
+      const std::string& alias = aliases_[k];
+      if (alias.empty() || name.substr(0, alias.size()) != alias) continue;
+      if (name.size() == alias.size()) {
+        add_own("", k, found);
+      } else if (name.size() > alias.size() + 1 && name[alias.size()] == '.') {
+        add_own(name.substr(alias.size() + 1), k, found);
+      }
+    }
+  }
+
+  static constexpr uint64_t kTagMask = 0xffffffff00000000u;
+
+  size_t submachines_;
+  bool components_;
+  const std::vector<std::string>& aliases_;
+  std::vector<Entry> entries_;  // in submachine order, each submachine's in its listing order
+  std::vector<uint64_t> slots_;
+  size_t mask_ = 0;
+};
+
 }  // namespace
 
 void MHostSession::Describe() {
   const std::vector<MHostSubmachine>& subs = submachines_;
-  // The entries of every submachine that could stand behind `name`: its own name when nothing
-  // derived matches, else the numbered or prefixed forms that match.
-  const auto owners = [&](const std::string& name, const Lister& list, bool components, bool plain_is_first) {
-    std::vector<OwnName> plain;
-    std::vector<OwnName> derived;
-    for (size_t k = 0; k < subs.size(); ++k) {
-      for (const std::string& own : list(*subs[k].machine)) {
-        // Under prefixes a component keeps its plain name only with an empty prefix or as a
-        // shared configuration file.
-        const bool keeps_name = !components || aliases_.empty() || prefixed(own, k, aliases_) == own ||
-                                is_shared_configuration(own);
-        if (own == name && keeps_name) plain.push_back({k, own});
-        if (numbered(own, k + 1) == name || (components && own != name && prefixed(own, k, aliases_) == name)) {
-          derived.push_back({k, own});
-        }
-      }
-    }
-    if (plain_is_first && plain.size() > 1) plain.resize(1);
-    const std::vector<OwnName>& found = derived.empty() ? plain : derived;
+  std::vector<const OwnerIndex::Entry*> found;
+  // The text of the entries that `name` stands for in `index`.
+  const auto owners = [&](const std::string& name, const OwnerIndex& index, bool components, bool plain_is_first) {
+    index.Find(name, plain_is_first, found);
     if (found.empty()) return std::string(components && name == name_ + ".config" ? "the proxy itself" : "-");
     std::string text = found.size() > 1 ? "shared: " : "";
     for (size_t i = 0; i < found.size(); ++i) {
-      text += (i == 0 ? "" : ", ") + subs[found[i].submachine].name + " " + found[i].name;
+      if (i != 0) text += ", ";
+      text.append(subs[found[i]->submachine].name).append(" ").append(found[i]->name);
     }
     return text;
   };
@@ -87,9 +212,11 @@ void MHostSession::Describe() {
       flags_width = std::max(flags_width, row.flags.size());
     }
     out_ << "= " << kind << ":\n";
+    std::string line;
     for (const Row& row : rows) {
-      out_ << "=   " << row.name << std::string(width - row.name.size() + 2, ' ') << row.flags
-           << std::string(flags_width - row.flags.size() + 2, ' ') << row.owners << '\n';
+      line.assign("=   ").append(row.name).append(width - row.name.size() + 2, ' ').append(row.flags);
+      line.append(flags_width - row.flags.size() + 2, ' ').append(row.owners) += '\n';
+      out_.write(line.data(), static_cast<std::streamsize>(line.size()));
     }
   };
 
@@ -110,7 +237,8 @@ void MHostSession::Describe() {
   for (const MMachAxisInfo* a = machine_.GetFirstAxisInfo(); a != nullptr; a = machine_.GetNextAxisInfo()) {
     rows.push_back({a->name, MHostSession_Hex(a->flags), ""});
   }
-  for (Row& row : rows) row.owners = owners(row.name, axis_names, false, false);
+  const OwnerIndex axis_owners(subs, axis_names, false, aliases_);
+  for (Row& row : rows) row.owners = owners(row.name, axis_owners, false, false);
   print("axes", rows);
 
   const Lister component_names = [](MMachAbstract& m) {
@@ -125,7 +253,8 @@ void MHostSession::Describe() {
        c = machine_.GetNextComponentInfo()) {
     rows.push_back({c->name, MHostSession_Hex(c->flags), ""});
   }
-  for (Row& row : rows) row.owners = owners(row.name, component_names, true, false);
+  const OwnerIndex component_owners(subs, component_names, true, aliases_);
+  for (Row& row : rows) row.owners = owners(row.name, component_owners, true, false);
   print("components", rows);
 
   const Lister probesystem_names = [](MMachAbstract& m) {
@@ -141,6 +270,7 @@ void MHostSession::Describe() {
   for (const std::string& name : probesystem_names(machine_)) {
     rows.push_back({name, name == loaded ? "loaded" : "", ""});
   }
-  for (Row& row : rows) row.owners = owners(row.name, probesystem_names, false, true);
+  const OwnerIndex probesystem_owners(subs, probesystem_names, false, aliases_);
+  for (Row& row : rows) row.owners = owners(row.name, probesystem_owners, false, true);
   print("probe systems", rows);
 }

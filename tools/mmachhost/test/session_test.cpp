@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <memory>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -280,48 +281,125 @@ TEST(HostOptionsTest, ReadsTheCommandLineTheGnuWay) {
   }
 }
 
+struct DescribeCase {
+  std::string aliases;  // the proxy's [Aliases] section, empty: no configuration file
+  struct Sub {
+    std::vector<std::string> axes, components, probesystems;
+  };
+  std::vector<Sub> subs;
+  std::string expected;  // after the header lines of the submachines
+};
+
 TEST(HostDescribeTest, NamesTheSubmachineEntriesBehindEachProxyName) {
-  MTestTempDir dir;
-  std::ofstream((dir.path() / "px.ini").string()) << "[Aliases]\n1=\n2=b\n";
-  MOutputChannel channel(0);
-  MSimMachine first(&channel, nullptr, "first", dir.path().string());
-  MSimMachine second(&channel, nullptr, "second", dir.path().string());
-  first.AddAxis("axis1").AddAxis("x").AddComponent("c").AddComponent("probe.config").AddProbesystem("ps");
-  second.AddAxis("axis1").AddComponent("c").AddComponent("probe.config").AddProbesystem("ps");
-  MHostLibrary library;
-  std::string error;
-  ASSERT_TRUE(library.Load(ORVEX_PROXY_PLUGIN, error)) << error;
-  const auto new_machine = library.Find<NewMMachAbstractFunction>(kNewMMachAbstractName);
-  ASSERT_TRUE(new_machine);
-  std::unique_ptr<MMachAbstract> proxy(
-      new_machine("px", dir.path().string(), &channel, nullptr, {&first, &second}));
-  ASSERT_TRUE(proxy && proxy->Open());
-  std::ostringstream out;
-  MHostSession session(*proxy, "px", channel, {{"one", &first}, {"two", &second}}, {"", "b"}, out);
-  session.Describe();
-  EXPECT_EQ(out.str(),
-            "= proxy px over 2 submachines:\n"
-            "=   1 one: \"first\", \"\"\n"
-            "=   2 two: \"second\", \"\"\n"
-            "= axes:\n"
-            "=   axis1    0x10  shared: one axis1, two axis1\n"
-            "=   axis1_1  0x0   one axis1\n"
-            "=   axis1_2  0x0   two axis1\n"
-            "=   x        0x0   one x\n"
-            "= components:\n"
-            "=   b.c             0x3  two c\n"
-            "=   b.probe.config  0x3  two probe.config\n"
-            "=   c               0x3  one c\n"
-            "=   probe.config    0xb  shared: one probe.config, two probe.config\n"
-            "=   px.config       0x3  the proxy itself\n"
-            "= probe systems:\n"
-            "=   ps     one ps\n"
-            "=   ps1    one ps\n"
-            "=   ps2    two ps\n");
-  proxy->Close();
-  proxy.reset();
-  std::string rest;
-  channel.Take(rest, true);
+  const DescribeCase cases[] = {
+      {"1=\n2=b\n",
+       {{{"axis1", "x"}, {"c", "probe.config"}, {"ps"}}, {{"axis1"}, {"c", "probe.config"}, {"ps"}}},
+       "= axes:\n"
+       "=   axis1    0x10  shared: one axis1, two axis1\n"
+       "=   axis1_1  0x0   one axis1\n"
+       "=   axis1_2  0x0   two axis1\n"
+       "=   x        0x0   one x\n"
+       "= components:\n"
+       "=   b.c             0x3  two c\n"
+       "=   b.probe.config  0x3  two probe.config\n"
+       "=   c               0x3  one c\n"
+       "=   probe.config    0xb  shared: one probe.config, two probe.config\n"
+       "=   px.config       0x3  the proxy itself\n"
+       "= probe systems:\n"
+       "=   ps     one ps\n"
+       "=   ps1    one ps\n"
+       "=   ps2    two ps\n"},
+      // Names that look numbered or prefixed themselves: "a1_2" is both "a1" and "a1_" numbered.
+      {"1=p\n2=p.q\n3=r\n",
+       {{{"a1", "a1_", "x", "x2", "1"}, {"p.c", "c", "q"}, {"s1", "s"}},
+        {{"a1", "a1_", "x", "2"}, {"c", "q", "c1"}, {"s", "s1"}},
+        {{"x", "a1_2"}, {"c", "p.q.c"}, {"s"}}},
+       "= axes:\n"
+       "=   1       0x0   one 1\n"
+       "=   2       0x0   two 2\n"
+       "=   a1      0x10  shared: one a1, two a1\n"
+       "=   a1_     0x10  shared: one a1_, two a1_\n"
+       "=   a1_1    0x0   shared: one a1, one a1_\n"
+       "=   a1_2    0x10  shared: two a1, two a1_\n"
+       "=   a1_2_2  0x0   -\n"
+       "=   a1_2_3  0x0   three a1_2\n"
+       "=   x       0x10  shared: one x, two x, three x\n"
+       "=   x1      0x0   one x\n"
+       "=   x2      0x0   two x\n"
+       "=   x3      0x0   three x\n"
+       "= components:\n"
+       "=   p.c        0xb  one c\n"
+       "=   p.p.c      0x3  one p.c\n"
+       "=   p.q        0x3  one q\n"
+       "=   p.q.c      0xb  two c\n"
+       "=   p.q.c1     0x3  two c1\n"
+       "=   p.q.p.q.c  0x3  -\n"
+       "=   p.q.q      0x3  two q\n"
+       "=   px.config  0x3  the proxy itself\n"
+       "=   r.c        0x3  three c\n"
+       "=   r.p.q.c    0x3  three p.q.c\n"
+       "= probe systems:\n"
+       "=   s       one s\n"
+       "=   s1      one s\n"
+       "=   s1_1    one s1\n"
+       "=   s1_2    two s1\n"
+       "=   s2      two s\n"
+       "=   s3      three s\n"},
+      {"",
+       {{{"9", "x_", "x1"}, {"c", "c1"}, {"p"}}, {{"x", "9"}, {"c1", "c"}, {"p1"}}},
+       "= axes:\n"
+       "=   9    0x10  shared: one 9, two 9\n"
+       "=   9_1  0x0   one 9\n"
+       "=   9_2  0x0   two 9\n"
+       "=   x    0x0   two x\n"
+       "=   x1   0x0   one x1\n"
+       "=   x_   0x0   one x_\n"
+       "= components:\n"
+       "=   c          0xb  shared: one c, two c\n"
+       "=   c1         0xb  one c\n"
+       "=   c1_1       0x3  one c1\n"
+       "=   c1_2       0x3  two c1\n"
+       "=   c2         0x3  two c\n"
+       "=   px.config  0x3  the proxy itself\n"
+       "= probe systems:\n"
+       "=   p     one p\n"
+       "=   p1    one p\n"},
+  };
+  for (const DescribeCase& c : cases) {
+    SCOPED_TRACE(c.aliases.empty() ? std::string("no aliases") : "aliases " + c.aliases);
+    MTestTempDir dir;
+    if (!c.aliases.empty()) std::ofstream((dir.path() / "px.ini").string()) << "[Aliases]\n" << c.aliases;
+    MOutputChannel channel(0);
+    std::vector<std::unique_ptr<MSimMachine>> sims;
+    std::vector<MMachAbstract*> machines;
+    std::vector<MHostSubmachine> described;
+    for (const DescribeCase::Sub& sub : c.subs) {
+      const std::string name = sims.empty() ? "one" : sims.size() == 1 ? "two" : "three";
+      sims.push_back(std::make_unique<MSimMachine>(&channel, nullptr, name, dir.path().string()));
+      for (const std::string& axis : sub.axes) sims.back()->AddAxis(axis);
+      for (const std::string& component : sub.components) sims.back()->AddComponent(component);
+      for (const std::string& probesystem : sub.probesystems) sims.back()->AddProbesystem(probesystem);
+      machines.push_back(sims.back().get());
+      described.push_back({name, sims.back().get()});
+    }
+    MHostLibrary library;
+    std::string error;
+    ASSERT_TRUE(library.Load(ORVEX_PROXY_PLUGIN, error)) << error;
+    const auto new_machine = library.Find<NewMMachAbstractFunction>(kNewMMachAbstractName);
+    ASSERT_TRUE(new_machine);
+    std::unique_ptr<MMachAbstract> proxy(new_machine("px", dir.path().string(), &channel, nullptr, machines));
+    ASSERT_TRUE(proxy && proxy->Open());
+    std::ostringstream out;
+    MHostSession session(*proxy, "px", channel, described,
+                         MHostConfig_ReadAliases((dir.path() / "px.ini").string(), machines.size()), out);
+    session.Describe();
+    const std::string text = out.str();
+    EXPECT_EQ(text.substr(text.find("= axes:")), c.expected);
+    proxy->Close();
+    proxy.reset();
+    std::string rest;
+    channel.Take(rest, true);
+  }
 }
 
 }  // namespace
