@@ -155,11 +155,11 @@ const std::vector<Possibility>& possibilities() {
       {"IsTrackingPossibleWith", [](MMachAbstract& m, const MMachAxesSet& a) { return m.IsTrackingPossibleWith(a, {}); }},
       {"IsTrackingPossibleWith({}, .)",
        [](MMachAbstract& m, const MMachAxesSet& a) { return m.IsTrackingPossibleWith({}, a); }},
-      // Scan data is restricted only by a machine that answers non-zero for the empty set.
+      // Only a machine that answers non-zero for the empty set restricts scan data; the proxy
+      // asks no other about particular axes, so its answer for them means nothing.
       {"IsScandataPossibleWith",
        [](MMachAbstract& m, const MMachAxesSet& a) {
-         return a.empty() ? m.IsScandataPossibleWith(a) != 0
-                          : m.IsScandataPossibleWith({}) == 0 || m.IsScandataPossibleWith(a) != 0;
+         return m.IsScandataPossibleWith({}) != 0 && m.IsScandataPossibleWith(a) != 0;
        }},
   };
   return all;
