@@ -13,13 +13,24 @@ size_t group_index(const std::string& group) {
 
 }  // namespace
 
+MPluginCheckCase MPluginCheck_OpenMachineCase(
+    std::string name, std::function<MPluginCheckResult(MMachAbstract& machine, const MPluginCheckTarget& target)> check) {
+  return {std::move(name), [check = std::move(check)](const MPluginCheckTarget& target) {
+            MPluginCheckMachine machine(target);
+            if (auto skip = machine.OpenOrSkip()) return *skip;
+            return check(*machine.Get(), target);
+          }};
+}
+
 MPluginCheck::MPluginCheck(MPluginCheckTarget target)
     : target_(std::move(target)),
       cases_{MPluginCheck_ExportsCases(), MPluginCheck_LifecycleCases(), MPluginCheck_TablesCases(),
-             MPluginCheck_CommandsCases()} {}
+             MPluginCheck_CommandsCases(), MPluginCheck_QueriesCases(), MPluginCheck_ProbesystemsCases(),
+             MPluginCheck_ScansCases()} {}
 
 const std::vector<std::string>& MPluginCheck::GroupNames() {
-  static const std::vector<std::string> names = {"exports", "lifecycle", "tables", "commands"};
+  static const std::vector<std::string> names = {"exports",  "lifecycle",    "tables", "commands",
+                                                     "queries", "probesystems", "scans"};
   return names;
 }
 

@@ -5,7 +5,6 @@
 // must end every running command within the bound. The parameters change nothing where that is
 // possible: a move to where the axis stands, the loaded probe system loaded again.
 #include <algorithm>
-#include <cmath>
 #include <functional>
 #include <map>
 #include <memory>
@@ -40,17 +39,14 @@ struct Parameters {
 };
 
 void add_axis(MMachAbstract& machine, Parameters& p) {
-  for (const MMachAxisInfo* axis = machine.GetFirstAxisInfo(); axis != nullptr; axis = machine.GetNextAxisInfo()) {
-    if (!axis->IsAvailable() || axis->name.empty()) continue;
-    const std::string name = axis->name;
-    double value = machine.GetAxisValue(name.c_str());
-    if (!std::isfinite(value)) value = 0.0;
+  const MMachAxesVector usable = MPluginCheck_UsableAxes(machine);
+  if (!usable.empty()) {
+    const std::string& name = usable.front();
     p.axes = {name};
     p.axis_vector = {name};
-    p.movement.positions[name] = {value, true};
-    p.values[name] = value;
+    p.movement = MPluginCheck_StayingMovement(machine, p.axis_vector);
+    p.values[name] = p.movement.positions[name].value;
     if (machine.IsSpinAxis(name)) p.spin[name] = true;
-    break;
   }
   p.poly.points = {p.movement.positions};
   p.circle.movement = p.movement;
@@ -194,13 +190,6 @@ const Factory kFactories[] = {
     {"MMachWobbleCommand", "wobble", [](auto& m, auto o, auto& p) { return made(m.NewMMachWobbleCommand(o, p.wobble)); }},
 };
 
-// The first error line of a channel's text, without prefix and line end; empty when none.
-std::string first_error(const std::string& text) {
-  const size_t at = text.find("\terror ");
-  if (at == std::string::npos) return "";
-  return text.substr(at + 1, text.find('\r', at) - at - 1);
-}
-
 std::string polls_text(uint32_t polls) { return std::to_string(polls) + (polls == 1 ? " poll" : " polls"); }
 
 // A factory that made no command: right for a class without a command, when it says why.
@@ -208,10 +197,10 @@ MPluginCheckResult check_refusal(const Factory& factory, bool supported, const s
   const bool idle = std::string(factory.command_class) == "MMachIdleCommand";
   if (supported && factory.text_name != nullptr) {
     return MPluginCheckResult::Fail(std::string("supported, but the factory answered null") +
-                                    (text.empty() ? std::string() : std::string(": ") + first_error(text)));
+                                    (text.empty() ? std::string() : std::string(": ") + MPluginCheck_FirstError(text)));
   }
   const std::string why = supported ? "advertised without a command class" : "not supported";
-  const std::string error = first_error(text);
+  const std::string error = MPluginCheck_FirstError(text);
   if (idle && text.empty()) return MPluginCheckResult::Pass(why + ": null, nothing written");
   if (error == "error \"transaction: command unknown\"") return MPluginCheckResult::Pass(why + ": null with " + error);
   if (error.empty()) return MPluginCheckResult::Fail(why + ": null without an error in the channel");
@@ -243,7 +232,7 @@ MPluginCheckResult check_course(const Factory& factory, Created& created, MOutpu
   channel.Take(text, true);
   std::string seen = std::string("done at ") + polls_text(polls);
   if (created.get_data) seen += std::string(", ") + std::to_string(vectors) + " scan vectors";
-  const std::string error = first_error(text);
+  const std::string error = MPluginCheck_FirstError(text);
   return MPluginCheckResult::Pass(seen + (error.empty() ? ", deleted" : std::string(", ended with ") + error + ", deleted"));
 }
 

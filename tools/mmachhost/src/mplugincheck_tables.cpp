@@ -136,11 +136,9 @@ MPluginCheckResult probesystems_of(MMachAbstract& machine) {
 
 // A check of one table on a freshly opened machine.
 MPluginCheckCase table_case(const std::string& name, MPluginCheckResult (*table)(MMachAbstract&)) {
-  return {name, [table](const MPluginCheckTarget& target) {
-            MPluginCheckMachine machine(target);
-            if (auto skip = machine.OpenOrSkip()) return *skip;
-            return table(*machine.Get());
-          }};
+  return MPluginCheck_OpenMachineCase(name, [table](MMachAbstract& machine, const MPluginCheckTarget&) {
+    return table(machine);
+  });
 }
 
 // The machine announces a change of its capabilities through its channel while it is polled;

@@ -15,6 +15,10 @@ struct MPluginCheckCase {
   std::function<MPluginCheckResult(const MPluginCheckTarget& target)> run;
 };
 
+// A check of `check` on a freshly opened machine (SKIP when none opens).
+MPluginCheckCase MPluginCheck_OpenMachineCase(
+    std::string name, std::function<MPluginCheckResult(MMachAbstract& machine, const MPluginCheckTarget& target)> check);
+
 // The three exports: present, IsProxy answers, machines are created and independent, every
 // trace level is taken.
 std::vector<MPluginCheckCase> MPluginCheck_ExportsCases();
@@ -25,3 +29,10 @@ std::vector<MPluginCheckCase> MPluginCheck_TablesCases();
 // Every command class: created, finished and deleted when supported, refused as the interface
 // prescribes when not; Abort ends a running command.
 std::vector<MPluginCheckCase> MPluginCheck_CommandsCases();
+// Every query the proxy passes on: flags, per-axis questions, axis lists, possibility queries
+// (with the factories they promise) and the features started on the machine.
+std::vector<MPluginCheckCase> MPluginCheck_QueriesCases();
+// Every defined probe system loaded and unloaded; the definitions agree with the listing.
+std::vector<MPluginCheckCase> MPluginCheck_ProbesystemsCases();
+// A scandata over the machine's axes, then a scan: its vectors have the width asked for.
+std::vector<MPluginCheckCase> MPluginCheck_ScansCases();

@@ -1,5 +1,8 @@
 #include "mplugincheckmachine.h"
 
+#include <cmath>
+#include <memory>
+
 #include "mmachcommand.h"
 #include "msleep_sec.h"
 
@@ -39,4 +42,46 @@ uint32_t MPluginCheck_PollUntilDone(MMachCommand& command, const MPluginCheckTar
     if (poll >= kPollsWithoutPause && target.poll_interval > 0) msleep_sec(target.poll_interval);
   }
   return 0;
+}
+
+MMachAxesVector MPluginCheck_UsableAxes(MMachAbstract& machine) {
+  MMachAxesVector axes;
+  for (const MMachAxisInfo* axis = machine.GetFirstAxisInfo(); axis != nullptr; axis = machine.GetNextAxisInfo()) {
+    if (axis->IsAvailable() && !axis->name.empty()) axes.push_back(axis->name);
+  }
+  return axes;
+}
+
+MMachMovementPara MPluginCheck_StayingMovement(MMachAbstract& machine, const MMachAxesVector& axes) {
+  MMachMovementPara movement;
+  for (const std::string& axis : axes) {
+    const double value = machine.GetAxisValue(axis.c_str());
+    movement.positions[axis] = {std::isfinite(value) ? value : 0.0, true};
+  }
+  return movement;
+}
+
+std::string MPluginCheck_FirstError(const std::string& text) {
+  const size_t at = text.find("\terror ");
+  if (at == std::string::npos) return "";
+  return text.substr(at + 1, text.find('\r', at) - at - 1);
+}
+
+std::string MPluginCheck_RunToEnd(MMachCommand* command, MOutputChannel& channel, const MPluginCheckTarget& target) {
+  std::unique_ptr<MMachCommand> owned(command);
+  std::string ending;
+  if (!owned) {
+    ending = "no command";
+  } else if (MPluginCheck_PollUntilDone(*owned, target) == 0) {
+    owned->Abort();
+    MPluginCheck_PollUntilDone(*owned, target);
+    ending = std::string("not done after ") + std::to_string(target.max_polls) + " polls";
+  }
+  owned.reset();  // before its channel is read
+  std::string text;
+  channel.Take(text, true);
+  channel.Clear();
+  const std::string error = MPluginCheck_FirstError(text);
+  if (ending.empty()) return error;
+  return error.empty() ? ending : ending + ", " + error;
 }

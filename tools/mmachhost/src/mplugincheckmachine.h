@@ -56,6 +56,18 @@ class MPluginCheckMachine {
   bool open_ = false;
 };
 
+// The listed axes without the not-available bit, in listing order.
+MMachAxesVector MPluginCheck_UsableAxes(MMachAbstract& machine);
+// A movement of `axes` to where they stand (a value that is not finite counts as 0): a command
+// that changes nothing.
+MMachMovementPara MPluginCheck_StayingMovement(MMachAbstract& machine, const MMachAxesVector& axes);
+// The first error line of a channel's text, without prefix and line end; empty when none.
+std::string MPluginCheck_FirstError(const std::string& text);
+
 // Polls `command` until IsDone() answers true, at most `target.max_polls` times; the number of
 // polls it took, 0 when it is still running.
 uint32_t MPluginCheck_PollUntilDone(MMachCommand& command, const MPluginCheckTarget& target);
+// Polls `command` (owned, may be null) to its end, aborting it when it does not end within the
+// bound, deletes it and answers the first error line of `channel` then ("" when none; a text
+// saying so for a null command or one that did not end), clearing the channel.
+std::string MPluginCheck_RunToEnd(MMachCommand* command, MOutputChannel& channel, const MPluginCheckTarget& target);

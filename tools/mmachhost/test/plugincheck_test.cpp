@@ -1,6 +1,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <functional>
 #include <map>
 #include <sstream>
@@ -38,7 +39,7 @@ void well_behaved(MSimMachine& sim) {
   sim.SetCommandUnsupported("MMachWobbleCommand");
   sim.Command("MMachWobbleCommand").RefuseWithError(kMErrorCommandUnknown);
   sim.Command("MMachMoveCommand").DoneAfter(3);
-  sim.Command("MMachScanCommand").DoneAfter(2).ScanData({{1, 2}, {3, 4}});
+  sim.Command("MMachScanCommand").DoneAfter(2).ScanData({{1, 2, 3}, {4, 5, 6}});  // one value per axis
 }
 
 // The check's seam filled with simulated machines: `fault` changes each one after set-up.
@@ -105,6 +106,8 @@ TEST(PluginCheckTest, WellBehavedSimulatedMachinePassesEveryGroup) {
   EXPECT_THAT(lines.at("commands.MMachMoveCommand"), HasSubstr("done at 3 polls"));
   EXPECT_THAT(lines.at("commands.MMachScanCommand"), HasSubstr("2 scan vectors"));
   EXPECT_THAT(lines.at("commands.MMachWobbleCommand"), HasSubstr("not supported: null with error"));
+  EXPECT_THAT(lines.at("probesystems.load-unload"), HasSubstr("2 definitions loaded and unloaded"));
+  EXPECT_THAT(lines.at("scans.scandata-scan"), HasSubstr("2 vectors of 3 values"));
 }
 
 struct FaultCase {
@@ -194,6 +197,39 @@ const FaultCase kFaults[] = {
      nullptr, "signal", true},
     {"commands.abort", [](MSimMachine& m) { m.Command("MMachSetCommand").Endless().IgnoreAbort(); }, nullptr,
      "MMachSetCommand still running 20 polls after Abort"},
+    {"queries.flags", [](MSimMachine& m) { m.Tables().crash_operations.insert("HasKeypad"); }, nullptr, "crashed",
+     true},
+    {"queries.axes", [](MSimMachine& m) { m.Tables().limit_tolerances["y"] = -1; }, nullptr,
+     "GetLimitTolerance(\"y\") answers -1"},
+    {"queries.axes", [](MSimMachine& m) { m.SetAxisValue("x", std::nan("")); }, nullptr, "not finite"},
+    {"queries.axis-lists",
+     [](MSimMachine& m) {
+       m.Tables().has_axis_lists = true;
+       m.Tables().second_axis_list = {"x", "ghost"};
+     },
+     nullptr, "the second axis list names \"ghost\""},
+    {"queries.possibility", [](MSimMachine& m) { m.SetPossibility(MSimPossibility::kStrobe, [](auto&) { return 1; }); },
+     nullptr, "IsStrobePossibleWith answers possible for {orvexcheck-no-axis}"},
+    {"queries.possible-made", [](MSimMachine& m) { m.Command("MMachMovezeroCommand").RefuseWithError(4); }, nullptr,
+     "IsMovezeroingPossibleWith({x}) answers true, but the factory of MMachMovezeroCommand answered null"},
+    {"queries.features",
+     [](MSimMachine& m) {
+       m.Tables().autoinfo.possible = true;
+       m.Tables().autoinfo.start_succeeds = false;
+     },
+     nullptr, "autoinfo is possible, but its start answered false"},
+    {"queries.features", [](MSimMachine& m) { m.Tables().preview.active = true; }, nullptr,
+     "preview is active before any start"},
+    {"probesystems.definitions", [](MSimMachine& m) { m.AddProbesystem("twin", {3, 3}); }, nullptr,
+     "twin/3 defined twice"},
+    {"probesystems.load-unload", [](MSimMachine& m) { m.Command("MMachProbesystemLoadCommand").FailAtPoll(1, 16); },
+     nullptr, "probesystem load ps/1 ended with error"},
+    {"probesystems.load-unload", [](MSimMachine& m) { m.Command("MMachProbesystemUnloadCommand").FailAtPoll(1, 16); },
+     nullptr, "probesystem unload ended with error"},
+    {"scans.scandata-scan", [](MSimMachine& m) { m.Command("MMachScanCommand").ScanData({{1, 2, 3}, {4, 5}}); },
+     nullptr, "vector 2 has 2 values, the scandata asked for 3"},
+    {"scans.scandata-scan", [](MSimMachine& m) { m.Command("MMachScandataCommand").FailAtPoll(1, 5); }, nullptr,
+     "the scandata ended with error"},
 };
 
 INSTANTIATE_TEST_SUITE_P(Faults, PluginCheckFaultTest, ::testing::ValuesIn(kFaults));
