@@ -402,7 +402,7 @@ TEST(TimelineMachineTest, OverridesEveryOperationOfTheInterface) {
   MHostTimelineMachine machine(bare, timeline, timeline.AddTrack("bare"), "bare", ".");
   const auto table = [](const MMachAbstract& object) {
     const void* const* entries = nullptr;
-    std::memcpy(&entries, &object, sizeof entries);
+    std::memcpy(&entries, static_cast<const void*>(&object), sizeof entries);  // the table pointer
     return entries;
   };
   for (std::ptrdiff_t slot = 0; slot < slots; ++slot) {
