@@ -32,6 +32,7 @@ struct MSimCommandBehaviour {
   bool endless = false;       // finishes only after Abort()
   uint32_t abort_code = 0;    // Error(abort_code) at the poll that ends an aborted command; 0: none
   bool ignore_abort = false;  // Abort() is counted but changes nothing
+  std::string text_name;      // GetName() answers this instead of its class's name unless empty
   std::vector<TimedAction> actions;           // run in this order at their poll
   std::deque<std::vector<double>> scan_data;  // one vector per GetData() ...
   uint32_t scan_data_from_poll = 0;           // ... once this many polls have run

@@ -96,6 +96,8 @@ class MSimCommandCore {
   bool GetData(std::vector<double>& values);
   // The machine is going: never touch it again.
   void Detach() { machine_ = nullptr; }
+  // The text name the behaviour gives the command instead of its class's, else null.
+  const char* NameOverride() const { return behaviour_.text_name.empty() ? nullptr : behaviour_.text_name.c_str(); }
 
   // The effects of finished commands on the machine's tables, by command class.
   uint32_t Finish(MMachCommand& command);
@@ -127,6 +129,10 @@ class MSimCommandT : public Base {
 
   bool IsDone() override { return core_.Poll(*this, &finish); }
   void Abort() override { core_.Abort(); }
+  const char* GetName() const override {
+    const char* name = core_.NameOverride();
+    return name != nullptr ? name : Base::GetName();
+  }
 
  protected:
   MSimCommandCore core_;

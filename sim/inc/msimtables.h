@@ -145,10 +145,15 @@ struct MSimTables {
   std::string active_imagefifo;
   std::map<std::string, MMachImageFormat> image_formats;  // by probe-system name
   bool wide_imagefifos = false;                           // new blocks get the 64-bit layout
+  // The machine keeps a link of its own to every block it creates, which the delete command
+  // does not undo (only deleting the machine does): a machine that leaks its blocks.
+  bool keep_imagefifo_blocks = false;
 
   // The magazine database file, read at Open: a name in the configuration directory or an
   // absolute path; empty: no magazine.
   std::string magazine_file;
+  // Slots that IsMagazineSlot denies although the magazine has them (a faulty machine).
+  std::set<uint32_t> denied_magazine_slots;
 
   std::map<std::string, std::string> receive_data;  // component → contents a receive delivers
   std::map<std::string, std::string> sent_data;     // component → contents a send stored

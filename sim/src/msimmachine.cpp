@@ -258,7 +258,9 @@ void MSimMachine::adopt_imagefifo(const std::string& name) {
   const auto made = imagefifos.find(name);
   if (made == imagefifos.end()) return;  // the command failed
   for (void* block : {made->second.buffer64, made->second.buffer32}) {
-    if (block != nullptr) ++imagefifo_links_[block];
+    if (block == nullptr) continue;
+    ++imagefifo_links_[block];
+    if (tables_.keep_imagefifo_blocks && MSharedMem_LinkOrCreate(name.c_str(), 1) == block) ++imagefifo_links_[block];
   }
   tables_.has_imagefifos = true;
   tables_.imagefifos[name] = std::move(made->second);

@@ -223,6 +223,7 @@ bool read_machine(const MIniData& ini, const std::string& section, MSimTables& t
       {"idle", [&](const Field& f) { return to_bool(f, tables.idle_command); }},
       {"magazine", [&](const Field& f) { return to_string(f, tables.magazine_file); }},
       {"wide_imagefifos", [&](const Field& f) { return to_bool(f, tables.wide_imagefifos); }},
+      {"keep_imagefifo_blocks", [&](const Field& f) { return to_bool(f, tables.keep_imagefifo_blocks); }},
       {"crash",
        [&](const Field& f) {
          for (const std::string& word : split_words(f.value)) tables.crash_operations.insert(word);
@@ -388,6 +389,7 @@ bool read_command(const MIniData& ini, const std::string& section, const std::st
       {"endless", [&](const Field& f) { return to_bool(f, behaviour.endless); }},
       {"abort_error", [&](const Field& f) { return to_u32(f, behaviour.abort_code); }},
       {"ignore_abort", [&](const Field& f) { return to_bool(f, behaviour.ignore_abort); }},
+      {"text_name", [&](const Field& f) { return to_string(f, behaviour.text_name); }},
       {"scandata",
        [&](const Field& f) {
          for (const std::string& vector : split_words(f.value, ",")) {

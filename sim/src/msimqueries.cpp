@@ -400,7 +400,7 @@ uint32_t MSimMachine::GetMagazineSlotOfProbe(uint32_t probe) {
 
 bool MSimMachine::IsMagazineSlot(uint32_t slot) {
   count_call(__func__);
-  return MMachAbstract::IsMagazineSlot(slot);
+  return tables_.denied_magazine_slots.count(slot) == 0 && MMachAbstract::IsMagazineSlot(slot);
 }
 
 bool MSimMachine::SetMagazineSlot(uint32_t slot, uint32_t probe) {

@@ -26,11 +26,12 @@ MPluginCheck::MPluginCheck(MPluginCheckTarget target)
     : target_(std::move(target)),
       cases_{MPluginCheck_ExportsCases(), MPluginCheck_LifecycleCases(), MPluginCheck_TablesCases(),
              MPluginCheck_CommandsCases(), MPluginCheck_QueriesCases(), MPluginCheck_ProbesystemsCases(),
-             MPluginCheck_ScansCases()} {}
+             MPluginCheck_ScansCases(), MPluginCheck_MagazineCases(), MPluginCheck_ImagefifosCases(),
+             MPluginCheck_ProxyCases()} {}
 
 const std::vector<std::string>& MPluginCheck::GroupNames() {
-  static const std::vector<std::string> names = {"exports",  "lifecycle",    "tables", "commands",
-                                                     "queries", "probesystems", "scans"};
+  static const std::vector<std::string> names = {"exports", "lifecycle",    "tables", "commands",  "queries",
+                                                     "probesystems", "scans", "magazine", "imagefifos", "proxy"};
   return names;
 }
 

@@ -14,7 +14,8 @@ class MPluginCheck {
  public:
   explicit MPluginCheck(MPluginCheckTarget target);
 
-  // "exports", "lifecycle", "tables", "commands", "queries", "probesystems", "scans": the groups in the order they run.
+  // "exports", "lifecycle", "tables", "commands", "queries", "probesystems", "scans", "magazine",
+  // "imagefifos", "proxy": the groups in the order they run.
   static const std::vector<std::string>& GroupNames();
   static bool IsGroup(const std::string& group);
 

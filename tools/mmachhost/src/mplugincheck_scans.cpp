@@ -40,7 +40,12 @@ MPluginCheckResult check_scandata_scan(MMachAbstract& m, const MPluginCheckTarge
   if (!m.IsCommandSupported("MMachScandataCommand") || !m.IsCommandSupported("MMachScanCommand")) {
     return MPluginCheckResult::Skip("no scandata and scan commands");
   }
-  const MMachAxesVector axes = scandata_axes(m);
+  return MPluginCheck_ScanOver(m, scandata_axes(m), target);
+}
+
+}  // namespace
+
+MPluginCheckResult MPluginCheck_ScanOver(MMachAbstract& m, const MMachAxesVector& axes, const MPluginCheckTarget& target) {
   if (axes.empty()) return MPluginCheckResult::Skip("no usable axis for a scandata");
   MOutputChannel channel(1);
   const std::string scandata = MPluginCheck_RunToEnd(m.NewMMachScandataCommand(&channel, axes), channel, target);
@@ -65,8 +70,6 @@ MPluginCheckResult check_scandata_scan(MMachAbstract& m, const MPluginCheckTarge
   const std::string seen = std::to_string(vectors) + " vectors of " + std::to_string(axes.size()) + " values";
   return vectors == 0 ? MPluginCheckResult::Warn("the scan handed out no vectors") : MPluginCheckResult::Pass(seen);
 }
-
-}  // namespace
 
 std::vector<MPluginCheckCase> MPluginCheck_ScansCases() {
   return {MPluginCheck_OpenMachineCase("scans.scandata-scan", check_scandata_scan)};

@@ -19,6 +19,11 @@ struct MPluginCheckCase {
 MPluginCheckCase MPluginCheck_OpenMachineCase(
     std::string name, std::function<MPluginCheckResult(MMachAbstract& machine, const MPluginCheckTarget& target)> check);
 
+// A scandata over `axes`, then a scan that stays where the first one stands: every vector has
+// one value per axis (SKIP without axes).
+MPluginCheckResult MPluginCheck_ScanOver(MMachAbstract& machine, const MMachAxesVector& axes,
+                                         const MPluginCheckTarget& target);
+
 // The three exports: present, IsProxy answers, machines are created and independent, every
 // trace level is taken.
 std::vector<MPluginCheckCase> MPluginCheck_ExportsCases();
@@ -36,3 +41,10 @@ std::vector<MPluginCheckCase> MPluginCheck_QueriesCases();
 std::vector<MPluginCheckCase> MPluginCheck_ProbesystemsCases();
 // A scandata over the machine's axes, then a scan: its vectors have the width asked for.
 std::vector<MPluginCheckCase> MPluginCheck_ScansCases();
+// The slots of the current magazine agree with the slot questions; its programs read back.
+std::vector<MPluginCheckCase> MPluginCheck_MagazineCases();
+// An image FIFO created, listed, found and deleted; its shared-memory block released.
+std::vector<MPluginCheckCase> MPluginCheck_ImagefifosCases();
+// The machine behind the proxy beside a simulated machine: Open merges, moves on either
+// machine's axes finish, a scan with the machine recording works.
+std::vector<MPluginCheckCase> MPluginCheck_ProxyCases();

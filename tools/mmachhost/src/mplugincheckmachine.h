@@ -22,6 +22,10 @@ struct MPluginCheckTarget {
   std::function<MMachAbstract*(const std::string& name, const std::string& configdir, MOutputChannel* output,
                                MMachHostService* host_service, const std::vector<MMachAbstract*>& submachines)>
       new_machine;
+  // The NewMMachAbstract export of our proxy plug-in, for the proxy group (empty: not found).
+  std::function<MMachAbstract*(const std::string& name, const std::string& configdir, MOutputChannel* output,
+                               MMachHostService* host_service, const std::vector<MMachAbstract*>& submachines)>
+      new_proxy;
   std::function<bool()> is_proxy;
   std::function<int(int level)> set_trace_level;
   std::string name = "machine";

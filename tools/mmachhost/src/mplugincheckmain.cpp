@@ -27,7 +27,8 @@ constexpr const char* kHelp =
     "\n"
     "  --name=NAME        the machine name given to NewMMachAbstract (default: the plug-in's name)\n"
     "  --configdir=DIR    the configuration folder given to NewMMachAbstract (default: .)\n"
-    "  --only=GROUP       run only GROUP: exports, lifecycle, tables or commands\n"
+    "  --only=GROUP       run only GROUP: exports, lifecycle, tables, commands, queries,\n"
+    "                     probesystems, scans, magazine, imagefifos or proxy\n"
     "  --report=FILE      write the report to FILE as well\n"
     "  --max-polls=N      a command not done after N polls fails its check (default 2000)\n"
     "  -h, --help         print this help and exit\n"
@@ -55,7 +56,10 @@ bool apply(const std::string& name, const std::string& value, Options& options, 
     options.report = value;
   } else if (name == "--only") {
     options.only = value;
-    if (!MPluginCheck::IsGroup(value)) error = "--only needs one of the groups exports, lifecycle, tables, commands";
+    if (!MPluginCheck::IsGroup(value)) {
+      error = "--only needs one of the groups";
+      for (const std::string& group : MPluginCheck::GroupNames()) error.append(" ").append(group);
+    }
   } else if (name == "--max-polls") {
     const std::optional<uint64_t> polls = MHostLine_ToUnsigned(value, UINT32_MAX);
     if (!polls || *polls == 0) error = "--max-polls needs a positive number";
@@ -130,7 +134,12 @@ int MPluginCheck_Main(const std::vector<std::string>& args, const std::string& p
     std::cerr << "mmachhost check-plugin: plug-in " << path << " not loaded: " << error << '\n';
     return kExitBadInput;
   }
+  // The proxy group puts the plug-in behind our proxy, found as the host finds it.
+  MHostPlugin proxy;
+  std::string proxy_error;
+  const bool proxy_loaded = proxy.Load(MHostConfig_PluginPath("orvexproxy", {plugin_dir}, "."), proxy_error);
   MPluginCheckTarget target;
+  if (proxy_loaded && proxy.new_machine) target.new_proxy = proxy.new_machine;
   if (plugin.new_machine) target.new_machine = plugin.new_machine;
   if (plugin.is_proxy) target.is_proxy = plugin.is_proxy;
   if (plugin.set_trace_level) target.set_trace_level = plugin.set_trace_level;

@@ -2,12 +2,15 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <filesystem>
+#include <fstream>
 #include <functional>
 #include <map>
 #include <sstream>
 #include <string>
 #include <vector>
 
+#include "mhostplugin.h"
 #include "mplugincheck.h"
 #include "mplugincheckreport.h"
 #include "mplugincheckrunner.h"
@@ -25,6 +28,31 @@ using TargetSetup = std::function<void(MPluginCheckTarget&)>;
 
 // The simulated machine that every check must pass: axes, a component, a version line, a loaded
 // probe system, every command supported but the wobble, which its factory refuses as the base does.
+// The bench's magazine: probe 7 in slot 1, probe 9 in slot 2 of probe system ps/1.
+std::string magazine_file() {
+  static const std::string path = [] {
+    const std::filesystem::path file = std::filesystem::temp_directory_path() / "orvexcheck-test-magazine.database";
+    std::ofstream(file) << "[ps_1_slot1]\nprobe=7\nload.program=load 1\nunload.program=unload 1\n"
+                           "change_to_2.program=change 1 2\n[ps_1_slot2]\nprobe=9\nload.program=load 2\nunload.program=unload 2\n";
+    return file.string();
+  }();
+  return path;
+}
+
+// Our proxy, loaded as the host loads it.
+std::function<MMachAbstract*(const std::string&, const std::string&, MOutputChannel*, MMachHostService*,
+                             const std::vector<MMachAbstract*>&)>
+proxy_export() {
+  static MHostPlugin* const proxy = [] {
+    auto* plugin = new MHostPlugin;
+    std::string error;
+    EXPECT_TRUE(plugin->Load(ORVEX_PROXY_PLUGIN, error)) << error;
+    return plugin;
+  }();
+  if (proxy->new_machine == nullptr) return nullptr;
+  return proxy->new_machine;
+}
+
 void well_behaved(MSimMachine& sim) {
   sim.SetIdentity("Bench", "1.00", "checked bench")
       .AddAxis("x", 0, 1.5)
@@ -34,6 +62,8 @@ void well_behaved(MSimMachine& sim) {
       .AddVersion("firmware", "2.1")
       .AddProbesystem("ps", {1, 2})
       .SetActiveProbesystem("ps", 1)
+      .SetImageFormat("ps", {64, 48, 1})
+      .SetMagazineFile(magazine_file())
       .SupportAllCommands();
   sim.Tables().receive_data["bench.config"] = "speed=1";
   sim.SetCommandUnsupported("MMachWobbleCommand");
@@ -52,6 +82,7 @@ MPluginCheckTarget sim_target(SimSetup fault = nullptr) {
     if (fault) fault(*sim);
     return sim;
   };
+  target.new_proxy = proxy_export();
   target.is_proxy = [] { return false; };
   target.set_trace_level = [](int level) { return _MTrace_SetLevel("default", level); };
   target.name = "bench";
@@ -108,6 +139,11 @@ TEST(PluginCheckTest, WellBehavedSimulatedMachinePassesEveryGroup) {
   EXPECT_THAT(lines.at("commands.MMachWobbleCommand"), HasSubstr("not supported: null with error"));
   EXPECT_THAT(lines.at("probesystems.load-unload"), HasSubstr("2 definitions loaded and unloaded"));
   EXPECT_THAT(lines.at("scans.scandata-scan"), HasSubstr("2 vectors of 3 values"));
+  EXPECT_THAT(lines.at("magazine.slots"), HasSubstr("2 slots in the magazine of ps/1, 2 probes"));
+  EXPECT_THAT(lines.at("magazine.programs"), HasSubstr("6 programs read"));
+  EXPECT_THAT(lines.at("imagefifos.released"), StartsWith("PASS "));
+  EXPECT_THAT(lines.at("proxy.open"), HasSubstr("\"x\" of both as x1 and x2"));
+  EXPECT_THAT(lines.at("proxy.scan"), HasSubstr("2 vectors of 3 values"));
 }
 
 struct FaultCase {
@@ -173,6 +209,8 @@ const FaultCase kFaults[] = {
     {"tables.versions", [](MSimMachine& m) { m.AddVersion("", "1"); }, nullptr, "empty name"},
     {"tables.probesystems", [](MSimMachine& m) { m.Tables().active_probesystem = "ghost"; }, nullptr,
      "\"ghost\" is not listed"},
+    {"tables.probesystems", [](MSimMachine& m) { m.Tables().probesystem_names.push_back("bare"); }, nullptr,
+     "IsProbesystemDefined(\"bare\") answers false"},
     {"tables.after-change",
      [](MSimMachine& m) {
        m.AtNextPoll([](MSimMachine& s) {
@@ -195,6 +233,8 @@ const FaultCase kFaults[] = {
      nullptr, "null without an error"},
     {"commands.MMachScanCommand", [](MSimMachine& m) { m.Tables().crash_operations.insert("NewMMachScanCommand"); },
      nullptr, "signal", true},
+    {"commands.MMachGetCommand", [](MSimMachine& m) { m.Command("MMachGetCommand").text_name = "fetch"; }, nullptr,
+     "GetName answers \"fetch\""},
     {"commands.abort", [](MSimMachine& m) { m.Command("MMachSetCommand").Endless().IgnoreAbort(); }, nullptr,
      "MMachSetCommand still running 20 polls after Abort"},
     {"queries.flags", [](MSimMachine& m) { m.Tables().crash_operations.insert("HasKeypad"); }, nullptr, "crashed",
@@ -230,6 +270,18 @@ const FaultCase kFaults[] = {
      nullptr, "vector 2 has 2 values, the scandata asked for 3"},
     {"scans.scandata-scan", [](MSimMachine& m) { m.Command("MMachScandataCommand").FailAtPoll(1, 5); }, nullptr,
      "the scandata ended with error"},
+    {"magazine.slots", [](MSimMachine& m) { m.Tables().denied_magazine_slots.insert(2); }, nullptr,
+     "lists slot 2, but IsMagazineSlot(2) answers false"},
+    {"magazine.programs", [](MSimMachine& m) { m.Tables().crash_operations.insert("GetMagazineChangeProgram"); },
+     nullptr, "crashed", true},
+    {"imagefifos.create-delete", [](MSimMachine& m) { m.Command("MMachImagefifoCreateCommand").FailAtPoll(1, 48); },
+     nullptr, "imagefifo create ended with error"},
+    {"imagefifos.released", [](MSimMachine& m) { m.Tables().keep_imagefifo_blocks = true; }, nullptr, "is still held"},
+    {"proxy.open", [](MSimMachine& m) { m.AddAxis("y"); }, nullptr, "the proxy did not open"},
+    {"proxy.move-machine", [](MSimMachine& m) { m.Command("MMachMoveCommand").Endless(); }, nullptr,
+     "not done after 20 polls"},
+    {"proxy.scan", [](MSimMachine& m) { m.Command("MMachScanCommand").ScanData({{1, 2, 3}, {4, 5}}); }, nullptr,
+     "vector 2 has 2 values"},
 };
 
 INSTANTIATE_TEST_SUITE_P(Faults, PluginCheckFaultTest, ::testing::ValuesIn(kFaults));
