@@ -8,6 +8,7 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -18,6 +19,13 @@ namespace {
 
 constexpr size_t kMaxScanVectors = 100000;  // GetData answering true more often never stops
 constexpr const char* kCheckName = "orvexcheck";
+
+// The image FIFO that the commands create: a block name that no other check run uses at the same
+// time (blocks are named system-wide).
+const std::string& fifo_name() {
+  static const std::string name = std::string(kCheckName).append("-").append(std::to_string(std::random_device{}()));
+  return name;
+}
 
 // Factory parameters built from an open machine's tables.
 struct Parameters {
@@ -114,15 +122,15 @@ const Factory kFactories[] = {
     {"MMachGetCommand", "get", [](auto& m, auto o, auto& p) { return made(m.NewMMachGetCommand(o, p.axis_vector)); }},
     {"MMachIdleCommand", "idle", [](auto& m, auto o, auto&) { return made(m.NewMMachIdleCommand(o)); }},
     {"MMachImagefifoCreateCommand", "imagefifo create",
-     [](auto& m, auto o, auto& p) { return made(m.NewMMachImagefifoCreateCommand(o, kCheckName, p.fifo_size)); }},
+     [](auto& m, auto o, auto& p) { return made(m.NewMMachImagefifoCreateCommand(o, fifo_name(), p.fifo_size)); }},
     {"MMachImagefifoDeleteCommand", "imagefifo delete",
-     [](auto& m, auto o, auto&) { return made(m.NewMMachImagefifoDeleteCommand(o, kCheckName)); }},
+     [](auto& m, auto o, auto&) { return made(m.NewMMachImagefifoDeleteCommand(o, fifo_name())); }},
     {"MMachImagefifoInfoCommand", nullptr,
-     [](auto& m, auto o, auto&) { return made(m.NewMMachImagefifoInfoCommand(o, kCheckName)); }},
+     [](auto& m, auto o, auto&) { return made(m.NewMMachImagefifoInfoCommand(o, fifo_name())); }},
     {"MMachImagefifoResetCommand", "imagefifo reset",
      [](auto& m, auto o, auto&) { return made(m.NewMMachImagefifoResetCommand(o)); }},
     {"MMachImagefifoSelectCommand", "imagefifo select",
-     [](auto& m, auto o, auto&) { return made(m.NewMMachImagefifoSelectCommand(o, kCheckName)); }},
+     [](auto& m, auto o, auto&) { return made(m.NewMMachImagefifoSelectCommand(o, fifo_name())); }},
     {"MMachInitCommand", "init", [](auto& m, auto o, auto& p) { return made(m.NewMMachInitCommand(o, p.axes)); }},
     {"MMachKeypadDisableCommand", "keypad disable",
      [](auto& m, auto o, auto& p) { return made(m.NewMMachKeypadDisableCommand(o, p.axes)); }},
