@@ -40,7 +40,7 @@ MFileFaultCase write_at_once_case(int mode) {
     return MFastFile_WriteAtOnce(target.c_str(), "new", 3, mode) == 3;
   };
   return {"MFastFile_WriteAtOnce mode " + std::to_string(mode), on_target(write, mode != kMFastFileCreateNew),
-          MFileFaultsOfWriteAtOnce("target", mode), mode == kMFastFileReplace ? "target" : ""};
+          MFileFaultsOfWriteAtOnce("{target}", mode), mode == kMFastFileReplace ? "target" : ""};
 }
 
 TEST(FileFaultTest, EveryFailingPlatformCallIsReportedAndLeavesNothingBehind) {
@@ -64,7 +64,7 @@ TEST(FileFaultTest, EveryFailingPlatformCallIsReportedAndLeavesNothingBehind) {
        on_target([](const std::string& target) {
          return MFastFile_WriteLinesAtOnce(target.c_str(), "a\nb\n", 4, kMFastFileReplace) == 6;
        }),
-       MFileFaultsReportedBy(MFileFaultsOfWriteAtOnce("target", kMFastFileReplace),
+       MFileFaultsReportedBy(MFileFaultsOfWriteAtOnce("{target}", kMFastFileReplace),
                              "MFastFile_WriteLinesAtOnce(): MFastFile_WriteAtOnce(" + kFile + ",..,6,10) failed"),
        "target"});
   cases.push_back({"MFastFile_ReadAtOnce into a buffer",

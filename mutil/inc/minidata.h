@@ -90,7 +90,9 @@ class MIniDataT {
   bool Close();
   // Reads the attached file again; false when no file was opened successfully.
   bool Reload();
-  // Writes every line with CR LF: the header lines, then the sections sorted by name.
+  // Writes every line with CR LF: the header lines, then the sections sorted by name. The text
+  // goes to a temporary file that replaces the file only once it is whole on disk, so a failed
+  // Save leaves the previous file as it was.
   bool Save();
 
   bool IsOpened() const { return opened_; }

@@ -297,7 +297,7 @@ bool MIniDataT<Compare>::Save() {
   for (const Section* section : sections) {
     for (const MIniDataLine* line = section; line; line = line->next) (text += line->text) += '\n';
   }
-  if (MFastFile_WriteLinesAtOnce(file_name_.c_str(), text.data(), text.size(), kMFastFileTruncate) < 0) {
+  if (MFastFile_WriteLinesAtOnce(file_name_.c_str(), text.data(), text.size(), kMFastFileReplace) < 0) {
     MERRTRACE("MIniData::Save(): MFastFile_WriteLinesAtOnce(\"%.40s\") failed", file_name_.c_str());
     return false;
   }

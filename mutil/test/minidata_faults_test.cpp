@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "fastfile.h"
 #include "mfilefaultmatrix.h"
 #include "minidata.h"
 
@@ -14,6 +15,8 @@ constexpr char kContent[] = "[s]\nk=1\n";
 
 void write_raw(const std::string& path, const std::string& bytes) { std::ofstream(path, std::ios::binary) << bytes; }
 
+// Open fails with every failing read; Save with every failing step of the replacing write, and
+// the file that it would have replaced stays byte-identical.
 TEST(MIniDataFaultTest, OpenAndSaveFailWithTheFileLayer) {
   const std::string read_failed = "read64(): ReadFile() failed: {code}";
   const std::string fill_failed = "MFastFileReader::fill_buffer(): read64() failed";
@@ -48,9 +51,10 @@ TEST(MIniDataFaultTest, OpenAndSaveFailWithTheFileLayer) {
         return [ini] { return ini->Save(); };
       },
       MFileFaultsReportedBy(
-          MFileFaultsReportedBy(MFileFaultsOfWriteAtOnce("ini", 2),
-                                "MFastFile_WriteLinesAtOnce(): MFastFile_WriteAtOnce(\"{ini}\",..,10,2) failed"),
-          "MIniData::Save(): MFastFile_WriteLinesAtOnce(\"*\") failed")};  // the name is cut at 40 characters
+          MFileFaultsReportedBy(MFileFaultsOfWriteAtOnce("{ini}", kMFastFileReplace),
+                                "MFastFile_WriteLinesAtOnce(): MFastFile_WriteAtOnce(\"{ini}\",..,10,10) failed"),
+          "MIniData::Save(): MFastFile_WriteLinesAtOnce(\"*\") failed"),  // the name is cut at 40 characters
+      "ini"};
   ExpectFileFaultMatrix(open);
   ExpectFileFaultMatrix(save);
 }

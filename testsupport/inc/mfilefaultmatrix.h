@@ -145,21 +145,22 @@ inline std::vector<MFileFault> MFileFaultsReportedBy(std::vector<MFileFault> fau
   return faults;
 }
 
-// The failures of MFastFile_WriteAtOnce to file `name` with `mode` (an open mode plus 4 for a flush).
-inline std::vector<MFileFault> MFileFaultsOfWriteAtOnce(const std::string& name, int mode) {
+// The failures of MFastFile_WriteAtOnce to the path that `target` matches (an expected-text pattern
+// such as "{name}") with `mode` (an open mode plus 4 for a flush).
+inline std::vector<MFileFault> MFileFaultsOfWriteAtOnce(const std::string& target, int mode) {
   const bool replace = (mode & ~4) == 10;
-  const std::string target = replace ? "*ffw*.tmp" : "{" + name + "}";
+  const std::string written = replace ? "*ffw*.tmp" : target;
   const std::string open_mode = std::to_string(replace ? 2 : mode & ~4);
   std::vector<MFileFault> faults;
   if (replace) faults.push_back({{"MFastFile_WriteAtOnce(): GetTempFileName() failed:{code}"}});
-  faults.push_back({{"openwritefile(): CreateFile(" + target + ", ...) failed: {code}",
-                     "MFastFile_WriteAtOnce(): openwritefile(" + target + ", " + open_mode + ") failed"}});
+  faults.push_back({{"openwritefile(): CreateFile(" + written + ", ...) failed: {code}",
+                     "MFastFile_WriteAtOnce(): openwritefile(" + written + ", " + open_mode + ") failed"}});
   faults.push_back({{"write64(): WriteFile() failed: {code}", "MFastFile_WriteAtOnce(): write64() failed"}});
   if (replace || (mode & 4) != 0) faults.push_back({{"MFastFile_WriteAtOnce(): FlushFileBuffers() failed: {code}"}});
   faults.push_back({{"MFastFile_WriteAtOnce(): CloseHandle() failed: {code}"}});
   if (replace) {
-    faults.push_back({{"file_rename(): MoveFileEx(*ffw*.tmp,{" + name + "}) failed: {code}",
-                       "MFastFile_WriteAtOnce(): file_rename(*ffw*.tmp,{" + name + "}) failed: *"}});
+    faults.push_back({{"file_rename(): MoveFileEx(*ffw*.tmp," + target + ") failed: {code}",
+                       "MFastFile_WriteAtOnce(): file_rename(*ffw*.tmp," + target + ") failed: *"}});
   }
   return faults;
 }

@@ -53,7 +53,8 @@ class MMachMagazineDB {
   // The slot of the current magazine, or null; valid until the model is next rebuilt.
   const Slot* FindSlot(uint32_t slot) const;
   // Puts `probe` into an existing slot of the current magazine and saves the file. A refused
-  // slot leaves the file alone; a failed write reloads the model from the file.
+  // slot leaves the file alone; a failed save leaves the file as it was and reloads the model
+  // from it, so the slot keeps its previous probe.
   bool SetSlot(uint32_t slot, uint32_t probe);
   // The programs of a slot without surrounding quotes; empty when the slot is missing.
   std::string GetLoadProgram(uint32_t slot) const;

@@ -79,9 +79,10 @@ MMachSendCommand* MProxyMachAbstract::NewMMachSendCommand(MOutputChannel* output
                                                           const std::string& data) {
   MProxyFactoryFrame frame(this, output, "MProxyMachAbstract::NewMMachSendCommand");
   if (component == own_config_component_) {
-    // Written now; the proxy reads its configuration again only at the next Open.
+    // Written now, through a temporary file, so that a failed save keeps the previous
+    // configuration whole; the proxy reads it again only at the next Open.
     const std::string path = configdir + "\\" + name + ".ini";
-    if (MFastFile_WriteAtOnce(path.c_str(), data.data(), data.size(), kMFastFileTruncate) < 0) {
+    if (MFastFile_WriteAtOnce(path.c_str(), data.data(), data.size(), kMFastFileReplace) < 0) {
       MPROXY_DUMP_AND_FAIL(frame.context(), output, "Failed to save configuration file",
                            "%s(): MFastFile_WriteAtOnce(%s, %s) failed", frame.function(), path.c_str(),
                            data.c_str());

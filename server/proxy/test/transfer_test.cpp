@@ -7,6 +7,7 @@
 #include <tuple>
 #include <vector>
 
+#include "fastfile.h"
 #include "merrcapture.h"
 #include "mfilefaultmatrix.h"
 #include "proxyfixture.h"
@@ -138,8 +139,16 @@ std::vector<MFileFault> ReportedInLog(const std::string& message, const std::vec
   return faults;
 }
 
+// The failures of `faults` reported only in the error log, each headed by `message`.
+std::vector<MFileFault> ReportedInLog(const std::string& message, const std::vector<MFileFault>& faults) {
+  std::vector<std::vector<std::string>> entries;
+  for (const MFileFault& fault : faults) entries.push_back(fault.trace);
+  return ReportedInLog(message, entries);
+}
+
 // Reading and saving the proxy's own configuration with each file call failing in turn: the
-// failure is reported with its message and error line, and nothing stays open.
+// failure is reported with its message and error line, nothing stays open, and a failed save
+// leaves the previous px.ini byte-identical.
 TEST(TransferFaultTest, ConfigurationTransferReportsEveryFailingFileCall) {
   const std::string f = "\"*px.ini\"";
   const std::string read_failed = "MFastFile_ReadAtOnce(): MFastFile_ReadAtOnce(" + f + ",..,16) failed";
@@ -170,10 +179,8 @@ TEST(TransferFaultTest, ConfigurationTransferReportsEveryFailingFileCall) {
         return command != nullptr && command->IsDone();
       }),
       ReportedInLog("MProxyMachAbstract::NewMMachSendCommand(): MFastFile_WriteAtOnce(*px.ini, [A]) failed",
-                    {{"openwritefile(): CreateFile(*px.ini, ...) failed: {code}",
-                      "MFastFile_WriteAtOnce(): openwritefile(*px.ini, 2) failed"},
-                     {"write64(): WriteFile() failed: {code}", "MFastFile_WriteAtOnce(): write64() failed"},
-                     {"MFastFile_WriteAtOnce(): CloseHandle() failed: {code}"}})};
+                    MFileFaultsOfWriteAtOnce("*px.ini", kMFastFileReplace)),
+      "px.ini"};
   ExpectFileFaultMatrix(receive);
   ExpectFileFaultMatrix(send);
 }
