@@ -228,9 +228,10 @@ TEST(MagazineDBFaultTest, FailedSaveKeepsTheFileAndTheModel) {
       },
       MFileFaultsReportedBy(
           MFileFaultsReportedBy(
-              MFileFaultsReportedBy(MFileFaultsOfWriteAtOnce("{" + std::string(kFile) + "}", kMFastFileReplace),
-                                    "MFastFile_WriteLinesAtOnce(): MFastFile_WriteAtOnce(\"{" +
-                                        std::string(kFile) + "}\",..,*,10) failed"),
+              MFileFaultsReportedBy(MFileFaultsOfWriteAtOnce(std::string("{").append(kFile).append("}"), kMFastFileReplace),
+                                    std::string("MFastFile_WriteLinesAtOnce(): MFastFile_WriteAtOnce(\"{")
+                                        .append(kFile)
+                                        .append("}\",..,*,10) failed")),
               "MIniData::Save(): MFastFile_WriteLinesAtOnce(\"*\") failed"),
           "MMachMagazineDB::SetSlot(): inidata.Save() failed"),
       kFile};
