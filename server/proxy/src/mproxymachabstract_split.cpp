@@ -1,6 +1,7 @@
 // Translating proxy axis names to their owners' own names and back, and dividing requests
 // over the owning submachines.
 #include "mproxymachabstract.h"
+#include "mproxyguard.h"
 
 #include <algorithm>
 #include <utility>
@@ -111,7 +112,7 @@ bool MProxyMachAbstract::split_movepolypara_to_submachines(
     if (mover == nullptr) mover = owner.submachine;
     if (owner.submachine == mover) return true;
     MERRTRACE("MProxyMachAbstract::split_movepolypara_to_submachines(): only one machine may move: %s != %s",
-              mover->GetMachineName(), owner.submachine->GetMachineName());
+              mproxy_guard::name_of(mover), mproxy_guard::name_of(owner.submachine));
     return false;
   };
   MMachMovepolyPara own;

@@ -19,6 +19,7 @@ struct SubmachineFactory;
   template <>                                                               \
   struct SubmachineFactory<MMach##Name##Command> {                          \
     static const char* class_name() { return "MMach" #Name "Command"; }     \
+    static const char* factory_name() { return "NewMMach" #Name "Command"; } \
     static constexpr auto kCreate = &MMachAbstract::NewMMach##Name##Command; \
   }
 
@@ -52,7 +53,7 @@ bool create_subcommands(const MProxyBySubmachine<Para>& parts, MOutputChannel* o
   for (const auto& entry : parts) {
     const Para& para = entry.second;
     const bool created = create_subcommand(
-        entry.first, output, subcommands, [&para](MMachAbstract* target, MOutputChannel* channel) {
+        entry.first, SubmachineFactory<Command>::factory_name(), output, subcommands, [&para](MMachAbstract* target, MOutputChannel* channel) {
           return (target->*SubmachineFactory<Command>::kCreate)(channel, para);
         });
     if (!created) {
@@ -78,7 +79,7 @@ bool split_to_subcommands(const std::vector<MMachAbstract*>& submachines, const 
     }
   } else {
     for (MMachAbstract* submachine : submachines) {
-      if (submachine->IsCommandSupported(SubmachineFactory<Command>::class_name())) {
+      if (MPROXY_CALL(submachine, IsCommandSupported, SubmachineFactory<Command>::class_name())) {
         parts.emplace(submachine, Para{});
       }
     }
