@@ -1,8 +1,8 @@
 #include "mproxycommand.h"
-#include "mproxyguard.h"
 
 #include <string>
 
+#include "mproxyguard.h"
 #include "mproxymachabstract.h"
 
 MProxyCommand::Subcommand::~Subcommand() {

@@ -1,5 +1,4 @@
 #include "mproxygenericscancommand.h"
-#include "mproxyguard.h"
 
 #include <algorithm>
 #include <cfloat>
@@ -10,6 +9,7 @@
 #include "errlog.h"
 #include "errtrace.h"
 #include "mproxyfactoryframe.h"
+#include "mproxyguard.h"
 #include "mproxyreport.h"
 #include "mproxyscancommand.h"
 #include "trace.h"
@@ -187,8 +187,9 @@ int MProxyGenericScanCommand::wait_for_infinite_scans() {
       // An endless scan that ended or failed before delivering never will; its channel reaches
       // the server when the roll back joins it to the scan's sub-commands.
       mproxy_report::fail_unless_failed(scan->command->output, kMErrorInternal);
-      MERRLOG("%s(): endless scan on %s(%s) ended without data", "MProxyGenericScanCommand::wait_for_infinite_scans",
-              mproxy_guard::name_of(submachine), mproxy_guard::description_of(submachine));
+      MERRLOG("%s(): endless scan on %s(%s) ended without data",
+              "MProxyGenericScanCommand::wait_for_infinite_scans", mproxy_guard::name_of(submachine),
+              mproxy_guard::description_of(submachine));
       return MR_FAILED;
     }
   }

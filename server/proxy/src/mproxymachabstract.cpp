@@ -1,10 +1,10 @@
 // Construction, the fixed tables and the configuration file of the proxy machine.
 #include "mproxymachabstract.h"
-#include "mproxyguard.h"
 
 #include <cctype>
 
 #include "minidata.h"
+#include "mproxyguard.h"
 #include "mproxyreport.h"
 #include "stl_utilities.h"
 #include "trace.h"

@@ -2,7 +2,6 @@
 // capability: the base moves and scans, circles and cones, component values, the commands by
 // capability, the probe and image FIFO commands of the active submachine, and the scanpoint.
 #include "mproxymachabstract.h"
-#include "mproxyguard.h"
 
 #include <cmath>
 #include <limits>
@@ -13,6 +12,7 @@
 #include "errlog.h"
 #include "errtrace.h"
 #include "mproxyfactoryframe.h"
+#include "mproxyguard.h"
 #include "mproxyreport.h"
 #include "mproxysimplecommands.h"
 #include "mproxysinglecommands.h"
@@ -52,7 +52,9 @@ Proxy* new_on_single_capable(MProxyMachAbstract& proxy, MOutputChannel* output, 
                              const char* qualified, const char* what, Create&& create, Args&&... args) {
   SubcommandMap subcommands = create_on_capable(
       proxy, output, mproxy_guard::unqualified(qualified),
-      [command_class](MMachAbstract* submachine) { return MPROXY_CALL(submachine, IsCommandSupported, command_class); },
+      [command_class](MMachAbstract* submachine) {
+        return MPROXY_CALL(submachine, IsCommandSupported, command_class);
+      },
       create);
   if (subcommands.size() != 1) {
     MPROXY_LOG_AND_FAIL(output, kMErrorCommandUnknown, "%s(): we support %s only with a single machine",
@@ -146,8 +148,9 @@ Proxy* new_curve_command(MProxyMachAbstract* proxy, MOutputChannel* output, cons
     return create(target, channel, para);
   };
   if (!frame.add(submachine, with_record)) {
-    MPROXY_DUMP_AND_FAIL_UNLESS_FAILED(frame.context(), output, kMErrorInternal, "%s(): %s() failed on %s (%s)",
-                                       frame.function(), names.submachine_factory, mproxy_guard::name_of(submachine),
+    MPROXY_DUMP_AND_FAIL_UNLESS_FAILED(frame.context(), output, kMErrorInternal,
+                                       "%s(): %s() failed on %s (%s)", frame.function(),
+                                       names.submachine_factory, mproxy_guard::name_of(submachine),
                                        mproxy_guard::description_of(submachine));
     return nullptr;
   }
@@ -284,7 +287,9 @@ MMachIdleCommand* MProxyMachAbstract::NewMMachIdleCommand(MOutputChannel* output
 MMachResetCommand* MProxyMachAbstract::NewMMachResetCommand(MOutputChannel* output) {
   const SubcommandMap subcommands = create_on_capable(
       *this, output, "NewMMachResetCommand",
-      [](MMachAbstract* submachine) { return MPROXY_CALL(submachine, IsCommandSupported, "MMachResetCommand"); },
+      [](MMachAbstract* submachine) {
+        return MPROXY_CALL(submachine, IsCommandSupported, "MMachResetCommand");
+      },
       [](MMachAbstract* submachine, MOutputChannel* channel) {
         return submachine->NewMMachResetCommand(channel);
       });

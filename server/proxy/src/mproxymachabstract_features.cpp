@@ -2,12 +2,12 @@
 // autolatch, preview and preview memory. Each runs on the submachines that own the axes or the
 // probe system concerned; the proxy remembers where, and routes every later call there.
 #include "mproxymachabstract.h"
-#include "mproxyguard.h"
 
 #include <algorithm>
 #include <iterator>
 #include <utility>
 
+#include "mproxyguard.h"
 #include "mproxyreport.h"
 #include "trace.h"
 
@@ -107,7 +107,8 @@ bool MProxyMachAbstract::StartAutolatch(MOutputChannel* out, const std::string& 
     return false;
   }
   // A running autolatch elsewhere is not stopped: the new one simply takes the table over.
-  if (!MPROXY_CALL(owner, StartAutolatch, out, latch_split.begin()->second.names.front(), axes_split.begin()->second.names)) {
+  const std::string& latch = latch_split.begin()->second.names.front();
+  if (!MPROXY_CALL(owner, StartAutolatch, out, latch, axes_split.begin()->second.names)) {
     MERRDUMP(context, "StartAutolatch(): failed to start autolatch on %s (%s)", mproxy_guard::name_of(owner),
              mproxy_guard::description_of(owner));
     return false;
@@ -225,5 +226,6 @@ bool MProxyMachAbstract::IsPreviewMemoryActive(const std::string& probesystem) {
 
 bool MProxyMachAbstract::IsPreviewMemoryReady(const std::string& probesystem) {
   const auto entry = preview_memory_table_.find(probesystem);
-  return entry != preview_memory_table_.end() && MPROXY_CALL(entry->second, IsPreviewMemoryReady, probesystem);
+  return entry != preview_memory_table_.end() &&
+         MPROXY_CALL(entry->second, IsPreviewMemoryReady, probesystem);
 }

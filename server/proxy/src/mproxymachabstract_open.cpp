@@ -1,13 +1,13 @@
 // Opening the proxy: reading the submachines' descriptions, merging them into the axis and
 // component tables, the supported commands, the startup probe system and capability updates.
 #include "mproxymachabstract.h"
-#include "mproxyguard.h"
 
 #include <memory>
 #include <utility>
 
 #include "errlog.h"
 #include "errtrace.h"
+#include "mproxyguard.h"
 #include "mproxynamemerge.h"
 #include "mproxyreport.h"
 #include "msleep_sec.h"
@@ -76,8 +76,8 @@ bool MProxyMachAbstract::Open() {
       // The server learns which submachine failed, and what it wrote about it.
       const std::string reason = text_since(output, before);
       MERRLOG("MProxyMachAbstract::Open(): submachine %zu (%s [%s]) not opened%s%s", i + 1,
-              mproxy_guard::name_of(submachine), mproxy_guard::description_of(submachine), reason.empty() ? "" : ": ",
-              reason.c_str());
+              mproxy_guard::name_of(submachine), mproxy_guard::description_of(submachine),
+              reason.empty() ? "" : ": ", reason.c_str());
       MPROXY_TRACE_AND_FAIL(output, kMErrorInternal,
                             "MProxyMachAbstract::Open(): Open() for submachine index %zu failed", i);
       submachines_.resize(i);
@@ -187,7 +187,8 @@ void MProxyMachAbstract::update_component_table(bool* changed) {
   // The plain name follows the active submachine, and stays available only for a shared file.
   rules.settle_plain = [this](MProxyComponentEntry& plain, const std::string& component) {
     MMachAbstract* active = get_active_submachine();
-    if (const MMachComponentInfo* info = active ? MPROXY_CALL(active, GetComponentInfo, component) : nullptr) {
+    if (const MMachComponentInfo* info =
+            active ? MPROXY_CALL(active, GetComponentInfo, component) : nullptr) {
       plain = MProxyComponentEntry{*info, component, active};
       plain.info.name = component;
       if (shared_config_files_.count(component) != 0) return;

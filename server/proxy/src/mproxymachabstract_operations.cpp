@@ -1,11 +1,11 @@
 // Operations over the submachines: merged axis-name lists, questions for the active submachine,
 // searches, wobble parameters, shared axes, Close and Poll.
 #include "mproxymachabstract.h"
-#include "mproxyguard.h"
 
 #include <utility>
 
 #include "errlog.h"
+#include "mproxyguard.h"
 
 namespace {
 
@@ -181,7 +181,8 @@ MMachImagefifoEntry* MProxyMachAbstract::FindImagefifo(const std::string& imagef
 MMachImagefifoEntry* MProxyMachAbstract::imagefifo_from_cursor(bool ask_first) {
   for (; imagefifo_cursor_ < submachines_.size(); ++imagefifo_cursor_, ask_first = true) {
     MMachAbstract* submachine = submachines_[imagefifo_cursor_];
-    MMachImagefifoEntry* entry = ask_first ? MPROXY_CALL(submachine, GetFirstImagefifo) : MPROXY_CALL(submachine, GetNextImagefifo);
+    MMachImagefifoEntry* entry =
+        ask_first ? MPROXY_CALL(submachine, GetFirstImagefifo) : MPROXY_CALL(submachine, GetNextImagefifo);
     if (entry) return entry;
   }
   return nullptr;

@@ -1,8 +1,8 @@
 // The probe-system table: proxy probe-system names, their owners and the loaded probe system.
 #include "mproxymachabstract.h"
-#include "mproxyguard.h"
 
 #include "errlog.h"
+#include "mproxyguard.h"
 #include "mproxynamemerge.h"
 
 void MProxyMachAbstract::update_probesystem_table() {
@@ -36,8 +36,8 @@ const std::string& MProxyMachAbstract::probesystem_submach2proxy_name(
   for (const auto& [proxy_name, entry] : probesystem_table_) {
     if (entry.submachine_name == submachine_name && entry.submachine == submachine) return proxy_name;
   }
-  MERRLOG("probesystem_submach2proxy_name(): no translation for %s, %s [%s] found",
-          submachine_name.c_str(), mproxy_guard::name_of(submachine), mproxy_guard::description_of(submachine));
+  MERRLOG("probesystem_submach2proxy_name(): no translation for %s, %s [%s] found", submachine_name.c_str(),
+          mproxy_guard::name_of(submachine), mproxy_guard::description_of(submachine));
   static const std::string kNoName;
   return kNoName;
 }
@@ -124,7 +124,8 @@ std::vector<MMachProbesystemInfo> MProxyMachAbstract::GetProbesystemInfos(
 MMachProbesystemType MProxyMachAbstract::GetProbesystemType() {
   MMachAbstract* active = get_active_submachine();
   if (!active) return MMachProbesystemType{};
-  if (!MPROXY_CALL(active, IsCommandSupported, "MMachProbesystemTypeCommand")) return MMachProbesystemType{1, {}};
+  if (!MPROXY_CALL(active, IsCommandSupported, "MMachProbesystemTypeCommand"))
+    return MMachProbesystemType{1, {}};
   if (!MPROXY_CALL(active, HasActiveProbesystem)) return MMachProbesystemType{};
   return MPROXY_CALL(active, GetProbesystemType);
 }

@@ -1,10 +1,10 @@
 // Queries answered by the submachines: flags merged over all of them, identity, the version and
 // table listings, per-axis questions routed to the owner, and the possibility queries on axis sets.
 #include "mproxymachabstract.h"
-#include "mproxyguard.h"
 
 #include "errlog.h"
 #include "errtrace.h"
+#include "mproxyguard.h"
 #include "stl_utilities.h"
 
 namespace {
@@ -16,6 +16,8 @@ constexpr const char* kNoSubmachineVersion = "1.00";
 
 // Flags: true when any submachine says so; readiness needs every submachine.
 
+#define ANY_SUBMACHINE(Operation) any_submachine(#Operation, &MMachAbstract::Operation)
+
 bool MProxyMachAbstract::any_submachine(const char* operation, bool (MMachAbstract::*ask)()) {
   for (MMachAbstract* submachine : submachines_) {
     if (mproxy_guard::call(submachine, operation, [&] { return (submachine->*ask)(); })) return true;
@@ -23,22 +25,22 @@ bool MProxyMachAbstract::any_submachine(const char* operation, bool (MMachAbstra
   return false;
 }
 
-bool MProxyMachAbstract::HasAxisLists() { return any_submachine("HasAxisLists", &MMachAbstract::HasAxisLists); }
-bool MProxyMachAbstract::HasKeypad() { return any_submachine("HasKeypad", &MMachAbstract::HasKeypad); }
-bool MProxyMachAbstract::IsAutoinfoPossible() { return any_submachine("IsAutoinfoPossible", &MMachAbstract::IsAutoinfoPossible); }
-bool MProxyMachAbstract::IsAutolatchPossible() { return any_submachine("IsAutolatchPossible", &MMachAbstract::IsAutolatchPossible); }
-bool MProxyMachAbstract::IsPreviewPossible() { return any_submachine("IsPreviewPossible", &MMachAbstract::IsPreviewPossible); }
-bool MProxyMachAbstract::IsPreviewMemoryPossible() {
-  return any_submachine("IsPreviewMemoryPossible", &MMachAbstract::IsPreviewMemoryPossible);
-}
-bool MProxyMachAbstract::HasProbesystems() { return any_submachine("HasProbesystems", &MMachAbstract::HasProbesystems); }
-bool MProxyMachAbstract::HasImagefifos() { return any_submachine("HasImagefifos", &MMachAbstract::HasImagefifos); }
-bool MProxyMachAbstract::HasProbes() { return any_submachine("HasProbes", &MMachAbstract::HasProbes); }
-bool MProxyMachAbstract::HasMagazine() { return any_submachine("HasMagazine", &MMachAbstract::HasMagazine); }
-bool MProxyMachAbstract::HasFeatureA() { return any_submachine("HasFeatureA", &MMachAbstract::HasFeatureA); }
-bool MProxyMachAbstract::HasFeatureB() { return any_submachine("HasFeatureB", &MMachAbstract::HasFeatureB); }
-bool MProxyMachAbstract::HasFeatureC() { return any_submachine("HasFeatureC", &MMachAbstract::HasFeatureC); }
-bool MProxyMachAbstract::HasIdleCommand() { return any_submachine("HasIdleCommand", &MMachAbstract::HasIdleCommand); }
+bool MProxyMachAbstract::HasAxisLists() { return ANY_SUBMACHINE(HasAxisLists); }
+bool MProxyMachAbstract::HasKeypad() { return ANY_SUBMACHINE(HasKeypad); }
+bool MProxyMachAbstract::IsAutoinfoPossible() { return ANY_SUBMACHINE(IsAutoinfoPossible); }
+bool MProxyMachAbstract::IsAutolatchPossible() { return ANY_SUBMACHINE(IsAutolatchPossible); }
+bool MProxyMachAbstract::IsPreviewPossible() { return ANY_SUBMACHINE(IsPreviewPossible); }
+bool MProxyMachAbstract::IsPreviewMemoryPossible() { return ANY_SUBMACHINE(IsPreviewMemoryPossible); }
+bool MProxyMachAbstract::HasProbesystems() { return ANY_SUBMACHINE(HasProbesystems); }
+bool MProxyMachAbstract::HasImagefifos() { return ANY_SUBMACHINE(HasImagefifos); }
+bool MProxyMachAbstract::HasProbes() { return ANY_SUBMACHINE(HasProbes); }
+bool MProxyMachAbstract::HasMagazine() { return ANY_SUBMACHINE(HasMagazine); }
+bool MProxyMachAbstract::HasFeatureA() { return ANY_SUBMACHINE(HasFeatureA); }
+bool MProxyMachAbstract::HasFeatureB() { return ANY_SUBMACHINE(HasFeatureB); }
+bool MProxyMachAbstract::HasFeatureC() { return ANY_SUBMACHINE(HasFeatureC); }
+bool MProxyMachAbstract::HasIdleCommand() { return ANY_SUBMACHINE(HasIdleCommand); }
+
+#undef ANY_SUBMACHINE
 
 bool MProxyMachAbstract::IsReady() {
   for (MMachAbstract* submachine : submachines_) {
@@ -50,8 +52,9 @@ bool MProxyMachAbstract::IsReady() {
 // Not ready only when a submachine with a loaded probe system and a loaded probe says so.
 bool MProxyMachAbstract::IsProbeReady() {
   for (MMachAbstract* submachine : submachines_) {
-    if (MPROXY_CALL(submachine, HasProbesystems) && MPROXY_CALL(submachine, HasActiveProbesystem) && MPROXY_CALL(submachine, HasProbes) &&
-        MPROXY_CALL(submachine, GetLoadedProbe) != 0 && !MPROXY_CALL(submachine, IsProbeReady)) {
+    if (MPROXY_CALL(submachine, HasProbesystems) && MPROXY_CALL(submachine, HasActiveProbesystem) &&
+        MPROXY_CALL(submachine, HasProbes) && MPROXY_CALL(submachine, GetLoadedProbe) != 0 &&
+        !MPROXY_CALL(submachine, IsProbeReady)) {
       return false;
     }
   }
@@ -65,7 +68,8 @@ const char* MProxyMachAbstract::GetMachineName() {
 }
 
 const char* MProxyMachAbstract::GetMachineVersion() {
-  return submachines_.empty() ? kNoSubmachineVersion : mproxy_guard::or_unknown(MPROXY_CALL(submachines_.front(), GetMachineVersion));
+  if (submachines_.empty()) return kNoSubmachineVersion;
+  return mproxy_guard::or_unknown(MPROXY_CALL(submachines_.front(), GetMachineVersion));
 }
 
 const char* MProxyMachAbstract::GetMachineDescription() {
@@ -280,11 +284,14 @@ int MProxyMachAbstract::IsScandataPossibleWith(const MMachAxesSet& axes) {
   static const MMachAxesSet kNoAxes;
   if (owners.size() == 1) {
     MMachAbstract* owner = owners.begin()->first;
-    return MPROXY_CALL(owner, IsScandataPossibleWith, kNoAxes) != 0 ? MPROXY_CALL(owner, IsScandataPossibleWith, owners.begin()->second)
-                                                       : 1;
+    return MPROXY_CALL(owner, IsScandataPossibleWith, kNoAxes) != 0
+               ? MPROXY_CALL(owner, IsScandataPossibleWith, owners.begin()->second)
+               : 1;
   }
   for (const auto& [owner, names] : owners) {
-    if (MPROXY_CALL(owner, IsScandataPossibleWith, kNoAxes) != 0 && MPROXY_CALL(owner, IsScandataPossibleWith, names) == 0) return 0;
+    if (MPROXY_CALL(owner, IsScandataPossibleWith, kNoAxes) != 0 &&
+        MPROXY_CALL(owner, IsScandataPossibleWith, names) == 0)
+      return 0;
   }
   return -1;
 }

@@ -1,12 +1,12 @@
 // Translating proxy axis names to their owners' own names and back, and dividing requests
 // over the owning submachines.
 #include "mproxymachabstract.h"
-#include "mproxyguard.h"
 
 #include <algorithm>
 #include <utility>
 
 #include "errtrace.h"
+#include "mproxyguard.h"
 
 namespace {
 

@@ -1,9 +1,9 @@
 #include "mproxyprobesystemloadcommand.h"
-#include "mproxyguard.h"
 
 #include <string>
 #include <vector>
 
+#include "mproxyguard.h"
 #include "mproxymachabstract.h"
 #include "mproxyprobesystemlookup.h"
 #include "trace.h"

@@ -3,9 +3,9 @@
 #pragma once
 
 #include <map>
-#include "mproxyguard.h"
 #include <string>
 
+#include "mproxyguard.h"
 #include "mproxymachabstract.h"
 #include "mproxyreport.h"
 

@@ -1,7 +1,8 @@
 #include "mproxyscancommand.h"
-#include "mproxyguard.h"
 
 #include <utility>
+
+#include "mproxyguard.h"
 
 MProxyScanCommand::MProxyScanCommand(MProxyMachAbstract* machine, MOutputChannel* output,
                                      const MMachMovementPara& movement)

@@ -1,6 +1,6 @@
 #include "mproxyscanpolycommand.h"
-#include "mproxyguard.h"
 
+#include "mproxyguard.h"
 #include "mproxymachabstract.h"
 #include "mproxyreport.h"
 

@@ -1,8 +1,8 @@
 #include "mproxysinglecommands.h"
-#include "mproxyguard.h"
 
 #include <utility>
 
+#include "mproxyguard.h"
 #include "mproxymachabstract.h"
 
 bool MProxyScanpointCommand::IsDone() {
@@ -14,7 +14,8 @@ bool MProxyScanpointCommand::GetData(std::vector<double>& values) {
   MProxyBySubmachine<std::vector<double>> delivered;
   for (const auto& [submachine, record] : subcommands) {
     std::vector<double> data;
-    if (!mproxy_guard::get_data(submachine, static_cast<MMachScanpointCommand*>(record->command), data)) return false;
+    if (!mproxy_guard::get_data(submachine, static_cast<MMachScanpointCommand*>(record->command), data))
+      return false;
     delivered[submachine] = std::move(data);
   }
   // The assignment of now: a submachine that delivered nothing for it leaves its positions 0.0.

@@ -1,9 +1,9 @@
 // The proxy's factories, one for each frame that factories share, against every way a submachine
 // can let it down: the factory refuses (with and without a reason), a sub-command fails at a
 // later poll, the server aborts, the submachine announces changed capabilities mid-command, a scan
-// never delivers data, the factory or a poll throws an exception. Whatever happens, the command ends, the error reaches the server's channel,
-// every sub-command is destroyed, nothing keeps running on a submachine, and the proxy still
-// answers afterwards.
+// never delivers data, the factory or a poll throws an exception. Whatever happens, the command
+// ends, the error reaches the server's channel, every sub-command is destroyed, nothing keeps
+// running on a submachine, and the proxy still answers afterwards.
 #include <gtest/gtest.h>
 
 #include <functional>
