@@ -20,7 +20,14 @@ ORVEX_PLUGIN_EXPORT MMachAbstract* NewMMachAbstract(const std::string& name, con
 
 ORVEX_PLUGIN_EXPORT bool IsProxy() { return true; }
 
-ORVEX_PLUGIN_EXPORT int SetDefaultTracelevel(int level) { return _MTrace_SetLevel("default", level); }
+// The level before; 0 when it cannot be set (nothing may throw across the library boundary).
+ORVEX_PLUGIN_EXPORT int SetDefaultTracelevel(int level) {
+  try {
+    return _MTrace_SetLevel("default", level);
+  } catch (...) {
+    return 0;
+  }
+}
 
 }  // extern "C"
 

@@ -33,6 +33,11 @@ struct MSimCommandBehaviour {
   uint32_t abort_code = 0;    // Error(abort_code) at the poll that ends an aborted command; 0: none
   bool ignore_abort = false;  // Abort() is counted but changes nothing
   std::string text_name;      // GetName() answers this instead of its class's name unless empty
+  // A command that lets exceptions out (std::runtime_error): IsDone() at this poll (0: never),
+  // and every Abort() and GetData().
+  uint32_t throw_at_poll = 0;
+  bool throw_on_abort = false;
+  bool throw_on_get_data = false;
   std::vector<TimedAction> actions;           // run in this order at their poll
   std::deque<std::vector<double>> scan_data;  // one vector per GetData() ...
   uint32_t scan_data_from_poll = 0;           // ... once this many polls have run
@@ -45,6 +50,9 @@ struct MSimCommandBehaviour {
   MSimCommandBehaviour& Endless();
   MSimCommandBehaviour& AbortWithError(uint32_t code = kMErrorAborted);
   MSimCommandBehaviour& IgnoreAbort();
+  MSimCommandBehaviour& ThrowAtPoll(uint32_t poll);
+  MSimCommandBehaviour& ThrowOnAbort();
+  MSimCommandBehaviour& ThrowOnGetData();
   MSimCommandBehaviour& At(uint32_t poll, Action action);
   MSimCommandBehaviour& DataAt(uint32_t poll, const std::string& text);
   MSimCommandBehaviour& DataAt(uint32_t poll, const std::vector<double>& values);

@@ -77,6 +77,9 @@ class MSimMachine : public MMachAbstract {
   MSimMachine& SetMagazineFile(const std::string& file);
   MSimMachine& SetPossibility(MSimPossibility query, MSimRule rule);
   MSimMachine& SupportAllCommands();
+  // The `call`-th call of `operation` ("GetAxisValue", "NewMMachMoveCommand") throws
+  // std::runtime_error; the calls before and after it answer as usual.
+  MSimMachine& ThrowAt(const std::string& operation, uint64_t call = 1);
   // Runs `action` once, at the next Poll().
   MSimMachine& AtNextPoll(std::function<void(MSimMachine&)> action);
 

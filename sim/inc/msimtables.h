@@ -105,6 +105,9 @@ struct MSimTables {
   // Operations ("GetAxisValue", "NewMMachMoveCommand", "~MSimMachine") that stop the process
   // with std::abort() when called: a plug-in that crashes, for the tools that must survive one.
   std::set<std::string, std::less<>> crash_operations;
+  // Operation → the call of it (counting from 1) that throws std::runtime_error instead of
+  // answering: a plug-in that lets an exception out.
+  std::map<std::string, uint64_t, std::less<>> throw_operations;
 
   // Axes in listing order. A name may be listed twice (a faulty machine); queries by name use
   // the first. An axis is usable when listed without MMachAxisInfo::kNotAvailable.

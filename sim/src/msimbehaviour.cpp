@@ -42,6 +42,21 @@ MSimCommandBehaviour& MSimCommandBehaviour::IgnoreAbort() {
   return *this;
 }
 
+MSimCommandBehaviour& MSimCommandBehaviour::ThrowAtPoll(uint32_t poll) {
+  throw_at_poll = poll;
+  return *this;
+}
+
+MSimCommandBehaviour& MSimCommandBehaviour::ThrowOnAbort() {
+  throw_on_abort = true;
+  return *this;
+}
+
+MSimCommandBehaviour& MSimCommandBehaviour::ThrowOnGetData() {
+  throw_on_get_data = true;
+  return *this;
+}
+
 MSimCommandBehaviour& MSimCommandBehaviour::At(uint32_t poll, Action action) {
   actions.push_back({poll, std::move(action)});
   return *this;

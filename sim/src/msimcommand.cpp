@@ -1,6 +1,7 @@
 #include "msimcommand.h"
 
 #include <algorithm>
+#include <stdexcept>
 #include <utility>
 
 #include "msimmachine.h"
@@ -104,6 +105,7 @@ bool MSimCommandCore::Poll(MMachCommand& command, FinishFunction finish) {
     return true;
   }
   ++polls_;
+  if (behaviour_.throw_at_poll == polls_) throw std::runtime_error("simulated exception in IsDone");
   for (const MSimCommandBehaviour::TimedAction& timed : behaviour_.actions) {
     if (timed.poll == polls_ && timed.action && command.output) {
       timed.action(*machine_, *command.output);
@@ -127,10 +129,12 @@ void MSimCommandCore::end(MMachCommand& command, uint32_t error_code) {
 
 void MSimCommandCore::Abort() {
   if (MSimCommandRecord* entry = record()) ++entry->aborts;
+  if (behaviour_.throw_on_abort) throw std::runtime_error("simulated exception in Abort");
   if (!done_ && !behaviour_.ignore_abort) abort_requested_ = true;
 }
 
 bool MSimCommandCore::GetData(std::vector<double>& values) {
+  if (behaviour_.throw_on_get_data) throw std::runtime_error("simulated exception in GetData");
   if (behaviour_.scan_data.empty() || polls_ < behaviour_.scan_data_from_poll) return false;
   values = std::move(behaviour_.scan_data.front());
   behaviour_.scan_data.pop_front();

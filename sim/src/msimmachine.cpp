@@ -1,6 +1,7 @@
 #include "msimmachine.h"
 
 #include <algorithm>
+#include <stdexcept>
 #include <cstdlib>
 #include <filesystem>
 #include <string_view>
@@ -182,6 +183,11 @@ MSimCommandRecord* MSimMachine::find_record(uint64_t serial) {
   return &log_[static_cast<size_t>(serial - first_serial_)];
 }
 
+MSimMachine& MSimMachine::ThrowAt(const std::string& operation, uint64_t call) {
+  tables_.throw_operations[operation] = call;
+  return *this;
+}
+
 uint64_t MSimMachine::CallCount(const std::string& operation) const {
   const auto it = calls_.find(operation);
   return it == calls_.end() ? 0 : it->second;
@@ -189,11 +195,16 @@ uint64_t MSimMachine::CallCount(const std::string& operation) const {
 
 void MSimMachine::count_call(const char* operation) {
   if (tables_.crash_operations.count(std::string_view(operation)) != 0) std::abort();
-  const auto it = calls_.find(std::string_view(operation));
+  auto it = calls_.find(std::string_view(operation));
   if (it != calls_.end()) {
     ++it->second;
   } else {
-    calls_.emplace(operation, 1);
+    it = calls_.emplace(operation, 1).first;
+  }
+  if (tables_.throw_operations.empty()) return;
+  const auto thrower = tables_.throw_operations.find(std::string_view(operation));
+  if (thrower != tables_.throw_operations.end() && thrower->second == it->second) {
+    throw std::runtime_error(std::string("simulated exception in ").append(operation));
   }
 }
 

@@ -197,6 +197,19 @@ bool is_command_class(const std::string& name) {
 }
 
 // "all" or a list of command class names.
+// "GetAxisValue:3 NewMMachMoveCommand": the operation and the call that throws (1 without one).
+bool to_throw_operations(const Field& field, std::map<std::string, uint64_t, std::less<>>& out) {
+  for (const std::string& word : split_words(field.value)) {
+    const size_t colon = word.find(':');
+    uint64_t call = 1;
+    if (colon == 0 || (colon != std::string::npos && (!parse_u64(word.substr(colon + 1), call) || call == 0))) {
+      return invalid(field, "not operation[:call] with a call from 1");
+    }
+    out[word.substr(0, colon)] = call;
+  }
+  return true;
+}
+
 bool to_commands(const Field& field, bool flag, std::map<std::string, bool>& supported) {
   const std::vector<std::string> words = split_words(field.value);
   const bool all = words.size() == 1 && words[0] == "all";
@@ -229,6 +242,7 @@ bool read_machine(const MIniData& ini, const std::string& section, MSimTables& t
          for (const std::string& word : split_words(f.value)) tables.crash_operations.insert(word);
          return true;
        }},
+      {"throw", [&](const Field& f) { return to_throw_operations(f, tables.throw_operations); }},
       {"features",
        [&](const Field& f) {
          for (const std::string& word : split_words(f.value)) {
@@ -390,6 +404,9 @@ bool read_command(const MIniData& ini, const std::string& section, const std::st
       {"abort_error", [&](const Field& f) { return to_u32(f, behaviour.abort_code); }},
       {"ignore_abort", [&](const Field& f) { return to_bool(f, behaviour.ignore_abort); }},
       {"text_name", [&](const Field& f) { return to_string(f, behaviour.text_name); }},
+      {"throw_at_poll", [&](const Field& f) { return to_u32(f, behaviour.throw_at_poll); }},
+      {"throw_on_abort", [&](const Field& f) { return to_bool(f, behaviour.throw_on_abort); }},
+      {"throw_on_get_data", [&](const Field& f) { return to_bool(f, behaviour.throw_on_get_data); }},
       {"scandata",
        [&](const Field& f) {
          for (const std::string& vector : split_words(f.value, ",")) {

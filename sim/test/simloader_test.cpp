@@ -1,6 +1,8 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <stdexcept>
+
 #include <fstream>
 #include <ostream>
 #include <memory>
@@ -33,7 +35,7 @@ TEST_F(SimLoaderTest, DescriptionSetsUpTablesCommandsAndBehaviours) {
   const std::string path = write(
       "; a bench with two axes\r\n"
       "[Machine]\r\nname=Bench A\r\nversion=2.10\r\ndescription=simulated bench\r\n"
-      "features=A, C\r\nwobble=1 2 3 4 5 6\r\n"
+      "features=A, C\r\nwobble=1 2 3 4 5 6\r\nthrow=GetMachineText:2\r\n"
       "[Commands]\r\nsupported=all\r\nunsupported=MMachWobbleCommand\r\n"
       "[Axis x]\r\nflags=0x8\r\nvalue= 12.5 \r\nmin=-100\r\nmax=1e2\r\ntolerance=0.5\r\n"
       "list=1 2\r\nkeypad=7\r\n"
@@ -41,13 +43,16 @@ TEST_F(SimLoaderTest, DescriptionSetsUpTablesCommandsAndBehaviours) {
       "[Component probe.config]\r\nversion=1.00-00\r\nflags=11\r\n"
       "[Probesystem ps]\r\nids=1 2\r\nactive=2\r\nimage=640 480 0x1\r\n"
       "[Command MMachScanCommand]\r\npolls=2\r\nscandata=1 2 3, 4.5 -6 7\r\n"
-      "[Command MMachMoveCommand]\r\nfail_at_poll=1\r\nerror=20\r\n");
+      "[Command MMachMoveCommand]\r\nfail_at_poll=1\r\nerror=20\r\nthrow_on_abort=1\r\n");
   MErrCapture capture;
   auto sim = MSimMachine::NewFromDescription(&output, nullptr, "bench", "/etc/sim", path);
   ASSERT_NE(sim, nullptr);
   EXPECT_TRUE(capture.LogTexts().empty());
 
   EXPECT_STREQ(sim->GetMachineVersion(), "2.10");
+  EXPECT_NO_THROW(sim->GetMachineText());
+  EXPECT_THROW(sim->GetMachineText(), std::runtime_error);
+  EXPECT_NO_THROW(sim->GetMachineText());
   EXPECT_TRUE(sim->HasFeatureA() && !sim->HasFeatureB() && sim->HasFeatureC());
   MMachWobbleParameters wobble;
   EXPECT_TRUE(sim->GetWobbleParameters(wobble));
@@ -75,6 +80,7 @@ TEST_F(SimLoaderTest, DescriptionSetsUpTablesCommandsAndBehaviours) {
   ASSERT_TRUE(scan->GetData(values) && scan->GetData(values));
   EXPECT_THAT(values, ElementsAre(4.5, -6.0, 7.0));
   std::unique_ptr<MMachCommand> move(sim->NewMMachMoveCommand(&output, {}));
+  EXPECT_THROW(move->Abort(), std::runtime_error);
   EXPECT_TRUE(move->IsDone());
   std::string text;
   EXPECT_EQ(output.Peek(text), "0003\terror \"undefined probesystem\"\r\n");
@@ -130,6 +136,8 @@ INSTANTIATE_TEST_SUITE_P(
                       "[Command MMachMoveCommand] polls: \"-1\" is negative"},
         MalformedCase{"ImageOfTwoNumbers", "[Probesystem ps]\nimage=640, 480\n", 2,
                       "[Probesystem ps] image: \"640, 480\" is not three numbers"},
+        MalformedCase{"ThrowAtCallZero", "[Machine]\nthrow=Open:0\n", 2,
+                      "[Machine] throw: \"Open:0\" is not operation[:call] with a call from 1"},
         MalformedCase{"NotABoolean", "[Machine]\nopen=yes\n", 2,
                       "[Machine] open: \"yes\" is not 0 or 1"},
         MalformedCase{"BadScanData", "[Command MMachScanCommand]\nscandata=1 2, 3 x\n", 2,

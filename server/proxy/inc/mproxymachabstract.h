@@ -336,7 +336,7 @@ class MProxyMachAbstract : public MMachAbstract {
   bool add_by_owner(const char* splitter, const char* role, const Items& items, Add&& add) const;
   // The axis entry of `axis`; an error-log entry naming `operation` when absent.
   const MProxyAxisEntry* find_axis_or_report(const char* operation, const std::string& axis) const;
-  bool any_submachine(bool (MMachAbstract::*ask)());
+  bool any_submachine(const char* operation, bool (MMachAbstract::*ask)());
   bool possible_with(const char* operation, const MMachAxesSet& axes,
                      bool (MMachAbstract::*ask)(const MMachAxesSet&), bool ask_every_owner);
   void rebuild_versions();

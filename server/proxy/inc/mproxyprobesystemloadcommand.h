@@ -27,7 +27,8 @@ class MProxyProbesystemLoadCommand final
 
  private:
   bool started_ = false;
-  std::unique_ptr<MMachCommand> unload_;    // the running unload command of another submachine
+  std::unique_ptr<MMachCommand> unload_;      // the running unload command of another submachine ...
+  MMachAbstract* unloading_ = nullptr;        // ... this one; not owned
   MMachAbstract* load_submachine_ = nullptr;  // not owned
   size_t next_submachine_ = 0;               // position in the proxy's submachine list
 };

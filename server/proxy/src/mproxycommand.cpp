@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "mproxyguard.h"
 #include "mproxymachabstract.h"
 
 MProxyCommand::Subcommand::~Subcommand() {
@@ -31,13 +32,13 @@ bool MProxyCommand::IsDone() {
         Abort();
       } else if (channel->HasError()) {
         for (const auto& [other, other_record] : subcommands) {
-          if (other != submachine) other_record->command->Abort();
+          if (other != submachine) mproxy_guard::abort(other, other_record->command);
         }
       }
     }
     if (finished.count(command) != 0) continue;
 
-    const bool done = command->IsDone();
+    const bool done = mproxy_guard::poll(submachine, command);
     if (channel->HasEvent(kMEventCapabilitiesChanged)) {
       machine->UpdateCapabilities(submachine, nullptr, nullptr);
     }
@@ -57,6 +58,6 @@ bool MProxyCommand::IsDone() {
 
 void MProxyCommand::Abort() {
   if (aborted) return;
-  for (const auto& [submachine, record] : subcommands) record->command->Abort();
+  for (const auto& [submachine, record] : subcommands) mproxy_guard::abort(submachine, record->command);
   aborted = true;
 }

@@ -6,7 +6,11 @@ MProxyFactoryFrame::MProxyFactoryFrame(MProxyMachAbstract* proxy, MOutputChannel
 
 MProxyFactoryFrame::MProxyFactoryFrame(MProxyMachAbstract* proxy, MOutputChannel* output,
                                        const char* function, MProxyCommand::SubcommandMap& into)
-    : proxy_(proxy), output_(output), function_(function), subcommands_(into) {}
+    : proxy_(proxy),
+      output_(output),
+      function_(function),
+      operation_(mproxy_guard::unqualified(function)),
+      subcommands_(into) {}
 
 MMachAbstract* MProxyFactoryFrame::active_submachine() {
   MMachAbstract* const active = proxy_->get_active_submachine();

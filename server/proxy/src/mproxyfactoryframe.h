@@ -9,6 +9,7 @@
 #include <utility>
 
 #include "errtrace.h"
+#include "mproxyguard.h"
 #include "mproxymachabstract.h"
 #include "mproxyreport.h"
 #include "mproxysubcommand.h"
@@ -33,7 +34,8 @@ class MProxyFactoryFrame {
   // Without a further report (`clear_refused` as for create_subcommand).
   template <class Create>
   bool add(MMachAbstract* submachine, Create&& create, bool clear_refused = false) {
-    return create_subcommand(submachine, output_, subcommands_, std::forward<Create>(create), clear_refused);
+    return create_subcommand(submachine, operation_, output_, subcommands_, std::forward<Create>(create),
+                             clear_refused);
   }
   // A refusal is reported: "<function>(): subcommand creation failed" with the dumped context,
   // and an internal error unless the channel holds an error already.
@@ -61,8 +63,8 @@ class MProxyFactoryFrame {
       return command;
     };
     if (add(submachine, explained, true)) return true;
-    MERRDUMP(context_, "%s(): %s() failed on %s(%s)", function_, factory, submachine->GetMachineName(),
-             submachine->GetMachineDescription());
+    MERRDUMP(context_, "%s(): %s() failed on %s(%s)", function_, factory, mproxy_guard::name_of(submachine),
+             mproxy_guard::description_of(submachine));
     return false;
   }
   // The sub-commands of a request divided by `split`, one of the proxy's split_*_to_subcommands
@@ -102,6 +104,7 @@ class MProxyFactoryFrame {
   MProxyMachAbstract* proxy_;
   MOutputChannel* output_;
   const char* function_;
+  const char* operation_;  // the submachine factory: `function_` without its class
   MProxyCommand::SubcommandMap own_subcommands_;
   MProxyCommand::SubcommandMap& subcommands_;  // own_subcommands_ or a running command's
 };

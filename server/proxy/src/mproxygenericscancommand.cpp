@@ -9,6 +9,7 @@
 #include "errlog.h"
 #include "errtrace.h"
 #include "mproxyfactoryframe.h"
+#include "mproxyguard.h"
 #include "mproxyreport.h"
 #include "mproxyscancommand.h"
 #include "trace.h"
@@ -18,12 +19,12 @@ namespace {
 // A scandata-only submachine takes a scan step when it lists a usable "scanstep" axis of the
 // periodic or discrete kind and a "time" axis.
 const MMachAxisInfo* time_axis_for_scanstep(MMachAbstract* submachine) {
-  const MMachAxisInfo* const scanstep = submachine->GetAxisInfo("scanstep");
+  const MMachAxisInfo* const scanstep = MPROXY_CALL(submachine, GetAxisInfo, "scanstep");
   if (scanstep == nullptr || (scanstep->flags & MMachAxisInfo::kNotAvailable) != 0 ||
       (scanstep->flags & MMachAxisInfo::kPeriodGroup) == 0) {
     return nullptr;
   }
-  return submachine->GetAxisInfo("time");
+  return MPROXY_CALL(submachine, GetAxisInfo, "time");
 }
 
 }  // namespace
@@ -103,7 +104,7 @@ bool MProxyGenericScanCommand::owner_aborted() const { return owner_->aborted; }
 void MProxyGenericScanCommand::join_owner(MMachAbstract* submachine,
                                           const std::shared_ptr<MProxyCommand::Subcommand>& scan) {
   if (!owner_->subcommands.emplace(submachine, scan).second) return;
-  if (owner_aborted()) scan->command->Abort();
+  if (owner_aborted()) mproxy_guard::abort(submachine, scan->command);
 }
 
 int MProxyGenericScanCommand::wait_for_subcommands() {
@@ -177,17 +178,18 @@ int MProxyGenericScanCommand::start_infinite_scans() {
 int MProxyGenericScanCommand::wait_for_infinite_scans() {
   if (owner_aborted()) return MR_FAILED;
   for (const auto& [submachine, scan] : infinite_scans_) {
-    const bool done = scan->command->IsDone();
+    const bool done = mproxy_guard::poll(submachine, scan->command);
     if (delivered_.count(submachine) != 0) continue;
     std::vector<double> values;
-    if (static_cast<MMachScanCommand*>(scan->command)->GetData(values)) {
+    if (mproxy_guard::get_data(submachine, static_cast<MMachScanCommand*>(scan->command), values)) {
       delivered_.insert(submachine);
     } else if (done || scan->command->output->HasError()) {
       // An endless scan that ended or failed before delivering never will; its channel reaches
       // the server when the roll back joins it to the scan's sub-commands.
       mproxy_report::fail_unless_failed(scan->command->output, kMErrorInternal);
-      MERRLOG("%s(): endless scan on %s(%s) ended without data", "MProxyGenericScanCommand::wait_for_infinite_scans",
-              submachine->GetMachineName(), submachine->GetMachineDescription());
+      MERRLOG("%s(): endless scan on %s(%s) ended without data",
+              "MProxyGenericScanCommand::wait_for_infinite_scans", mproxy_guard::name_of(submachine),
+              mproxy_guard::description_of(submachine));
       return MR_FAILED;
     }
   }

@@ -4,6 +4,7 @@
 #include <cctype>
 
 #include "minidata.h"
+#include "mproxyguard.h"
 #include "mproxyreport.h"
 #include "stl_utilities.h"
 #include "trace.h"
@@ -88,8 +89,8 @@ void MProxyMachAbstract::read_config_file() {
 
   for (size_t i = 1; i <= submachines_.size(); ++i) {
     MMachAbstract* submachine = submachines_[i - 1];
-    const char* machine_name = submachine->GetMachineName();
-    const char* description = submachine->GetMachineDescription();
+    const char* machine_name = mproxy_guard::name_of(submachine);
+    const char* description = mproxy_guard::description_of(submachine);
     std::string alias;
     if (!ini.GetStringEntry(kAliasesSection, std::to_string(i), alias)) {
       MPROXY_LOG_AND_FAIL(output, std::string("prefix missing for submachine ").append(std::to_string(i)),
@@ -140,7 +141,7 @@ size_t MProxyMachAbstract::submachine_index(const MMachAbstract* submachine) con
 }
 
 bool MProxyMachAbstract::is_axis_usable(MMachAbstract* submachine, const std::string& axis) {
-  const MMachAxisInfo* info = submachine->GetAxisInfo(axis);
+  const MMachAxisInfo* info = MPROXY_CALL(submachine, GetAxisInfo, axis);
   return info && info->IsAvailable();
 }
 

@@ -12,6 +12,7 @@
 #include "errlog.h"
 #include "errtrace.h"
 #include "mproxyfactoryframe.h"
+#include "mproxyguard.h"
 #include "mproxyreport.h"
 #include "mproxysimplecommands.h"
 #include "mproxysinglecommands.h"
@@ -36,11 +37,11 @@ Proxy* new_on_active(MProxyMachAbstract* proxy, MOutputChannel* output, const ch
 // One sub-command on every submachine (list order) that `qualifies`; a refusal only forwards the
 // submachine's explanation.
 template <class Qualifies, class Create>
-SubcommandMap create_on_capable(MProxyMachAbstract& proxy, MOutputChannel* output, Qualifies&& qualifies,
-                                Create&& create) {
+SubcommandMap create_on_capable(MProxyMachAbstract& proxy, MOutputChannel* output, const char* factory,
+                                Qualifies&& qualifies, Create&& create) {
   SubcommandMap subcommands;
   for (MMachAbstract* submachine : proxy.submachines()) {
-    if (qualifies(submachine)) create_subcommand(submachine, output, subcommands, create);
+    if (qualifies(submachine)) create_subcommand(submachine, factory, output, subcommands, create);
   }
   return subcommands;
 }
@@ -50,8 +51,10 @@ template <class Proxy, class Create, class... Args>
 Proxy* new_on_single_capable(MProxyMachAbstract& proxy, MOutputChannel* output, const char* command_class,
                              const char* qualified, const char* what, Create&& create, Args&&... args) {
   SubcommandMap subcommands = create_on_capable(
-      proxy, output,
-      [command_class](MMachAbstract* submachine) { return submachine->IsCommandSupported(command_class); },
+      proxy, output, mproxy_guard::unqualified(qualified),
+      [command_class](MMachAbstract* submachine) {
+        return MPROXY_CALL(submachine, IsCommandSupported, command_class);
+      },
       create);
   if (subcommands.size() != 1) {
     MPROXY_LOG_AND_FAIL(output, kMErrorCommandUnknown, "%s(): we support %s only with a single machine",
@@ -87,7 +90,7 @@ Proxy* new_base_command(MProxyMachAbstract* proxy, MOutputChannel* output, const
   if (parts.size() > 1) return frame.refuse_submachine_count(parts.size());
   if (parts.empty()) {
     for (MMachAbstract* submachine : proxy->submachines()) {
-      if (submachine->IsCommandSupported(command_class)) parts[submachine];
+      if (MPROXY_CALL(submachine, IsCommandSupported, command_class)) parts[submachine];
     }
   }
   for (const auto& [submachine, own_axes] : parts) {
@@ -145,9 +148,10 @@ Proxy* new_curve_command(MProxyMachAbstract* proxy, MOutputChannel* output, cons
     return create(target, channel, para);
   };
   if (!frame.add(submachine, with_record)) {
-    MPROXY_DUMP_AND_FAIL_UNLESS_FAILED(frame.context(), output, kMErrorInternal, "%s(): %s() failed on %s (%s)",
-                                       frame.function(), names.submachine_factory, submachine->GetMachineName(),
-                                       submachine->GetMachineDescription());
+    MPROXY_DUMP_AND_FAIL_UNLESS_FAILED(frame.context(), output, kMErrorInternal,
+                                       "%s(): %s() failed on %s (%s)", frame.function(),
+                                       names.submachine_factory, mproxy_guard::name_of(submachine),
+                                       mproxy_guard::description_of(submachine));
     return nullptr;
   }
   return frame.wrap<Proxy>(para);
@@ -160,7 +164,7 @@ bool is_shared_set_value(const std::string& name) {
 }
 
 bool takes_shared_set_value(MMachAbstract* submachine, const std::string& name) {
-  const MMachAxisInfo* info = submachine->GetAxisInfo(name);
+  const MMachAxisInfo* info = MPROXY_CALL(submachine, GetAxisInfo, name);
   return info != nullptr && info->IsAvailable() && (info->flags & MMachAxisInfo::kPeriodGroup) != 0;
 }
 
@@ -272,7 +276,8 @@ MMachSetCommand* MProxyMachAbstract::NewMMachSetCommand(MOutputChannel* output,
 
 MMachIdleCommand* MProxyMachAbstract::NewMMachIdleCommand(MOutputChannel* output) {
   const SubcommandMap subcommands = create_on_capable(
-      *this, output, [](MMachAbstract* submachine) { return submachine->HasIdleCommand(); },
+      *this, output, "NewMMachIdleCommand",
+      [](MMachAbstract* submachine) { return MPROXY_CALL(submachine, HasIdleCommand); },
       [](MMachAbstract* submachine, MOutputChannel* channel) {
         return submachine->NewMMachIdleCommand(channel);
       });
@@ -281,8 +286,10 @@ MMachIdleCommand* MProxyMachAbstract::NewMMachIdleCommand(MOutputChannel* output
 
 MMachResetCommand* MProxyMachAbstract::NewMMachResetCommand(MOutputChannel* output) {
   const SubcommandMap subcommands = create_on_capable(
-      *this, output,
-      [](MMachAbstract* submachine) { return submachine->IsCommandSupported("MMachResetCommand"); },
+      *this, output, "NewMMachResetCommand",
+      [](MMachAbstract* submachine) {
+        return MPROXY_CALL(submachine, IsCommandSupported, "MMachResetCommand");
+      },
       [](MMachAbstract* submachine, MOutputChannel* channel) {
         return submachine->NewMMachResetCommand(channel);
       });
@@ -383,7 +390,7 @@ MMachCommand* MProxyMachAbstract::NewMMachMagazineSetCommand(MOutputChannel* out
                         "MProxyMachAbstract::NewMMachMagazineSetCommand");
     return nullptr;
   }
-  MMachCommand* const command = active->NewMMachMagazineSetCommand(output, slot, probe);
+  MMachCommand* const command = MPROXY_CALL(active, NewMMachMagazineSetCommand, output, slot, probe);
   if (command == nullptr) mproxy_report::fail_unless_failed(output, kMErrorInternal);
   return command;
 }
@@ -397,7 +404,7 @@ MMachImagefifoDeleteCommand* MProxyMachAbstract::NewMMachImagefifoDeleteCommand(
     return owner->NewMMachImagefifoDeleteCommand(channel, name);
   };
   for (MMachAbstract* submachine : submachines_) {
-    if (submachine->FindImagefifo(name) == nullptr) continue;
+    if (MPROXY_CALL(submachine, FindImagefifo, name) == nullptr) continue;
     if (!frame.create_on(submachine, create)) return nullptr;
     return frame.wrap<MProxyImagefifoDeleteCommand>(this, name);
   }

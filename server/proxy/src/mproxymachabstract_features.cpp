@@ -7,6 +7,7 @@
 #include <iterator>
 #include <utility>
 
+#include "mproxyguard.h"
 #include "mproxyreport.h"
 #include "trace.h"
 
@@ -21,7 +22,7 @@ bool MProxyMachAbstract::StartAutoinfo(MOutputChannel* out, uint32_t mode, const
     return false;
   }
   for (const auto& [owner, part] : autoinfo_table_) {
-    if (!owner->IsAutoinfoPossible()) {
+    if (!MPROXY_CALL(owner, IsAutoinfoPossible)) {
       MPROXY_DUMP_AND_FAIL(context, out, kMErrorInvalidArgument,
                            "MProxyMachAbstract::StartAutoinfo(): impossible for axis %.40s",
                            part.names.empty() ? "" : part.names.front().c_str());
@@ -32,10 +33,10 @@ bool MProxyMachAbstract::StartAutoinfo(MOutputChannel* out, uint32_t mode, const
   autoinfo_data_.clear();
   for (auto it = autoinfo_table_.begin(); it != autoinfo_table_.end(); ++it) {
     MMachAbstract* const owner = it->first;
-    if (!owner->StartAutoinfo(out, mode, it->second.names)) {
+    if (!MPROXY_CALL(owner, StartAutoinfo, out, mode, it->second.names)) {
       // Walk back: stop the owners started so far, the latest first.
       for (auto started = std::make_reverse_iterator(it); started != autoinfo_table_.rend(); ++started) {
-        started->first->StopAutoinfo();
+        MPROXY_CALL(started->first, StopAutoinfo);
       }
       autoinfo_table_.clear();
       MERRDUMP(context, "MProxyMachAbstract::StartAutoinfo(): StartAutoinfo() failed");
@@ -48,7 +49,7 @@ bool MProxyMachAbstract::StartAutoinfo(MOutputChannel* out, uint32_t mode, const
 }
 
 void MProxyMachAbstract::StopAutoinfo() {
-  for (const auto& [owner, part] : autoinfo_table_) owner->StopAutoinfo();
+  for (const auto& [owner, part] : autoinfo_table_) MPROXY_CALL(owner, StopAutoinfo);
   autoinfo_table_.clear();
 }
 
@@ -63,7 +64,7 @@ bool MProxyMachAbstract::GetAutoinfoData(std::vector<double>& values) {
     std::vector<double>& stored = autoinfo_data_[it->first];
     std::vector<double> latest = stored;
     bool delivered = false;
-    while (it->first->GetAutoinfoData(latest)) {
+    while (MPROXY_CALL(it->first, GetAutoinfoData, latest)) {
       stored = latest;
       delivered = true;
       if (!drain) break;
@@ -99,16 +100,17 @@ bool MProxyMachAbstract::StartAutolatch(MOutputChannel* out, const std::string& 
     MPROXY_LOG_AND_FAIL(out, kMErrorInvalidArgument, "StartAutolatch(): not all axes on the same submachine");
     return false;
   }
-  if (!owner->IsAutolatchPossible()) {
+  if (!MPROXY_CALL(owner, IsAutolatchPossible)) {
     MPROXY_LOG_AND_FAIL(out, kMErrorInvalidArgument,
                         "StartAutolatch(): autolatch command not supported by submachine %s (%s)",
-                        owner->GetMachineName(), owner->GetMachineDescription());
+                        mproxy_guard::name_of(owner), mproxy_guard::description_of(owner));
     return false;
   }
   // A running autolatch elsewhere is not stopped: the new one simply takes the table over.
-  if (!owner->StartAutolatch(out, latch_split.begin()->second.names.front(), axes_split.begin()->second.names)) {
-    MERRDUMP(context, "StartAutolatch(): failed to start autolatch on %s (%s)", owner->GetMachineName(),
-             owner->GetMachineDescription());
+  const std::string& latch = latch_split.begin()->second.names.front();
+  if (!MPROXY_CALL(owner, StartAutolatch, out, latch, axes_split.begin()->second.names)) {
+    MERRDUMP(context, "StartAutolatch(): failed to start autolatch on %s (%s)", mproxy_guard::name_of(owner),
+             mproxy_guard::description_of(owner));
     return false;
   }
   autolatch_table_ = std::move(axes_split);
@@ -116,12 +118,12 @@ bool MProxyMachAbstract::StartAutolatch(MOutputChannel* out, const std::string& 
 }
 
 void MProxyMachAbstract::StopAutolatch() {
-  for (const auto& [owner, part] : autolatch_table_) owner->StopAutolatch();
+  for (const auto& [owner, part] : autolatch_table_) MPROXY_CALL(owner, StopAutolatch);
   autolatch_table_.clear();
 }
 
 bool MProxyMachAbstract::IsAutolatchTriggered() {
-  return !autolatch_table_.empty() && autolatch_table_.begin()->first->IsAutolatchTriggered();
+  return !autolatch_table_.empty() && MPROXY_CALL(autolatch_table_.begin()->first, IsAutolatchTriggered);
 }
 
 bool MProxyMachAbstract::IsAutolatchActive() { return !autolatch_table_.empty(); }
@@ -133,11 +135,11 @@ bool MProxyMachAbstract::IsAutolatchActive() { return !autolatch_table_.empty();
 // ambiguous and the start is refused.
 bool MProxyMachAbstract::StartPreview(MOutputChannel* out, uint64_t value) {
   MMachAbstract* const active = get_active_submachine();
-  if (active != nullptr && active->IsPreviewPossible()) {
+  if (active != nullptr && MPROXY_CALL(active, IsPreviewPossible)) {
     preview_machine_ = active;
   } else {
     for (MMachAbstract* submachine : submachines_) {
-      if (!submachine->IsPreviewPossible()) continue;
+      if (!MPROXY_CALL(submachine, IsPreviewPossible)) continue;
       if (preview_machine_ == nullptr) {
         preview_machine_ = submachine;
         continue;
@@ -154,14 +156,14 @@ bool MProxyMachAbstract::StartPreview(MOutputChannel* out, uint64_t value) {
       return false;
     }
   }
-  if (!preview_machine_->StartPreview(out, value)) {
-    MERRTRACE("StartPreview(): failed to start preview on %s [%s]", preview_machine_->GetMachineName(),
-              preview_machine_->GetMachineDescription());
+  if (!MPROXY_CALL(preview_machine_, StartPreview, out, value)) {
+    MERRTRACE("StartPreview(): failed to start preview on %s [%s]", mproxy_guard::name_of(preview_machine_),
+              mproxy_guard::description_of(preview_machine_));
     preview_machine_ = nullptr;
     return false;
   }
-  MTRACE(3, "StartPreview(): preview started on %s [%s]", preview_machine_->GetMachineName(),
-         preview_machine_->GetMachineDescription());
+  MTRACE(3, "StartPreview(): preview started on %s [%s]", mproxy_guard::name_of(preview_machine_),
+         mproxy_guard::description_of(preview_machine_));
   return true;
 }
 
@@ -173,7 +175,7 @@ bool MProxyMachAbstract::StopPreview() {
 }
 
 bool MProxyMachAbstract::GetPreviewData(std::vector<double>& values) {
-  return preview_machine_ != nullptr && preview_machine_->GetPreviewData(values);
+  return preview_machine_ != nullptr && MPROXY_CALL(preview_machine_, GetPreviewData, values);
 }
 
 bool MProxyMachAbstract::IsPreviewActive() { return preview_machine_ != nullptr; }
@@ -189,19 +191,19 @@ bool MProxyMachAbstract::StartPreviewMemory(MOutputChannel* out, uint32_t a, uin
     return false;
   }
   MMachAbstract* const owner = entry->second.submachine;
-  if (!owner->IsPreviewMemoryPossible()) {
+  if (!MPROXY_CALL(owner, IsPreviewMemoryPossible)) {
     MPROXY_TRACE_AND_FAIL(out, "probesystem does not support preview",
                           "StartPreviewMemory(): %s [%s] does not support preview memory command",
-                          owner->GetMachineName(), owner->GetMachineDescription());
+                          mproxy_guard::name_of(owner), mproxy_guard::description_of(owner));
     return false;
   }
-  if (!owner->StartPreviewMemory(out, a, b, entry->second.submachine_name)) {
+  if (!MPROXY_CALL(owner, StartPreviewMemory, out, a, b, entry->second.submachine_name)) {
     MERRTRACE("StartPreviewMemory(): command failed on the submachine");
     return false;
   }
   preview_memory_table_[probesystem] = owner;
-  MTRACE(3, "StartPreviewMemory(): preview memory started on %s [%s]", owner->GetMachineName(),
-         owner->GetMachineDescription());
+  MTRACE(3, "StartPreviewMemory(): preview memory started on %s [%s]", mproxy_guard::name_of(owner),
+         mproxy_guard::description_of(owner));
   return true;
 }
 
@@ -210,10 +212,10 @@ bool MProxyMachAbstract::StopPreviewMemory(const std::string& probesystem) {
   if (entry == preview_memory_table_.end()) return true;
   MMachAbstract* const owner = entry->second;
   preview_memory_table_.erase(entry);  // whatever the owner answers
-  const bool stopped = owner->StopPreviewMemory(probesystem);
+  const bool stopped = MPROXY_CALL(owner, StopPreviewMemory, probesystem);
   if (stopped) {
-    MTRACE(3, "StopPreviewMemory(): preview memory stopped on %s [%s]", owner->GetMachineName(),
-           owner->GetMachineDescription());
+    MTRACE(3, "StopPreviewMemory(): preview memory stopped on %s [%s]", mproxy_guard::name_of(owner),
+           mproxy_guard::description_of(owner));
   }
   return stopped;
 }
@@ -224,5 +226,6 @@ bool MProxyMachAbstract::IsPreviewMemoryActive(const std::string& probesystem) {
 
 bool MProxyMachAbstract::IsPreviewMemoryReady(const std::string& probesystem) {
   const auto entry = preview_memory_table_.find(probesystem);
-  return entry != preview_memory_table_.end() && entry->second->IsPreviewMemoryReady(probesystem);
+  return entry != preview_memory_table_.end() &&
+         MPROXY_CALL(entry->second, IsPreviewMemoryReady, probesystem);
 }

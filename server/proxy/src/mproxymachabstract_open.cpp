@@ -7,6 +7,7 @@
 
 #include "errlog.h"
 #include "errtrace.h"
+#include "mproxyguard.h"
 #include "mproxynamemerge.h"
 #include "mproxyreport.h"
 #include "msleep_sec.h"
@@ -14,9 +15,9 @@
 
 namespace {
 
-// Polls `command` until it is done, sleeping 0.01 s between polls (no time limit).
-void run_until_done(MMachCommand& command) {
-  while (!command.IsDone()) msleep_sec(0.01);
+// Polls `command` of `submachine` until it is done, sleeping 0.01 s between polls (no time limit).
+void run_until_done(MMachAbstract* submachine, MMachCommand& command) {
+  while (!mproxy_guard::poll(submachine, &command)) msleep_sec(0.01);
 }
 
 // Copies a submachine's first/next listing into `infos`; false at a name met twice.
@@ -71,12 +72,12 @@ bool MProxyMachAbstract::Open() {
     MMachAbstract* submachine = submachines_[i];
     std::string before;
     if (output) output->Peek(before);
-    if (!submachine->Open()) {
+    if (!MPROXY_CALL(submachine, Open)) {
       // The server learns which submachine failed, and what it wrote about it.
       const std::string reason = text_since(output, before);
       MERRLOG("MProxyMachAbstract::Open(): submachine %zu (%s [%s]) not opened%s%s", i + 1,
-              submachine->GetMachineName(), submachine->GetMachineDescription(), reason.empty() ? "" : ": ",
-              reason.c_str());
+              mproxy_guard::name_of(submachine), mproxy_guard::description_of(submachine),
+              reason.empty() ? "" : ": ", reason.c_str());
       MPROXY_TRACE_AND_FAIL(output, kMErrorInternal,
                             "MProxyMachAbstract::Open(): Open() for submachine index %zu failed", i);
       submachines_.resize(i);
@@ -105,7 +106,7 @@ bool MProxyMachAbstract::Open() {
     MPROXY_DUMP_AND_FAIL(context, output, "Failed to load startup probesystem",
                          "%s(): load_startup_probesystem() failed", "MProxyMachAbstract::Open");
     std::unique_ptr<MMachCommand> unload(NewMMachProbesystemUnloadCommand(output));
-    if (unload) run_until_done(*unload);
+    if (unload) run_until_done(this, *unload);
   }
   update_axis_table(nullptr);
   update_component_table(nullptr);
@@ -116,28 +117,28 @@ bool MProxyMachAbstract::Open() {
 bool MProxyMachAbstract::get_axisinfos(MMachAbstract* submachine,
                                        std::map<std::string, MMachAxisInfo>& infos) {
   return copy_listing(
-      "get_axisinfos", infos, [submachine] { return submachine->GetFirstAxisInfo(); },
-      [submachine] { return submachine->GetNextAxisInfo(); });
+      "get_axisinfos", infos, [submachine] { return MPROXY_CALL(submachine, GetFirstAxisInfo); },
+      [submachine] { return MPROXY_CALL(submachine, GetNextAxisInfo); });
 }
 
 bool MProxyMachAbstract::get_componentinfos(MMachAbstract* submachine,
                                             std::map<std::string, MMachComponentInfo>& infos) {
   return copy_listing(
-      "get_componentinfos", infos, [submachine] { return submachine->GetFirstComponentInfo(); },
-      [submachine] { return submachine->GetNextComponentInfo(); });
+      "get_componentinfos", infos, [submachine] { return MPROXY_CALL(submachine, GetFirstComponentInfo); },
+      [submachine] { return MPROXY_CALL(submachine, GetNextComponentInfo); });
 }
 
 bool MProxyMachAbstract::get_probesystems(MMachAbstract* submachine,
                                           std::multimap<std::string, MMachProbesystemInfo>& infos,
                                           std::set<std::string>& names) {
-  if (!submachine->HasProbesystems()) return true;
-  for (const MMachProbesystemEntry* entry = submachine->GetFirstProbesystem(); entry;
-       entry = submachine->GetNextProbesystem()) {
+  if (!MPROXY_CALL(submachine, HasProbesystems)) return true;
+  for (const MMachProbesystemEntry* entry = MPROXY_CALL(submachine, GetFirstProbesystem); entry;
+       entry = MPROXY_CALL(submachine, GetNextProbesystem)) {
     if (!names.insert(entry->name).second) {
       MERRTRACE("MProxyMachAbstract::get_probesystems(): \"%.20s\" found twice", entry->name.c_str());
       return false;
     }
-    for (MMachProbesystemInfo& info : submachine->GetProbesystemInfos(entry->name, 0)) {
+    for (MMachProbesystemInfo& info : MPROXY_CALL(submachine, GetProbesystemInfos, entry->name, 0)) {
       infos.emplace(info.name, std::move(info));
     }
   }
@@ -151,7 +152,7 @@ void MProxyMachAbstract::update_axis_table(bool* changed) {
   // shared axis (combined over the submachines) that some submachine offers.
   rules.settle_plain = [this](MProxyAxisEntry& plain, const std::string& axis) {
     MMachAbstract* active = get_active_submachine();
-    if (const MMachAxisInfo* info = active ? active->GetAxisInfo(axis) : nullptr) {
+    if (const MMachAxisInfo* info = active ? MPROXY_CALL(active, GetAxisInfo, axis) : nullptr) {
       plain = MProxyAxisEntry{*info, axis, active};
       plain.info.name = axis;
       return;
@@ -186,7 +187,8 @@ void MProxyMachAbstract::update_component_table(bool* changed) {
   // The plain name follows the active submachine, and stays available only for a shared file.
   rules.settle_plain = [this](MProxyComponentEntry& plain, const std::string& component) {
     MMachAbstract* active = get_active_submachine();
-    if (const MMachComponentInfo* info = active ? active->GetComponentInfo(component) : nullptr) {
+    if (const MMachComponentInfo* info =
+            active ? MPROXY_CALL(active, GetComponentInfo, component) : nullptr) {
       plain = MProxyComponentEntry{*info, component, active};
       plain.info.name = component;
       if (shared_config_files_.count(component) != 0) return;
@@ -207,7 +209,7 @@ void MProxyMachAbstract::update_supported_commands() {
   supported_commands.clear();
   for (const std::string& command : candidate_commands_) {
     for (MMachAbstract* submachine : submachines_) {
-      if (submachine->IsCommandSupported(command)) {
+      if (MPROXY_CALL(submachine, IsCommandSupported, command)) {
         SetCommandSupported(command);
         break;
       }
@@ -217,14 +219,14 @@ void MProxyMachAbstract::update_supported_commands() {
 
 bool MProxyMachAbstract::load_startup_probesystem() {
   auto has_active_probesystem = [](MMachAbstract* submachine) {
-    return submachine->HasProbesystems() && !submachine->GetActiveProbesystem().empty();
+    return MPROXY_CALL(submachine, HasProbesystems) && !MPROXY_CALL(submachine, GetActiveProbesystem).empty();
   };
   size_t first = 0;
   while (first < submachines_.size() && !has_active_probesystem(submachines_[first])) ++first;
   if (first == submachines_.size()) return true;
 
   MMachAbstract* active = submachines_[first];
-  const std::string active_name = active->GetActiveProbesystem();
+  const std::string active_name = MPROXY_CALL(active, GetActiveProbesystem);
   for (auto it = probesystem_table_.begin(); it != probesystem_table_.end(); ++it) {
     if (it->second.submachine_name == active_name && it->second.submachine == active) {
       current_probesystem_ = it;
@@ -236,16 +238,16 @@ bool MProxyMachAbstract::load_startup_probesystem() {
   for (size_t k = first + 1; k < submachines_.size(); ++k) {
     MMachAbstract* submachine = submachines_[k];
     if (!has_active_probesystem(submachine) ||
-        !submachine->IsCommandSupported("MMachProbesystemUnloadCommand")) {
+        !MPROXY_CALL(submachine, IsCommandSupported, "MMachProbesystemUnloadCommand")) {
       continue;
     }
-    std::unique_ptr<MMachCommand> unload(submachine->NewMMachProbesystemUnloadCommand(&channel));
-    if (unload) run_until_done(*unload);
+    std::unique_ptr<MMachCommand> unload(MPROXY_CALL(submachine, NewMMachProbesystemUnloadCommand, &channel));
+    if (unload) run_until_done(submachine, *unload);
     std::string text;
     if (!channel.Peek(text).empty()) {
       channel.Take(text, true);
       MERRLOG("load_startup_probesystem(): error during unload at machine %s [%s]: %s",
-              submachine->GetMachineName(), submachine->GetMachineDescription(), text.c_str());
+              mproxy_guard::name_of(submachine), mproxy_guard::description_of(submachine), text.c_str());
     }
   }
   return true;
@@ -257,7 +259,7 @@ void MProxyMachAbstract::UpdateCapabilities(MMachAbstract* submachine, bool* axe
   const size_t k = submachine_index(submachine);
   if (k == submachines_.size()) {
     MPROXY_DUMP_AND_FAIL(context, output, kMErrorInternal, "UpdateCapabilities(): submachine %s not found",
-                         submachine->GetMachineName());
+                         mproxy_guard::name_of(submachine));
     return;
   }
   submachine_axisinfos_[k].clear();
@@ -266,14 +268,14 @@ void MProxyMachAbstract::UpdateCapabilities(MMachAbstract* submachine, bool* axe
       !get_componentinfos(submachine, submachine_componentinfos_[k])) {
     MPROXY_DUMP_AND_FAIL(context, output, kMErrorInternal,
                          "UpdateCapabilities(): failed to update axis infos for machine %s",
-                         submachine->GetMachineName());
+                         mproxy_guard::name_of(submachine));
     return;
   }
   update_axis_table(axes_changed);
   update_component_table(components_changed);
   update_supported_commands();
   MTRACE(5, "UpdateCapabilities(): capabilities for machine \"%s\" updated",
-         submachine->GetMachineName());
+         mproxy_guard::name_of(submachine));
 }
 
 void MProxyMachAbstract::UpdateCapabilities(MOutputChannel* out) {

@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "errlog.h"
+#include "mproxyguard.h"
 
 namespace {
 
@@ -78,9 +79,9 @@ const char* MProxyMachAbstract::GetFirstKeypadAxisValue(uint64_t& value) {
   std::vector<const char*> names;
   for (size_t i = 0; i < submachines_.size(); ++i) {
     MMachAbstract* submachine = submachines_[i];
-    if (!submachine->HasKeypad()) continue;
-    for (const char* axis = submachine->GetFirstKeypadAxisValue(value); axis;
-         axis = submachine->GetNextKeypadAxisValue(value)) {
+    if (!MPROXY_CALL(submachine, HasKeypad)) continue;
+    for (const char* axis = MPROXY_CALL(submachine, GetFirstKeypadAxisValue, value); axis;
+         axis = MPROXY_CALL(submachine, GetNextKeypadAxisValue, value)) {
       axis_submach2proxy_names(axis, i, names);
       for (const char* proxy_name : names) keypad_values_[proxy_name] = value;
     }
@@ -170,7 +171,7 @@ std::map<uint32_t, uint32_t> MProxyMachAbstract::GetMagazineSlots(const std::str
 
 MMachImagefifoEntry* MProxyMachAbstract::FindImagefifo(const std::string& imagefifo) {
   for (MMachAbstract* submachine : submachines_) {
-    if (MMachImagefifoEntry* entry = submachine->FindImagefifo(imagefifo)) return entry;
+    if (MMachImagefifoEntry* entry = MPROXY_CALL(submachine, FindImagefifo, imagefifo)) return entry;
   }
   return nullptr;
 }
@@ -180,7 +181,8 @@ MMachImagefifoEntry* MProxyMachAbstract::FindImagefifo(const std::string& imagef
 MMachImagefifoEntry* MProxyMachAbstract::imagefifo_from_cursor(bool ask_first) {
   for (; imagefifo_cursor_ < submachines_.size(); ++imagefifo_cursor_, ask_first = true) {
     MMachAbstract* submachine = submachines_[imagefifo_cursor_];
-    MMachImagefifoEntry* entry = ask_first ? submachine->GetFirstImagefifo() : submachine->GetNextImagefifo();
+    MMachImagefifoEntry* entry =
+        ask_first ? MPROXY_CALL(submachine, GetFirstImagefifo) : MPROXY_CALL(submachine, GetNextImagefifo);
     if (entry) return entry;
   }
   return nullptr;
@@ -195,11 +197,11 @@ MMachImagefifoEntry* MProxyMachAbstract::GetNextImagefifo() { return imagefifo_f
 
 std::string MProxyMachAbstract::GetMachineText() {
   if (MMachAbstract* active = get_active_submachine()) {
-    std::string text = active->GetMachineText();
+    std::string text = MPROXY_CALL(active, GetMachineText);
     if (!text.empty()) return text;
   }
   for (MMachAbstract* submachine : submachines_) {
-    std::string text = submachine->GetMachineText();
+    std::string text = MPROXY_CALL(submachine, GetMachineText);
     if (!text.empty()) return text;
   }
   return std::string();
@@ -210,11 +212,11 @@ bool MProxyMachAbstract::GetWobbleParameters(MMachWobbleParameters& out) {
   MMachAbstract* wobbler = nullptr;
   size_t wobblers = 0;
   for (MMachAbstract* submachine : submachines_) {
-    if (!submachine->IsCommandSupported("MMachWobbleCommand")) continue;
+    if (!MPROXY_CALL(submachine, IsCommandSupported, "MMachWobbleCommand")) continue;
     wobbler = submachine;
     if (++wobblers == 2) break;
   }
-  if (wobblers == 1) return wobbler->GetWobbleParameters(out);
+  if (wobblers == 1) return MPROXY_CALL(wobbler, GetWobbleParameters, out);
   MERRLOG("%s(): we support wobble only with a single machine", "MProxyMachAbstract::GetWobbleParameters");
   return MMachAbstract::GetWobbleParameters(out);
 }
@@ -232,7 +234,7 @@ std::vector<MMachAbstract*> MProxyMachAbstract::get_submachines_with_axis(const 
 }
 
 void MProxyMachAbstract::Close() {
-  for (MMachAbstract* submachine : submachines_) submachine->Close();
+  for (MMachAbstract* submachine : submachines_) MPROXY_CALL(submachine, Close);
   submachines_.clear();
   axis_table_.clear();
   axis_cursor_ = axis_table_.end();
@@ -247,7 +249,7 @@ void MProxyMachAbstract::Close() {
 // gathered aside in list order, so that its "capabilities changed" can be told from the others'.
 void MProxyMachAbstract::Poll() {
   if (!output) {
-    for (MMachAbstract* submachine : submachines_) submachine->Poll();
+    for (MMachAbstract* submachine : submachines_) MPROXY_CALL(submachine, Poll);
     return;
   }
   const bool capabilities_pending = output->HasEvent(kMEventCapabilitiesChanged);
@@ -256,7 +258,7 @@ void MProxyMachAbstract::Poll() {
   output->Clear();
   for (size_t k = 0; k < submachines_.size(); ++k) {
     MMachAbstract* submachine = submachines_[k];
-    submachine->Poll();
+    MPROXY_CALL(submachine, Poll);
     if (capabilities_pending || output->HasEvent(kMEventCapabilitiesChanged)) {
       UpdateCapabilities(submachine, nullptr, nullptr);
     }

@@ -2,6 +2,7 @@
 #include "mproxymachabstract.h"
 
 #include "errlog.h"
+#include "mproxyguard.h"
 #include "mproxynamemerge.h"
 
 void MProxyMachAbstract::update_probesystem_table() {
@@ -35,8 +36,8 @@ const std::string& MProxyMachAbstract::probesystem_submach2proxy_name(
   for (const auto& [proxy_name, entry] : probesystem_table_) {
     if (entry.submachine_name == submachine_name && entry.submachine == submachine) return proxy_name;
   }
-  MERRLOG("probesystem_submach2proxy_name(): no translation for %s, %s [%s] found",
-          submachine_name.c_str(), submachine->GetMachineName(), submachine->GetMachineDescription());
+  MERRLOG("probesystem_submach2proxy_name(): no translation for %s, %s [%s] found", submachine_name.c_str(),
+          mproxy_guard::name_of(submachine), mproxy_guard::description_of(submachine));
   static const std::string kNoName;
   return kNoName;
 }
@@ -70,19 +71,19 @@ std::string MProxyMachAbstract::GetActiveProbesystem() {
 bool MProxyMachAbstract::IsProbesystemDefined(const std::string& probesystem) {
   const auto it = probesystem_table_.find(probesystem);
   if (it == probesystem_table_.end()) return false;
-  return it->second.submachine->IsProbesystemDefined(it->second.submachine_name);
+  return MPROXY_CALL(it->second.submachine, IsProbesystemDefined, it->second.submachine_name);
 }
 
 bool MProxyMachAbstract::IsProbesystemIdDefined(const std::string& probesystem, uint32_t id) {
   const auto it = probesystem_table_.find(probesystem);
   if (it == probesystem_table_.end()) return false;
-  return it->second.submachine->IsProbesystemIdDefined(it->second.submachine_name, id);
+  return MPROXY_CALL(it->second.submachine, IsProbesystemIdDefined, it->second.submachine_name, id);
 }
 
 uint32_t MProxyMachAbstract::GetActiveProbesystemId() {
   if (!HasActiveProbesystem()) return 0;
   MMachAbstract* active = get_active_submachine();
-  return active ? active->GetActiveProbesystemId() : 0;
+  return active ? MPROXY_CALL(active, GetActiveProbesystemId) : 0;
 }
 
 std::vector<MMachProbesystemInfo> MProxyMachAbstract::GetProbesystemInfos(
@@ -123,7 +124,8 @@ std::vector<MMachProbesystemInfo> MProxyMachAbstract::GetProbesystemInfos(
 MMachProbesystemType MProxyMachAbstract::GetProbesystemType() {
   MMachAbstract* active = get_active_submachine();
   if (!active) return MMachProbesystemType{};
-  if (!active->IsCommandSupported("MMachProbesystemTypeCommand")) return MMachProbesystemType{1, {}};
-  if (!active->HasActiveProbesystem()) return MMachProbesystemType{};
-  return active->GetProbesystemType();
+  if (!MPROXY_CALL(active, IsCommandSupported, "MMachProbesystemTypeCommand"))
+    return MMachProbesystemType{1, {}};
+  if (!MPROXY_CALL(active, HasActiveProbesystem)) return MMachProbesystemType{};
+  return MPROXY_CALL(active, GetProbesystemType);
 }

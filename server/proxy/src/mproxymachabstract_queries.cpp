@@ -4,6 +4,7 @@
 
 #include "errlog.h"
 #include "errtrace.h"
+#include "mproxyguard.h"
 #include "stl_utilities.h"
 
 namespace {
@@ -15,33 +16,35 @@ constexpr const char* kNoSubmachineVersion = "1.00";
 
 // Flags: true when any submachine says so; readiness needs every submachine.
 
-bool MProxyMachAbstract::any_submachine(bool (MMachAbstract::*ask)()) {
+#define ANY_SUBMACHINE(Operation) any_submachine(#Operation, &MMachAbstract::Operation)
+
+bool MProxyMachAbstract::any_submachine(const char* operation, bool (MMachAbstract::*ask)()) {
   for (MMachAbstract* submachine : submachines_) {
-    if ((submachine->*ask)()) return true;
+    if (mproxy_guard::call(submachine, operation, [&] { return (submachine->*ask)(); })) return true;
   }
   return false;
 }
 
-bool MProxyMachAbstract::HasAxisLists() { return any_submachine(&MMachAbstract::HasAxisLists); }
-bool MProxyMachAbstract::HasKeypad() { return any_submachine(&MMachAbstract::HasKeypad); }
-bool MProxyMachAbstract::IsAutoinfoPossible() { return any_submachine(&MMachAbstract::IsAutoinfoPossible); }
-bool MProxyMachAbstract::IsAutolatchPossible() { return any_submachine(&MMachAbstract::IsAutolatchPossible); }
-bool MProxyMachAbstract::IsPreviewPossible() { return any_submachine(&MMachAbstract::IsPreviewPossible); }
-bool MProxyMachAbstract::IsPreviewMemoryPossible() {
-  return any_submachine(&MMachAbstract::IsPreviewMemoryPossible);
-}
-bool MProxyMachAbstract::HasProbesystems() { return any_submachine(&MMachAbstract::HasProbesystems); }
-bool MProxyMachAbstract::HasImagefifos() { return any_submachine(&MMachAbstract::HasImagefifos); }
-bool MProxyMachAbstract::HasProbes() { return any_submachine(&MMachAbstract::HasProbes); }
-bool MProxyMachAbstract::HasMagazine() { return any_submachine(&MMachAbstract::HasMagazine); }
-bool MProxyMachAbstract::HasFeatureA() { return any_submachine(&MMachAbstract::HasFeatureA); }
-bool MProxyMachAbstract::HasFeatureB() { return any_submachine(&MMachAbstract::HasFeatureB); }
-bool MProxyMachAbstract::HasFeatureC() { return any_submachine(&MMachAbstract::HasFeatureC); }
-bool MProxyMachAbstract::HasIdleCommand() { return any_submachine(&MMachAbstract::HasIdleCommand); }
+bool MProxyMachAbstract::HasAxisLists() { return ANY_SUBMACHINE(HasAxisLists); }
+bool MProxyMachAbstract::HasKeypad() { return ANY_SUBMACHINE(HasKeypad); }
+bool MProxyMachAbstract::IsAutoinfoPossible() { return ANY_SUBMACHINE(IsAutoinfoPossible); }
+bool MProxyMachAbstract::IsAutolatchPossible() { return ANY_SUBMACHINE(IsAutolatchPossible); }
+bool MProxyMachAbstract::IsPreviewPossible() { return ANY_SUBMACHINE(IsPreviewPossible); }
+bool MProxyMachAbstract::IsPreviewMemoryPossible() { return ANY_SUBMACHINE(IsPreviewMemoryPossible); }
+bool MProxyMachAbstract::HasProbesystems() { return ANY_SUBMACHINE(HasProbesystems); }
+bool MProxyMachAbstract::HasImagefifos() { return ANY_SUBMACHINE(HasImagefifos); }
+bool MProxyMachAbstract::HasProbes() { return ANY_SUBMACHINE(HasProbes); }
+bool MProxyMachAbstract::HasMagazine() { return ANY_SUBMACHINE(HasMagazine); }
+bool MProxyMachAbstract::HasFeatureA() { return ANY_SUBMACHINE(HasFeatureA); }
+bool MProxyMachAbstract::HasFeatureB() { return ANY_SUBMACHINE(HasFeatureB); }
+bool MProxyMachAbstract::HasFeatureC() { return ANY_SUBMACHINE(HasFeatureC); }
+bool MProxyMachAbstract::HasIdleCommand() { return ANY_SUBMACHINE(HasIdleCommand); }
+
+#undef ANY_SUBMACHINE
 
 bool MProxyMachAbstract::IsReady() {
   for (MMachAbstract* submachine : submachines_) {
-    if (!submachine->IsReady()) return false;
+    if (!MPROXY_CALL(submachine, IsReady)) return false;
   }
   return true;
 }
@@ -49,8 +52,9 @@ bool MProxyMachAbstract::IsReady() {
 // Not ready only when a submachine with a loaded probe system and a loaded probe says so.
 bool MProxyMachAbstract::IsProbeReady() {
   for (MMachAbstract* submachine : submachines_) {
-    if (submachine->HasProbesystems() && submachine->HasActiveProbesystem() && submachine->HasProbes() &&
-        submachine->GetLoadedProbe() != 0 && !submachine->IsProbeReady()) {
+    if (MPROXY_CALL(submachine, HasProbesystems) && MPROXY_CALL(submachine, HasActiveProbesystem) &&
+        MPROXY_CALL(submachine, HasProbes) && MPROXY_CALL(submachine, GetLoadedProbe) != 0 &&
+        !MPROXY_CALL(submachine, IsProbeReady)) {
       return false;
     }
   }
@@ -60,15 +64,16 @@ bool MProxyMachAbstract::IsProbeReady() {
 // Identity: the first submachine's.
 
 const char* MProxyMachAbstract::GetMachineName() {
-  return submachines_.empty() ? kNoSubmachineName : submachines_.front()->GetMachineName();
+  return submachines_.empty() ? kNoSubmachineName : mproxy_guard::name_of(submachines_.front());
 }
 
 const char* MProxyMachAbstract::GetMachineVersion() {
-  return submachines_.empty() ? kNoSubmachineVersion : submachines_.front()->GetMachineVersion();
+  if (submachines_.empty()) return kNoSubmachineVersion;
+  return mproxy_guard::or_unknown(MPROXY_CALL(submachines_.front(), GetMachineVersion));
 }
 
 const char* MProxyMachAbstract::GetMachineDescription() {
-  return submachines_.empty() ? "" : submachines_.front()->GetMachineDescription();
+  return submachines_.empty() ? "" : mproxy_guard::description_of(submachines_.front());
 }
 
 // Versions: one line per submachine and the proxy's own (built once), then the submachines'
@@ -78,8 +83,8 @@ void MProxyMachAbstract::rebuild_versions() {
   submachine_versions_.clear();
   for (size_t i = 0; i < submachines_.size(); ++i) {
     MMachAbstract* submachine = submachines_[i];
-    for (const MMachVersionInfo* line = submachine->GetFirstVersionInfo(); line;
-         line = submachine->GetNextVersionInfo()) {
+    for (const MMachVersionInfo* line = MPROXY_CALL(submachine, GetFirstVersionInfo); line;
+         line = MPROXY_CALL(submachine, GetNextVersionInfo)) {
       MMachVersionInfo copy = *line;
       if (!aliases_.empty()) copy.name = apply_component_prefix(copy.name, i);
       submachine_versions_.emplace(copy.name, copy);
@@ -91,11 +96,11 @@ void MProxyMachAbstract::rebuild_versions() {
     MMachVersionInfo line;
     if (!aliases_.empty()) {
       stl_string_printf(line.name, "%zu: '%s': %s", i + 1, apply_component_prefix("", i).c_str(),
-                        submachine->GetMachineName());
+                        mproxy_guard::name_of(submachine));
     } else {
-      line.name = apply_component_prefix("", i) + ": " + submachine->GetMachineName();
+      line.name = apply_component_prefix("", i) + ": " + mproxy_guard::name_of(submachine);
     }
-    line.version = submachine->GetMachineVersion();
+    line.version = mproxy_guard::or_unknown(MPROXY_CALL(submachine, GetMachineVersion));
     versions_.push_back(line);
   }
   versions_.push_back(MMachVersionInfo{"Generic Orvex Proxy", "2.00-00", false});
@@ -160,28 +165,28 @@ const MProxyAxisEntry* MProxyMachAbstract::find_axis_or_report(const char* opera
 double MProxyMachAbstract::GetLimitTolerance(const char* axis) {
   if (!axis) axis = "";
   const MProxyAxisEntry* entry = find_axis_or_report("GetLimitTolerance", axis);
-  return entry ? entry->submachine->GetLimitTolerance(axis) : 0.0;
+  return entry ? MPROXY_CALL(entry->submachine, GetLimitTolerance, axis) : 0.0;
 }
 
 bool MProxyMachAbstract::IsSpinAxis(const std::string& axis) {
   const MProxyAxisEntry* entry = find_axis_or_report("IsSpinAxis", axis);
-  return entry && entry->submachine->IsSpinAxis(axis);
+  return entry && MPROXY_CALL(entry->submachine, IsSpinAxis, axis);
 }
 
 // These pass the owner's own name.
 bool MProxyMachAbstract::IsKeypadAxis(const std::string& axis) {
   const MProxyAxisEntry* entry = find_axis_or_report("IsKeypadAxis", axis);
-  return entry && entry->submachine->IsKeypadAxis(entry->submachine_name);
+  return entry && MPROXY_CALL(entry->submachine, IsKeypadAxis, entry->submachine_name);
 }
 
 bool MProxyMachAbstract::IsInitAxis(const std::string& axis) {
   const MProxyAxisEntry* entry = find_axis_or_report("IsInitAxis", axis);
-  return entry && entry->submachine->IsInitAxis(entry->submachine_name);
+  return entry && MPROXY_CALL(entry->submachine, IsInitAxis, entry->submachine_name);
 }
 
 bool MProxyMachAbstract::IsAxisInitialized(const std::string& axis) {
   const MProxyAxisEntry* entry = find_axis_or_report("IsAxisInitialized", axis);
-  return entry && entry->submachine->IsAxisInitialized(entry->submachine_name);
+  return entry && MPROXY_CALL(entry->submachine, IsAxisInitialized, entry->submachine_name);
 }
 
 // A shared axis combines the values of every entry that leads to a sharing submachine's axis of
@@ -193,7 +198,7 @@ double MProxyMachAbstract::GetAxisValue(const char* axis) {
   const std::vector<MMachAbstract*> sharing = get_submachines_with_axis(name, &combine);
   if (sharing.empty()) {
     const MProxyAxisEntry* entry = find_axis_or_report("GetAxisValue", name);
-    return entry ? entry->submachine->GetAxisValue(axis) : 0.0;
+    return entry ? MPROXY_CALL(entry->submachine, GetAxisValue, axis) : 0.0;
   }
   double value = 0.0;
   bool first = true;
@@ -202,7 +207,7 @@ double MProxyMachAbstract::GetAxisValue(const char* axis) {
     bool shares = false;
     for (MMachAbstract* submachine : sharing) shares = shares || submachine == entry.submachine;
     if (!shares) continue;
-    const double answer = entry.submachine->GetAxisValue(axis);
+    const double answer = MPROXY_CALL(entry.submachine, GetAxisValue, axis);
     value = first ? answer : combine(value, answer);
     first = false;
   }
@@ -279,11 +284,14 @@ int MProxyMachAbstract::IsScandataPossibleWith(const MMachAxesSet& axes) {
   static const MMachAxesSet kNoAxes;
   if (owners.size() == 1) {
     MMachAbstract* owner = owners.begin()->first;
-    return owner->IsScandataPossibleWith(kNoAxes) != 0 ? owner->IsScandataPossibleWith(owners.begin()->second)
-                                                       : 1;
+    return MPROXY_CALL(owner, IsScandataPossibleWith, kNoAxes) != 0
+               ? MPROXY_CALL(owner, IsScandataPossibleWith, owners.begin()->second)
+               : 1;
   }
   for (const auto& [owner, names] : owners) {
-    if (owner->IsScandataPossibleWith(kNoAxes) != 0 && owner->IsScandataPossibleWith(names) == 0) return 0;
+    if (MPROXY_CALL(owner, IsScandataPossibleWith, kNoAxes) != 0 &&
+        MPROXY_CALL(owner, IsScandataPossibleWith, names) == 0)
+      return 0;
   }
   return -1;
 }
@@ -292,7 +300,7 @@ bool MProxyMachAbstract::IsTrackingPossibleWith(const MMachAxesSet& positions,
                                                 const MMachAxesSet& tracking) {
   if (positions.empty() && tracking.empty()) {
     for (MMachAbstract* submachine : submachines_) {
-      if (submachine->IsTrackingPossibleWith(positions, tracking)) return true;
+      if (MPROXY_CALL(submachine, IsTrackingPossibleWith, positions, tracking)) return true;
     }
     return false;
   }
@@ -311,5 +319,5 @@ bool MProxyMachAbstract::IsTrackingPossibleWith(const MMachAxesSet& positions,
   }
   MMachAbstract* owner =
       tracking_owners.empty() ? position_owners.begin()->first : tracking_owners.begin()->first;
-  return owner->IsTrackingPossibleWith(position_owners[owner], tracking_owners[owner]);
+  return MPROXY_CALL(owner, IsTrackingPossibleWith, position_owners[owner], tracking_owners[owner]);
 }

@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "errtrace.h"
+#include "mproxyguard.h"
 
 namespace {
 
@@ -111,7 +112,7 @@ bool MProxyMachAbstract::split_movepolypara_to_submachines(
     if (mover == nullptr) mover = owner.submachine;
     if (owner.submachine == mover) return true;
     MERRTRACE("MProxyMachAbstract::split_movepolypara_to_submachines(): only one machine may move: %s != %s",
-              mover->GetMachineName(), owner.submachine->GetMachineName());
+              mproxy_guard::name_of(mover), mproxy_guard::name_of(owner.submachine));
     return false;
   };
   MMachMovepolyPara own;

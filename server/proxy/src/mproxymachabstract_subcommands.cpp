@@ -16,9 +16,10 @@ template <class Command>
 struct SubmachineFactory;
 
 #define MPROXY_SUBMACHINE_FACTORY(Name)                                      \
-  template <>                                                               \
-  struct SubmachineFactory<MMach##Name##Command> {                          \
-    static const char* class_name() { return "MMach" #Name "Command"; }     \
+  template <>                                                                \
+  struct SubmachineFactory<MMach##Name##Command> {                           \
+    static const char* class_name() { return "MMach" #Name "Command"; }      \
+    static const char* factory_name() { return "NewMMach" #Name "Command"; } \
     static constexpr auto kCreate = &MMachAbstract::NewMMach##Name##Command; \
   }
 
@@ -51,10 +52,11 @@ bool create_subcommands(const MProxyBySubmachine<Para>& parts, MOutputChannel* o
                         MProxyCommand::SubcommandMap& subcommands, const char* create_failed) {
   for (const auto& entry : parts) {
     const Para& para = entry.second;
-    const bool created = create_subcommand(
-        entry.first, output, subcommands, [&para](MMachAbstract* target, MOutputChannel* channel) {
-          return (target->*SubmachineFactory<Command>::kCreate)(channel, para);
-        });
+    const bool created =
+        create_subcommand(entry.first, SubmachineFactory<Command>::factory_name(), output, subcommands,
+                          [&para](MMachAbstract* target, MOutputChannel* channel) {
+                            return (target->*SubmachineFactory<Command>::kCreate)(channel, para);
+                          });
     if (!created) {
       MERRTRACE("%s", create_failed);
       subcommands.clear();
@@ -78,7 +80,7 @@ bool split_to_subcommands(const std::vector<MMachAbstract*>& submachines, const 
     }
   } else {
     for (MMachAbstract* submachine : submachines) {
-      if (submachine->IsCommandSupported(SubmachineFactory<Command>::class_name())) {
+      if (MPROXY_CALL(submachine, IsCommandSupported, SubmachineFactory<Command>::class_name())) {
         parts.emplace(submachine, Para{});
       }
     }

@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "mproxyguard.h"
 #include "mproxymachabstract.h"
 #include "mproxyprobesystemlookup.h"
 #include "trace.h"
@@ -10,7 +11,7 @@
 namespace {
 
 bool has_loaded_probesystem(MMachAbstract* submachine) {
-  return submachine->HasProbesystems() && !submachine->GetActiveProbesystem().empty();
+  return MPROXY_CALL(submachine, HasProbesystems) && !MPROXY_CALL(submachine, GetActiveProbesystem).empty();
 }
 
 }  // namespace
@@ -25,7 +26,7 @@ bool MProxyProbesystemLoadCommand::IsDone() {
     next_submachine_ = 0;
   }
   if (unload_) {
-    if (!unload_->IsDone()) return false;
+    if (!mproxy_guard::poll(unloading_, unload_.get())) return false;
     unload_.reset();
   }
   // The position moves past a submachine as soon as its unload exists, so that no submachine
@@ -34,11 +35,12 @@ bool MProxyProbesystemLoadCommand::IsDone() {
   while (!aborted && next_submachine_ < submachines.size()) {
     MMachAbstract* other = submachines[next_submachine_++];
     if (other == load_submachine_ || !has_loaded_probesystem(other) ||
-        !other->IsCommandSupported("MMachProbesystemUnloadCommand")) {
+        !MPROXY_CALL(other, IsCommandSupported, "MMachProbesystemUnloadCommand")) {
       continue;
     }
-    unload_.reset(other->NewMMachProbesystemUnloadCommand(MProxyCommand::output));
-    if (unload_ && !unload_->IsDone()) return false;
+    unloading_ = other;
+    unload_.reset(MPROXY_CALL(other, NewMMachProbesystemUnloadCommand, MProxyCommand::output));
+    if (unload_ && !mproxy_guard::poll(other, unload_.get())) return false;
     unload_.reset();
   }
   return true;
@@ -46,7 +48,7 @@ bool MProxyProbesystemLoadCommand::IsDone() {
 
 void MProxyProbesystemLoadCommand::Abort() {
   MProxyCommand::Abort();
-  if (unload_) unload_->Abort();
+  if (unload_) mproxy_guard::abort(unloading_, unload_.get());
 }
 
 void MProxyProbesystemLoadCommand::handle_finished_subcommand(MMachAbstract*, MMachCommand*) {

@@ -5,6 +5,7 @@
 #include <map>
 #include <string>
 
+#include "mproxyguard.h"
 #include "mproxymachabstract.h"
 #include "mproxyreport.h"
 
@@ -19,7 +20,7 @@ inline std::multimap<std::string, MMachProbesystemInfo>* definitions_or_report(
   MPROXY_LOG_AND_FAIL(
       output, kMErrorInternal,
       "handle_finished_subcommand() [%s]: did not find an entry in the probesystem list for %s [%s]", command,
-      submachine->GetMachineName(), submachine->GetMachineDescription());
+      mproxy_guard::name_of(submachine), mproxy_guard::description_of(submachine));
   return nullptr;
 }
 

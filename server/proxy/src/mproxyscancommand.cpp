@@ -2,6 +2,8 @@
 
 #include <utility>
 
+#include "mproxyguard.h"
+
 MProxyScanCommand::MProxyScanCommand(MProxyMachAbstract* machine, MOutputChannel* output,
                                      const MMachMovementPara& movement)
     : MProxyForwardingCommand<MMachScanCommand>(machine, {}, output, movement),
@@ -28,8 +30,9 @@ MMachScanCommand* MProxyScanCommand::scan_of(size_t index, const Subcommand& rec
 bool MProxyScanCommand::GetData(std::vector<double>& values) {
   if (subcommands.empty()) return false;
   if (subcommands.size() == 1) {
-    auto* const scan = dynamic_cast<MMachScanCommand*>(subcommands.begin()->second->command);
-    return scan != nullptr && scan->GetData(values);
+    const auto& [submachine, record] = *subcommands.begin();
+    auto* const scan = dynamic_cast<MMachScanCommand*>(record->command);
+    return scan != nullptr && mproxy_guard::get_data(submachine, scan, values);
   }
   bool moving_delivered = false;
   size_t latest_known = 0;
@@ -39,7 +42,7 @@ bool MProxyScanCommand::GetData(std::vector<double>& values) {
     if (scan != nullptr) {
       // Read into a fresh vector; the storage of the one it replaces is used for the next read.
       delivery.clear();
-      if (scan->GetData(delivery)) {
+      if (mproxy_guard::get_data(submachine, scan, delivery)) {
         std::swap(scan_data[submachine], delivery);
         if (infinite_scans().count(submachine) == 0) moving_delivered = true;
       }

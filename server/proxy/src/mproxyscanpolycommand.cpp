@@ -1,5 +1,6 @@
 #include "mproxyscanpolycommand.h"
 
+#include "mproxyguard.h"
 #include "mproxymachabstract.h"
 #include "mproxyreport.h"
 
@@ -27,12 +28,13 @@ bool MProxyScanpolyCommand::scandata_moved_away() {
   MPROXY_LOG_AND_FAIL(MProxyCommand::output, kMErrorInvalidAxis,
                       "IsDone() [%s]: scandata machine (%s) must not be different from moving machine (%s) "
                       "during scan",
-                      GetName(), recorder != nullptr ? recorder->GetMachineName() : "<none>",
-                      mover != nullptr ? mover->GetMachineName() : "<none>");
+                      GetName(), recorder != nullptr ? mproxy_guard::name_of(recorder) : "<none>",
+                      mover != nullptr ? mproxy_guard::name_of(mover) : "<none>");
   return true;
 }
 
 bool MProxyScanpolyCommand::GetData(std::vector<double>& values) {
   if (subcommands.empty()) return false;
-  return static_cast<MMachScanpolyCommand*>(subcommands.begin()->second->command)->GetData(values);
+  const auto& [submachine, record] = *subcommands.begin();
+  return mproxy_guard::get_data(submachine, static_cast<MMachScanpolyCommand*>(record->command), values);
 }

@@ -2,6 +2,7 @@
 
 #include <utility>
 
+#include "mproxyguard.h"
 #include "mproxymachabstract.h"
 
 bool MProxyScanpointCommand::IsDone() {
@@ -13,7 +14,8 @@ bool MProxyScanpointCommand::GetData(std::vector<double>& values) {
   MProxyBySubmachine<std::vector<double>> delivered;
   for (const auto& [submachine, record] : subcommands) {
     std::vector<double> data;
-    if (!static_cast<MMachScanpointCommand*>(record->command)->GetData(data)) return false;
+    if (!mproxy_guard::get_data(submachine, static_cast<MMachScanpointCommand*>(record->command), data))
+      return false;
     delivered[submachine] = std::move(data);
   }
   // The assignment of now: a submachine that delivered nothing for it leaves its positions 0.0.

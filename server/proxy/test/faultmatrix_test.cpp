@@ -1,9 +1,9 @@
 // The proxy's factories, one for each frame that factories share, against every way a submachine
 // can let it down: the factory refuses (with and without a reason), a sub-command fails at a
 // later poll, the server aborts, the submachine announces changed capabilities mid-command, a scan
-// never delivers data. Whatever happens, the command ends, the error reaches the server's channel,
-// every sub-command is destroyed, nothing keeps running on a submachine, and the proxy still
-// answers afterwards.
+// never delivers data, the factory or a poll throws an exception. Whatever happens, the command
+// ends, the error reaches the server's channel, every sub-command is destroyed, nothing keeps
+// running on a submachine, and the proxy still answers afterwards.
 #include <gtest/gtest.h>
 
 #include <functional>
@@ -29,12 +29,16 @@ struct Row {
   std::function<void(P&, MSimMachine& sim2)> prepare = {};
 };
 
-enum class Fault { kNone, kRefuse, kRefuseWithReason, kErrorAtPoll, kServerAbort, kCapabilitiesChanged, kNoData };
+enum class Fault {
+  kNone, kRefuse, kRefuseWithReason, kErrorAtPoll, kServerAbort, kCapabilitiesChanged, kNoData, kFactoryThrows,
+  kPollThrows
+};
 const std::vector<std::pair<Fault, const char*>> kFaults = {
     {Fault::kNone, "none"},           {Fault::kRefuse, "refuse"},
     {Fault::kRefuseWithReason, "refuse with reason"}, {Fault::kErrorAtPoll, "error at poll 2"},
     {Fault::kServerAbort, "server abort"}, {Fault::kCapabilitiesChanged, "capabilities changed"},
-    {Fault::kNoData, "no data"}};
+    {Fault::kNoData, "no data"}, {Fault::kFactoryThrows, "factory throws"},
+    {Fault::kPollThrows, "throws at poll 2"}};
 
 MMachMovementPara Movement(std::initializer_list<const char*> axes) {
   MMachMovementPara movement;
@@ -124,6 +128,12 @@ std::vector<Row> Rows() {
   };
 }
 
+size_t CountContaining(const std::vector<std::string>& texts, const std::string& part) {
+  size_t count = 0;
+  for (const std::string& text : texts) count += text.find(part) != std::string::npos;
+  return count;
+}
+
 class FaultMatrixTest : public ProxyFixture {
  protected:
   MProxyMachAbstract& Open() {
@@ -162,6 +172,8 @@ class FaultMatrixTest : public ProxyFixture {
         break;
       }
       case Fault::kNoData: behaviour.Endless().scan_data.clear(); break;
+      case Fault::kFactoryThrows: Sim(row.target).ThrowAt(std::string("New").append(row.command_class)); break;
+      case Fault::kPollThrows: behaviour.DoneAfter(3).ThrowAtPoll(2); break;
     }
   }
 
@@ -190,10 +202,14 @@ TEST_F(FaultMatrixTest, EveryFactoryEndsCleanlyWhateverASubmachineDoes) {
       Inject(row, fault);
       MErrCapture capture;  // the failures' reports are expected; they must not reach the test's output
       std::unique_ptr<MMachCommand> command(row.make(proxy, &channel));
-      const bool refused = fault == Fault::kRefuse || fault == Fault::kRefuseWithReason;
+      const bool refused =
+          fault == Fault::kRefuse || fault == Fault::kRefuseWithReason || fault == Fault::kFactoryThrows;
       if (command != nullptr) {
         EXPECT_GT(Drive(*command, row, fault == Fault::kServerAbort || fault == Fault::kNoData), 0);
-        EXPECT_TRUE(EveryRecord([](const MSimCommandRecord& r) { return r.done; }));
+        // A command whose poll threw is not polled again.
+        EXPECT_TRUE(EveryRecord([fault](const MSimCommandRecord& r) {
+          return r.done || (fault == Fault::kPollThrows && r.polls == 2);
+        }));
         command.reset();
       } else {
         EXPECT_TRUE(refused) << "refused without a fault";
@@ -205,7 +221,12 @@ TEST_F(FaultMatrixTest, EveryFactoryEndsCleanlyWhateverASubmachineDoes) {
         case Fault::kCapabilitiesChanged: EXPECT_EQ(lines.find("error"), std::string::npos) << lines; break;
         case Fault::kRefuseWithReason: EXPECT_NE(lines.find(ErrorLine(15)), std::string::npos) << lines; break;
         case Fault::kErrorAtPoll: EXPECT_NE(lines.find(ErrorLine(12)), std::string::npos) << lines; break;
+        case Fault::kPollThrows: EXPECT_NE(lines.find(ErrorLine(kMErrorInternal)), std::string::npos) << lines; break;
         default: break;
+      }
+      if (fault == Fault::kFactoryThrows || fault == Fault::kPollThrows) {
+        const std::string thrower = "of submachine 'sim" + std::to_string(row.target + 1) + "' threw";
+        EXPECT_EQ(CountContaining(capture.LogTexts(), thrower), 1u);
       }
       if (fault == Fault::kCapabilitiesChanged) {
         EXPECT_NE(proxy.GetAxisInfo("fresh"), nullptr);
