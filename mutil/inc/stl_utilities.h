@@ -1,8 +1,9 @@
-// printf-style formatting into std::string, and the clean-up of configuration values.
+// printf-style formatting into std::string, and the clean-up and splitting of configuration values.
 #pragma once
 
 #include <cstdarg>
 #include <string>
+#include <vector>
 
 #include "mprintfformat.h"
 
@@ -18,3 +19,8 @@ void stl_string_append_int(std::string& text, int value);
 void stl_string_cut_comment(std::string& text);
 // Cuts the comment, then removes every white-space character of the whole string.
 void stl_string_clean(std::string& text);
+// The text without leading and trailing blanks and tabs.
+std::string stl_string_trim(const std::string& text);
+// The words of `text` between runs of `separators` (by default blanks, tabs and commas).
+std::vector<std::string> stl_string_split_words(const std::string& text,
+                                                const char* separators = " \t,");

@@ -75,3 +75,21 @@ void stl_string_clean(std::string& text) {
   stl_string_cut_comment(text);
   std::erase_if(text, [](char c) { return std::isspace(static_cast<unsigned char>(c)) != 0; });
 }
+
+std::string stl_string_trim(const std::string& text) {
+  constexpr const char* kBlanks = " \t";
+  const size_t first = text.find_first_not_of(kBlanks);
+  if (first == std::string::npos) return {};
+  return text.substr(first, text.find_last_not_of(kBlanks) - first + 1);
+}
+
+std::vector<std::string> stl_string_split_words(const std::string& text, const char* separators) {
+  std::vector<std::string> words;
+  size_t start = text.find_first_not_of(separators);
+  while (start != std::string::npos) {
+    const size_t end = text.find_first_of(separators, start);
+    words.push_back(text.substr(start, end == std::string::npos ? end : end - start));
+    start = text.find_first_not_of(separators, end);
+  }
+  return words;
+}

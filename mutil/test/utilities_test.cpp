@@ -37,6 +37,14 @@ INSTANTIATE_TEST_SUITE_P(
                       CleanCase{"\t m\r\n1\v\f", "\t m\r\n1\v\f", "m1"}, CleanCase{"", "", ""},
                       CleanCase{";all comment", "", ""}));
 
+TEST(ConfigWordsTest, TrimKeepsInnerBlanksAndSplitSkipsEmptyWords) {
+  EXPECT_EQ(stl_string_trim(" \t a b\t "), "a b");
+  EXPECT_EQ(stl_string_trim(" \t "), "");
+  EXPECT_THAT(stl_string_split_words(",a, b\t,,c "), ::testing::ElementsAre("a", "b", "c"));
+  EXPECT_THAT(stl_string_split_words("1 2,3 4", ","), ::testing::ElementsAre("1 2", "3 4"));
+  EXPECT_THAT(stl_string_split_words(" ,\t"), ::testing::IsEmpty());
+}
+
 class StlStringPrintfLengthTest : public ::testing::TestWithParam<size_t> {};
 
 // The local buffer holds 1023 characters; longer results take the second pass.

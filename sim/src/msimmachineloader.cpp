@@ -21,6 +21,7 @@
 #include "fileops.h"
 #include "merrsinks.h"
 #include "minidata.h"
+#include "stl_utilities.h"
 
 namespace {
 
@@ -87,24 +88,6 @@ using Handlers = std::map<std::string, std::function<bool(const Field&)>>;
 
 constexpr const char* kBlanks = " \t";
 
-std::string trim(const std::string& text) {
-  const size_t first = text.find_first_not_of(kBlanks);
-  if (first == std::string::npos) return {};
-  return text.substr(first, text.find_last_not_of(kBlanks) - first + 1);
-}
-
-// Words separated by blanks or commas.
-std::vector<std::string> split_words(const std::string& text, const char* separators = " \t,") {
-  std::vector<std::string> words;
-  size_t start = text.find_first_not_of(separators);
-  while (start != std::string::npos) {
-    const size_t end = text.find_first_of(separators, start);
-    words.push_back(text.substr(start, end == std::string::npos ? end : end - start));
-    start = text.find_first_not_of(separators, end);
-  }
-  return words;
-}
-
 bool invalid(const Field& field, const char* what) {
   return field.Refuse(std::string("\"").append(field.value).append("\" is ").append(what));
 }
@@ -130,7 +113,7 @@ bool to_double(const Field& field, double& out) {
 
 bool to_doubles(const Field& field, const std::string& text, std::vector<double>& out) {
   out.clear();
-  for (const std::string& word : split_words(text, kBlanks)) {
+  for (const std::string& word : stl_string_split_words(text, kBlanks)) {
     double value = 0.0;
     if (!parse_double(word, value)) return invalid(field, "not a list of numbers");
     out.push_back(value);
@@ -180,7 +163,7 @@ bool read_section(const MIniData& ini, const std::string& section, const Handler
   for (const std::string& entry : entries) {
     std::string value;
     ini.GetStringEntry(section, entry, value);
-    const Field field{section, entry, trim(value), problems};
+    const Field field{section, entry, stl_string_trim(value), problems};
     const auto handler = handlers.find(entry);
     if (handler == handlers.end()) {
       problems.Warn(section, entry, place(section, entry).append(": unknown entry, ignored"));
@@ -199,7 +182,7 @@ bool is_command_class(const std::string& name) {
 // "all" or a list of command class names.
 // "GetAxisValue:3 NewMMachMoveCommand": the operation and the call that throws (1 without one).
 bool to_throw_operations(const Field& field, std::map<std::string, uint64_t, std::less<>>& out) {
-  for (const std::string& word : split_words(field.value)) {
+  for (const std::string& word : stl_string_split_words(field.value)) {
     const size_t colon = word.find(':');
     uint64_t call = 1;
     if (colon == 0 || (colon != std::string::npos && (!parse_u64(word.substr(colon + 1), call) || call == 0))) {
@@ -211,7 +194,7 @@ bool to_throw_operations(const Field& field, std::map<std::string, uint64_t, std
 }
 
 bool to_commands(const Field& field, bool flag, std::map<std::string, bool>& supported) {
-  const std::vector<std::string> words = split_words(field.value);
+  const std::vector<std::string> words = stl_string_split_words(field.value);
   const bool all = words.size() == 1 && words[0] == "all";
   for (const std::string& name : all ? MSimMachine::CommandClassNames() : words) {
     if (!is_command_class(name)) {
@@ -239,13 +222,13 @@ bool read_machine(const MIniData& ini, const std::string& section, MSimTables& t
       {"keep_imagefifo_blocks", [&](const Field& f) { return to_bool(f, tables.keep_imagefifo_blocks); }},
       {"crash",
        [&](const Field& f) {
-         for (const std::string& word : split_words(f.value)) tables.crash_operations.insert(word);
+         for (const std::string& word : stl_string_split_words(f.value)) tables.crash_operations.insert(word);
          return true;
        }},
       {"throw", [&](const Field& f) { return to_throw_operations(f, tables.throw_operations); }},
       {"features",
        [&](const Field& f) {
-         for (const std::string& word : split_words(f.value)) {
+         for (const std::string& word : stl_string_split_words(f.value)) {
            bool* flag = word == "A" ? &tables.feature_a
                         : word == "B" ? &tables.feature_b
                         : word == "C" ? &tables.feature_c
@@ -310,7 +293,7 @@ bool read_axis(const MIniData& ini, const std::string& section, const std::strin
        }},
       {"list",
        [&](const Field& f) {
-         for (const std::string& word : split_words(f.value)) {
+         for (const std::string& word : stl_string_split_words(f.value)) {
            if (word != "1" && word != "2") return invalid(f, "not a list of 1 and 2");
            (word == "1" ? tables.first_axis_list : tables.second_axis_list).push_back(name);
          }
@@ -353,7 +336,7 @@ bool read_probesystem(const MIniData& ini, const std::string& section, const std
   const Handlers handlers = {
       {"ids",
        [&](const Field& f) {
-         for (const std::string& word : split_words(f.value)) {
+         for (const std::string& word : stl_string_split_words(f.value)) {
            const Field id_field{f.section, f.entry, word, f.problems};
            MMachProbesystemInfo info;
            info.name = name;
@@ -364,7 +347,7 @@ bool read_probesystem(const MIniData& ini, const std::string& section, const std
        }},
       {"image",
        [&](const Field& f) {
-         const std::vector<std::string> words = split_words(f.value);
+         const std::vector<std::string> words = stl_string_split_words(f.value);
          if (words.size() != 3) return invalid(f, "not three numbers");
          uint32_t numbers[3] = {};
          for (size_t i = 0; i < 3; ++i) {
@@ -409,7 +392,7 @@ bool read_command(const MIniData& ini, const std::string& section, const std::st
       {"throw_on_get_data", [&](const Field& f) { return to_bool(f, behaviour.throw_on_get_data); }},
       {"scandata",
        [&](const Field& f) {
-         for (const std::string& vector : split_words(f.value, ",")) {
+         for (const std::string& vector : stl_string_split_words(f.value, ",")) {
            std::vector<double> values;
            if (!to_doubles(f, vector, values)) return false;
            behaviour.scan_data.push_back(values);

@@ -17,25 +17,6 @@ namespace {
 
 constexpr const char* kProxySection = "Proxy";
 constexpr const char* kSubmachinePrefix = "Submachine ";
-constexpr const char* kBlanks = " \t";
-
-std::string trim(const std::string& text) {
-  const size_t first = text.find_first_not_of(kBlanks);
-  if (first == std::string::npos) return {};
-  return text.substr(first, text.find_last_not_of(kBlanks) - first + 1);
-}
-
-std::vector<std::string> split_words(const std::string& text) {
-  constexpr const char* kSeparators = " \t,";
-  std::vector<std::string> words;
-  size_t start = text.find_first_not_of(kSeparators);
-  while (start != std::string::npos) {
-    const size_t end = text.find_first_of(kSeparators, start);
-    words.push_back(text.substr(start, end == std::string::npos ? end : end - start));
-    start = text.find_first_not_of(kSeparators, end);
-  }
-  return words;
-}
 
 bool is_absolute(const std::string& path) {
   if (!path.empty() && (path[0] == '/' || path[0] == '\\')) return true;
@@ -63,7 +44,7 @@ bool read_machine(const MIniData& ini, const std::string& section, const std::st
     }
     std::string value;
     ini.GetStringEntry(section, entry, value);
-    values[entry] = trim(value);
+    values[entry] = stl_string_trim(value);
   }
   setup.section = "[" + section + "]";
   setup.plugin = values["plugin"];
@@ -124,7 +105,7 @@ bool read_config(const std::string& path, MHostConfig& config, std::string& erro
   if (!read_machine(ini, kProxySection, "proxy", base_dir, true, config.proxy, names, error, place)) return false;
   config.submachines.clear();
   std::set<std::string> listed;
-  for (const std::string& name : split_words(names)) {
+  for (const std::string& name : stl_string_split_words(names)) {
     const std::string section = kSubmachinePrefix + name;
     place = {kProxySection, "submachines"};
     if (!listed.insert(name).second) {
