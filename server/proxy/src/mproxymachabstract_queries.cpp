@@ -2,6 +2,8 @@
 // table listings, per-axis questions routed to the owner, and the possibility queries on axis sets.
 #include "mproxymachabstract.h"
 
+#include <optional>
+
 #include "errlog.h"
 #include "errtrace.h"
 #include "mproxyguard.h"
@@ -281,17 +283,20 @@ int MProxyMachAbstract::IsScandataPossibleWith(const MMachAxesSet& axes) {
              "MProxyMachAbstract::IsScandataPossibleWith");
     return 0;
   }
-  static const MMachAxesSet kNoAxes;
+  // Asked with no axes, a submachine answers 0 when it records any axes; one that throws there
+  // counts as restricted, so that its answer for the axes themselves (0 when it throws) decides.
+  const auto restricts = [](MMachAbstract* owner) {
+    static const MMachAxesSet kNoAxes;
+    return mproxy_guard::call(owner, "IsScandataPossibleWith", [owner] {
+             return std::optional<int>(owner->IsScandataPossibleWith(kNoAxes));
+           }).value_or(1) != 0;
+  };
   if (owners.size() == 1) {
     MMachAbstract* owner = owners.begin()->first;
-    return MPROXY_CALL(owner, IsScandataPossibleWith, kNoAxes) != 0
-               ? MPROXY_CALL(owner, IsScandataPossibleWith, owners.begin()->second)
-               : 1;
+    return restricts(owner) ? MPROXY_CALL(owner, IsScandataPossibleWith, owners.begin()->second) : 1;
   }
   for (const auto& [owner, names] : owners) {
-    if (MPROXY_CALL(owner, IsScandataPossibleWith, kNoAxes) != 0 &&
-        MPROXY_CALL(owner, IsScandataPossibleWith, names) == 0)
-      return 0;
+    if (restricts(owner) && MPROXY_CALL(owner, IsScandataPossibleWith, names) == 0) return 0;
   }
   return -1;
 }

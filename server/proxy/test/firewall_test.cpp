@@ -104,6 +104,13 @@ std::vector<Row> Rows() {
          sim.ThrowAt("IsScandataPossibleWith", sim.CallCount("IsScandataPossibleWith") + 2);
        },
        [](P& p, MOutputChannel&) { return std::to_string(p.IsScandataPossibleWith({"a"})); }, "0"},
+      // A throw at the first call counts as "restricted": the answer for the axes decides.
+      {"int query, first call", 0, "IsScandataPossibleWith",
+       [](MSimMachine& sim, MSimMachine&) {
+         sim.SetPossibility(MSimPossibility::kScandata, [](const MMachAxesSet& axes) { return axes.empty() ? 1 : 0; });
+         sim.ThrowAt("IsScandataPossibleWith", sim.CallCount("IsScandataPossibleWith") + 1);
+       },
+       [](P& p, MOutputChannel&) { return std::to_string(p.IsScandataPossibleWith({"a"})); }, "0"},
       {"pointer query", 1, "FindImagefifo", machine("FindImagefifo"),
        [](P& p, MOutputChannel&) { return Text(p.FindImagefifo("f")); }, "null"},
       {"string query", 0, "GetMachineText", machine("GetMachineText"),
