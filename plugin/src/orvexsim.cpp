@@ -15,7 +15,7 @@ ORVEX_PLUGIN_EXPORT MMachAbstract* NewMMachAbstract(const std::string& name, con
                                                     MOutputChannel* output, MMachHostService* host_service,
                                                     const std::vector<MMachAbstract*>& /*submachines*/) {
   try {
-    const std::string path = configdir + "\\" + name + ".ini";
+    const std::string path = MMachAbstract_ConfigFile(configdir, name);
     return MSimMachine::NewFromDescription(output, host_service, name, configdir, path).release();
   } catch (...) {
     return nullptr;  // nothing may throw across the library boundary

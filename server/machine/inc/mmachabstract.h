@@ -259,3 +259,7 @@ class MMachAbstract {
   friend class MMachImagefifoCreateCommand;
   friend class MMachImagefifoDeleteCommand;
 };
+
+// The configuration file of the machine `name`: "<configdir>\<name>.ini" (the server's paths use
+// backslashes on every platform; the file layer translates them).
+std::string MMachAbstract_ConfigFile(const std::string& configdir, const std::string& name);

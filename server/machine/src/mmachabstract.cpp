@@ -416,3 +416,7 @@ MMachWobbleCommand* MMachAbstract::NewMMachWobbleCommand(MOutputChannel* output,
                                                    const MMachWobbleParameters&) {
   return refuse_command(output);
 }
+
+std::string MMachAbstract_ConfigFile(const std::string& configdir, const std::string& name) {
+  return std::string(configdir).append("\\").append(name).append(".ini");
+}

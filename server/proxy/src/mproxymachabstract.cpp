@@ -77,7 +77,7 @@ MProxyMachAbstract::~MProxyMachAbstract() = default;
 
 void MProxyMachAbstract::read_config_file() {
   static constexpr const char* kFunction = "MProxyMachAbstract::read_config_file";
-  const std::string path = configdir + "\\" + name + ".ini";
+  const std::string path = MMachAbstract_ConfigFile(configdir, name);
   MErrTraceContext context;
   MIniData ini;
   if (!ini.Open(path)) {

@@ -55,7 +55,7 @@ MMachReceiveCommand* MProxyMachAbstract::NewMMachReceiveCommand(MOutputChannel* 
                                                                 const std::string& component) {
   MProxyFactoryFrame frame(this, output, "MProxyMachAbstract::NewMMachReceiveCommand");
   if (component == own_config_component_) {
-    const std::string path = configdir + "\\" + name + ".ini";
+    const std::string path = MMachAbstract_ConfigFile(configdir, name);
     std::string data;
     if (file_exists(path.c_str()) && MFastFile_ReadAtOnce(path.c_str(), data) < 0) {
       MPROXY_DUMP_AND_FAIL(frame.context(), output, "Failed to read configuration file",
@@ -81,7 +81,7 @@ MMachSendCommand* MProxyMachAbstract::NewMMachSendCommand(MOutputChannel* output
   if (component == own_config_component_) {
     // Written now, through a temporary file, so that a failed save keeps the previous
     // configuration whole; the proxy reads it again only at the next Open.
-    const std::string path = configdir + "\\" + name + ".ini";
+    const std::string path = MMachAbstract_ConfigFile(configdir, name);
     if (MFastFile_WriteAtOnce(path.c_str(), data.data(), data.size(), kMFastFileReplace) < 0) {
       MPROXY_DUMP_AND_FAIL(frame.context(), output, "Failed to save configuration file",
                            "%s(): MFastFile_WriteAtOnce(%s, %s) failed", frame.function(), path.c_str(),

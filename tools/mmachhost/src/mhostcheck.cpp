@@ -2,6 +2,7 @@
 
 #include "mhostinstrument.h"
 #include "mhostplugin.h"
+#include "mmachabstract.h"
 #include "msimmachine.h"
 
 namespace {
@@ -11,7 +12,7 @@ namespace {
 bool check_description(const MHostMachineSetup& setup, const MHostUserErrors& errors) {
   std::vector<MSimDescriptionProblem> problems;
   const bool good =
-      MSimMachine::CheckDescription(setup.configdir + "\\" + setup.name + ".ini", setup.configdir, problems);
+      MSimMachine::CheckDescription(MMachAbstract_ConfigFile(setup.configdir, setup.name), setup.configdir, problems);
   for (const MSimDescriptionProblem& problem : problems) {
     errors.Report(MHostUserErrors_Place(problem.file, problem.line),
                   (problem.warning ? "warning: " : "") + problem.message);

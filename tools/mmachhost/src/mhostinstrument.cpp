@@ -127,5 +127,5 @@ void MHostInstrument::report_open_failure() {
 }
 
 std::string MHostInstrument_AliasesFile(const MHostConfig& config) {
-  return config.proxy.configdir + "\\" + config.proxy.name + ".ini";
+  return MMachAbstract_ConfigFile(config.proxy.configdir, config.proxy.name);
 }
