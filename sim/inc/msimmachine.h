@@ -107,9 +107,6 @@ class MSimMachine : public MMachAbstract {
   const std::map<std::string, uint64_t, std::less<>>& CallCounts() const { return calls_; }
   void ResetCallCounts() { calls_.clear(); }
 
-  // The command class names of every factory, for SupportAllCommands.
-  static const std::vector<std::string>& CommandClassNames();
-
   // Fails while Tables().open_succeeds is false, or when the magazine file cannot be read or
   // names probe systems that the machine does not define (reported to the error log).
   bool Open() override;

@@ -8,6 +8,7 @@
 #include <utility>
 
 #include "errtrace.h"
+#include "mmachcommands.h"
 #include "mmachmagazinedb.h"
 #include "msharedmem.h"
 
@@ -118,7 +119,7 @@ MSimMachine& MSimMachine::SetPossibility(MSimPossibility query, MSimRule rule) {
 }
 
 MSimMachine& MSimMachine::SupportAllCommands() {
-  for (const std::string& command : CommandClassNames()) SetCommandSupported(command);
+  for (const std::string& command : MMachCommand_ClassNames()) SetCommandSupported(command);
   return *this;
 }
 
@@ -129,26 +130,6 @@ MSimMachine& MSimMachine::AtNextPoll(std::function<void(MSimMachine&)> action) {
 
 MSimCommandBehaviour& MSimMachine::Command(const std::string& command_class) {
   return behaviours_[command_class];
-}
-
-const std::vector<std::string>& MSimMachine::CommandClassNames() {
-  static const std::vector<std::string> names = {
-      "MMachGetCommand", "MMachIdleCommand", "MMachImagefifoCreateCommand",
-      "MMachImagefifoDeleteCommand", "MMachImagefifoInfoCommand", "MMachImagefifoResetCommand",
-      "MMachImagefifoSelectCommand", "MMachInitCommand", "MMachKeypadDisableCommand",
-      "MMachKeypadEnableCommand", "MMachMagazineSetCommand", "MMachModuloCommand",
-      "MMachMoveCommand", "MMachMovebaseCommand", "MMachMovecircleCommand",
-      "MMachMoveconeCommand", "MMachMovehomeCommand", "MMachMovepolyCommand",
-      "MMachMovezeroCommand", "MMachProbeDefineCommand", "MMachProbeDeleteCommand",
-      "MMachProbeLoadCommand", "MMachProbeOffsetCommand", "MMachProbeUnloadCommand",
-      "MMachProbesystemDefineCommand", "MMachProbesystemDeleteCommand",
-      "MMachProbesystemLoadCommand", "MMachProbesystemTypeCommand",
-      "MMachProbesystemUnloadCommand", "MMachReceiveCommand", "MMachResetCommand",
-      "MMachScanCommand", "MMachScanbaseCommand", "MMachScancircleCommand",
-      "MMachScanconeCommand", "MMachScandataCommand", "MMachScanpointCommand",
-      "MMachScanpolyCommand", "MMachSendCommand", "MMachSetCommand", "MMachSpinDisableCommand",
-      "MMachSpinEnableCommand", "MMachWobbleCommand"};
-  return names;
 }
 
 // Command log and call counters.

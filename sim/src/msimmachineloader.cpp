@@ -20,6 +20,7 @@
 #include "errtrace.h"
 #include "fileops.h"
 #include "merrsinks.h"
+#include "mmachcommands.h"
 #include "minidata.h"
 #include "stl_utilities.h"
 
@@ -175,7 +176,7 @@ bool read_section(const MIniData& ini, const std::string& section, const Handler
 }
 
 bool is_command_class(const std::string& name) {
-  const auto& names = MSimMachine::CommandClassNames();
+  const auto& names = MMachCommand_ClassNames();
   return std::find(names.begin(), names.end(), name) != names.end();
 }
 
@@ -196,7 +197,7 @@ bool to_throw_operations(const Field& field, std::map<std::string, uint64_t, std
 bool to_commands(const Field& field, bool flag, std::map<std::string, bool>& supported) {
   const std::vector<std::string> words = stl_string_split_words(field.value);
   const bool all = words.size() == 1 && words[0] == "all";
-  for (const std::string& name : all ? MSimMachine::CommandClassNames() : words) {
+  for (const std::string& name : all ? MMachCommand_ClassNames() : words) {
     if (!is_command_class(name)) {
       return field.Refuse(std::string("\"").append(name).append("\" is not a command class"));
     }

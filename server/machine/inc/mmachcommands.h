@@ -8,3 +8,9 @@
 #include "mmachmovecommands.h"
 #include "mmachprobecommands.h"
 #include "mmachscancommands.h"
+
+#include <string>
+#include <vector>
+
+// The class name of every machine command, as IsCommandSupported knows them, in name order.
+const std::vector<std::string>& MMachCommand_ClassNames();

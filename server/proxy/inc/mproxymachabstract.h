@@ -358,7 +358,6 @@ class MProxyMachAbstract : public MMachAbstract {
   ProbesystemTable::iterator current_probesystem_;  // end(): no probe system loaded
   std::vector<std::multimap<std::string, MMachProbesystemInfo>> submachine_probesystem_infos_;
   std::vector<std::set<std::string>> submachine_probesystem_names_;
-  std::vector<std::string> candidate_commands_;
   std::map<std::string, MProxyCombineFunction> combine_functions_;
   MProxyAxesVectorParts scandata_assignment_;  // see scandata_assignment()
 

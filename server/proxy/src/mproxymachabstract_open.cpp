@@ -7,6 +7,7 @@
 
 #include "errlog.h"
 #include "errtrace.h"
+#include "mmachcommands.h"
 #include "mproxyguard.h"
 #include "mproxynamemerge.h"
 #include "mproxyreport.h"
@@ -205,9 +206,12 @@ void MProxyMachAbstract::update_component_table(bool* changed) {
   component_cursor_ = component_table_.end();
 }
 
+// The proxy offers every command class that a submachine offers, except the idle command (asked
+// for through HasIdleCommand) and the magazine-set command (the active submachine's own command).
 void MProxyMachAbstract::update_supported_commands() {
   supported_commands.clear();
-  for (const std::string& command : candidate_commands_) {
+  for (const std::string& command : MMachCommand_ClassNames()) {
+    if (command == "MMachIdleCommand" || command == "MMachMagazineSetCommand") continue;
     for (MMachAbstract* submachine : submachines_) {
       if (MPROXY_CALL(submachine, IsCommandSupported, command)) {
         SetCommandSupported(command);
