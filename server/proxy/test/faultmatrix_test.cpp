@@ -99,6 +99,7 @@ std::vector<Row> Rows() {
       {"probe define", 0, "MMachProbeDefineCommand", [](P& p, O o) { return p.NewMMachProbeDefineCommand(o, 1, 1, 7); }},
       {"probe delete", 0, "MMachProbeDeleteCommand", [](P& p, O o) { return p.NewMMachProbeDeleteCommand(o, 1, 1); }},
       {"probe load", 0, "MMachProbeLoadCommand", [](P& p, O o) { return p.NewMMachProbeLoadCommand(o, 1, 1); }},
+      {"probe unload", 0, "MMachProbeUnloadCommand", [](P& p, O o) { return p.NewMMachProbeUnloadCommand(o); }},
       {"imagefifo reset", 0, "MMachImagefifoResetCommand", [](P& p, O o) { return p.NewMMachImagefifoResetCommand(o); }},
       {"probesystem load", 1, "MMachProbesystemLoadCommand",
        [](P& p, O o) { return p.NewMMachProbesystemLoadCommand(o, "ps2", 1); }},
