@@ -120,11 +120,13 @@ MPluginCheckResult check_open(const MPluginCheckTarget &target) {
   return MPluginCheckResult::Pass(seen);
 }
 
-// A move through the proxy that keeps `axis` where it stands.
+// A move through the proxy that keeps `axis` where it stands, polled as the server polls: the
+// proxy (and so every submachine) before each poll of the command. An error that a submachine
+// writes into its machine channel meanwhile makes the proxy abort the move on every submachine.
 MPluginCheckResult move_on(ProxyBench &bench, const std::string &axis, const MPluginCheckTarget &target) {
   const std::string ending = MPluginCheck_RunToEnd(
       bench.proxy->NewMMachMoveCommand(&bench.channel, MPluginCheck_StayingMovement(*bench.proxy, {axis})),
-      bench.channel, target);
+      bench.channel, target, bench.proxy.get());
   if (!ending.empty()) return MPluginCheckResult::Fail(std::string("a move of ") + axis + " ended with " + ending);
   return MPluginCheckResult::Pass(std::string("a move of ") + axis + " finished");
 }
@@ -141,7 +143,14 @@ MPluginCheckResult check_move_machine(const MPluginCheckTarget &target) {
 MPluginCheckResult check_move_sim(const MPluginCheckTarget &target) {
   ProxyBench bench;
   if (auto result = open_or_skip(target, bench)) return *result;
-  return move_on(bench, kSimAxis, target);
+  MPluginCheckResult result = move_on(bench, kSimAxis, target);
+  const MSimCommandRecord *move = bench.sim->LastCommand("MMachMoveCommand");
+  if (move != nullptr && move->aborts != 0) {
+    std::string seen = std::string("the proxy aborted the move of ") + kSimAxis + " on the simulated machine";
+    if (result.verdict == MPluginCheckVerdict::kFail) seen.append(" (").append(result.seen).append(")");
+    return MPluginCheckResult::Fail(seen);
+  }
+  return result;
 }
 
 MPluginCheckResult check_scan(const MPluginCheckTarget &target) {
