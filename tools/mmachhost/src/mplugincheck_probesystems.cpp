@@ -85,10 +85,9 @@ MPluginCheckResult check_load_unload(MMachAbstract& m, const MPluginCheckTarget&
   for (const std::string& name : MPluginCheck_ListedProbesystems(m)) {
     for (const MMachProbesystemInfo& info : m.GetProbesystemInfos(name, 0)) {
       const std::string loaded = definition_text(name, info.id);
-      std::string fault = run_and_compare(m, 
-          [&](MOutputChannel* o) -> MMachCommand* { return m.NewMMachProbesystemLoadCommand(o, name, info.id); },
-         
-                                          "probesystem load " + loaded, loaded, target);
+      std::string fault = run_and_compare(
+          m, [&](MOutputChannel* o) -> MMachCommand* { return m.NewMMachProbesystemLoadCommand(o, name, info.id); },
+          "probesystem load " + loaded, loaded, target);
       if (fault.empty() && unloads) {
         fault = run_and_compare(
             m, [&](MOutputChannel* o) -> MMachCommand* { return m.NewMMachProbesystemUnloadCommand(o); },

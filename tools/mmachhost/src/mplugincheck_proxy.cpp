@@ -2,8 +2,10 @@
 // beside a simulated machine that has one of its axes again (so that the proxy
 // numbers that name for both) and an axis of its own. The proxy's Open must
 // merge both axis tables; a move on the machine's axes and one on the simulated
-// machine's axis must finish; where the machine scans, a scan with it recording
-// must deliver vectors of the scandata's width.
+// machine's axis must finish while the proxy is polled as a server polls it (a
+// machine that reports errors in its machine channel gets both aborted); where
+// the machine scans, a scan with it recording must deliver vectors of the
+// scandata's width.
 #include <cctype>
 #include <filesystem>
 #include <fstream>

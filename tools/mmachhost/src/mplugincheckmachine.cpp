@@ -65,8 +65,8 @@ MMachMovementPara MPluginCheck_StayingMovement(MMachAbstract& machine, const MMa
 std::vector<std::string> MPluginCheck_ListedProbesystems(MMachAbstract& machine) {
   constexpr size_t kMaxEntries = 10000;  // a listing that never ends is cut here
   std::vector<std::string> names;
-  for (const MMachProbesystemEntry* entry = machine.GetFirstProbesystem(); entry != nullptr && names.size() < kMaxEntries;
-       entry = machine.GetNextProbesystem()) {
+  for (const MMachProbesystemEntry* entry = machine.GetFirstProbesystem();
+       entry != nullptr && names.size() < kMaxEntries; entry = machine.GetNextProbesystem()) {
     names.push_back(entry->name);
   }
   return names;

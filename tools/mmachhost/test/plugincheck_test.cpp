@@ -159,11 +159,11 @@ TEST(PluginCheckTest, WellBehavedSimulatedMachinePassesEveryGroup) {
 // through the load command, and unload it again.
 TEST(PluginCheckTest, MagazineAndImagefifosLoadAProbesystemWhenNoneIsLoaded) {
   auto unloads = std::make_shared<int>(0);
-  const auto lines = run_groups(sim_target([unloads](MSimMachine& m) {
-                                  m.Tables().active_probesystem.clear();
-                                  m.Command("MMachProbesystemUnloadCommand").At(1, [unloads](auto&, auto&) { ++*unloads; });
-                                }),
-                                {"magazine", "imagefifos"}, nullptr, true);
+  const SimSetup unloaded = [unloads](MSimMachine& m) {
+    m.Tables().active_probesystem.clear();
+    m.Command("MMachProbesystemUnloadCommand").At(1, [unloads](auto&, auto&) { ++*unloads; });
+  };
+  const auto lines = run_groups(sim_target(unloaded), {"magazine", "imagefifos"}, nullptr, true);
   for (const char* check : {"magazine.slots", "magazine.programs", "imagefifos.create-delete", "imagefifos.released"}) {
     EXPECT_THAT(lines.at(check), StartsWith("PASS "));
     EXPECT_THAT(lines.at(check), HasSubstr("ps/1 loaded for it"));
