@@ -93,6 +93,9 @@ struct MSimTables {
   bool open_succeeds = true;
   std::string open_error;  // the error line that a failing Open writes into the channel; empty: none
   bool reopen_succeeds = true;  // false: Open fails once the machine has been closed
+  // An error number that every Poll writes into the machine channel (0: none): a machine that
+  // reports a fault of its own all the time, which makes our proxy abort every command.
+  uint32_t poll_error = 0;
   bool is_open = false;
   bool was_closed = false;
   bool ready = true;

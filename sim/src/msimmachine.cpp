@@ -286,6 +286,7 @@ bool MSimMachine::IsHostServiceReady() {
 
 void MSimMachine::Poll() {
   count_call(__func__);
+  if (tables_.poll_error != 0 && output) output->Error(tables_.poll_error);
   // Actions may queue further actions for the poll after this one.
   std::vector<std::function<void(MSimMachine&)>> actions;
   actions.swap(poll_actions_);

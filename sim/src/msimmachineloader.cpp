@@ -215,6 +215,7 @@ bool read_machine(const MIniData& ini, const std::string& section, MSimTables& t
       {"open", [&](const Field& f) { return to_bool(f, tables.open_succeeds); }},
       {"open_error", [&](const Field& f) { return to_string(f, tables.open_error); }},
       {"reopen", [&](const Field& f) { return to_bool(f, tables.reopen_succeeds); }},
+      {"poll_error", [&](const Field& f) { return to_u32(f, tables.poll_error); }},
       {"ready", [&](const Field& f) { return to_bool(f, tables.ready); }},
       {"probe_ready", [&](const Field& f) { return to_bool(f, tables.probe_ready); }},
       {"idle", [&](const Field& f) { return to_bool(f, tables.idle_command); }},

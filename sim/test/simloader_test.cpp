@@ -35,7 +35,7 @@ TEST_F(SimLoaderTest, DescriptionSetsUpTablesCommandsAndBehaviours) {
   const std::string path = write(
       "; a bench with two axes\r\n"
       "[Machine]\r\nname=Bench A\r\nversion=2.10\r\ndescription=simulated bench\r\n"
-      "features=A, C\r\nwobble=1 2 3 4 5 6\r\nthrow=GetMachineText:2\r\n"
+      "features=A, C\r\nwobble=1 2 3 4 5 6\r\nthrow=GetMachineText:2\r\npoll_error=16\r\n"
       "[Commands]\r\nsupported=all\r\nunsupported=MMachWobbleCommand\r\n"
       "[Axis x]\r\nflags=0x8\r\nvalue= 12.5 \r\nmin=-100\r\nmax=1e2\r\ntolerance=0.5\r\n"
       "list=1 2\r\nkeypad=7\r\n"
@@ -84,6 +84,9 @@ TEST_F(SimLoaderTest, DescriptionSetsUpTablesCommandsAndBehaviours) {
   EXPECT_TRUE(move->IsDone());
   std::string text;
   EXPECT_EQ(output.Peek(text), "0003\terror \"undefined probesystem\"\r\n");
+  output.Clear();
+  sim->Poll();
+  EXPECT_EQ(output.Peek(text), "0003\terror \"internal error\"\r\n");
 }
 
 struct MalformedCase {

@@ -244,6 +244,17 @@ MPluginCheckResult check_course(const Factory& factory, Created& created, MOutpu
   return MPluginCheckResult::Pass(seen + (error.empty() ? ", deleted" : std::string(", ended with ") + error + ", deleted"));
 }
 
+// Deletes what a command made that may outlive its machine: the image FIFO of the create command,
+// through the machine's own delete command (whose faults its own check reports).
+void undo(const Factory& factory, MMachAbstract& m, const MPluginCheckTarget& target) {
+  if (std::string(factory.command_class) != "MMachImagefifoCreateCommand" ||
+      !m.IsCommandSupported("MMachImagefifoDeleteCommand")) {
+    return;
+  }
+  MOutputChannel channel(1);
+  MPluginCheck_RunToEnd(m.NewMMachImagefifoDeleteCommand(&channel, fifo_name()), channel, target);
+}
+
 MPluginCheckResult check_command(const Factory& factory, const MPluginCheckTarget& target) {
   MPluginCheckMachine machine(target);
   if (auto skip = machine.OpenOrSkip()) return *skip;
@@ -251,6 +262,7 @@ MPluginCheckResult check_command(const Factory& factory, const MPluginCheckTarge
   const Parameters parameters = parameters_of(*machine.Get());
   MOutputChannel channel(1);
   Created created = factory.create(*machine.Get(), &channel, parameters);
+  const bool one_made = created.command != nullptr;
   MPluginCheckResult result;
   if (!created.command) {
     std::string text;
@@ -263,6 +275,7 @@ MPluginCheckResult check_command(const Factory& factory, const MPluginCheckTarge
   }
   created.command.reset();  // before its channel
   channel.Clear();
+  if (one_made) undo(factory, *machine.Get(), target);
   return result;
 }
 
@@ -296,6 +309,7 @@ MPluginCheckResult check_abort(const MPluginCheckTarget& target) {
     }
     created.command.reset();
     channel.Clear();
+    undo(factory, *machine.Get(), target);
   }
   return MPluginCheckResult::Pass(std::to_string(aborted) + " running commands ended within " +
                                   polls_text(most_polls) + " after Abort; " + std::to_string(done_at_once) +

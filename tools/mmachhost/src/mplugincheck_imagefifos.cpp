@@ -3,7 +3,9 @@
 // found by name, its delete command removes it, and its shared-memory block is
 // then released: the check creates a block of that name itself, larger than the
 // first, which works only when no one holds the old one (on both platforms an
-// existing block is linked at its own size, too small for the request).
+// existing block is linked at its own size, too small for the request). A
+// machine that has no probe system loaded gets an optical one loaded for the
+// check.
 #include <cstdint>
 #include <functional>
 #include <random>
@@ -11,6 +13,7 @@
 
 #include "mmachimagefifocommands.h"
 #include "mplugincheckgroups.h"
+#include "mplugincheckprobesystemload.h"
 #include "msharedmem.h"
 
 namespace {
@@ -39,15 +42,23 @@ bool found(MMachAbstract &m, const std::string &name) {
   return entry != nullptr && entry->name == name;
 }
 
-// Why the machine cannot make a FIFO now; empty when it can.
+bool has_image(MMachAbstract &m) { return m.GetImageFormat().ImageSize() != 0; }
+
+// Why the machine cannot make FIFOs at all; empty when it can.
 std::string cannot_create(MMachAbstract &m) {
   if (!m.HasImagefifos()) return "HasImagefifos answers false";
   if (!m.IsCommandSupported("MMachImagefifoCreateCommand") || !m.IsCommandSupported("MMachImagefifoDeleteCommand")) {
     return "no image FIFO create and delete commands";
   }
-  if (m.GetImageFormat().ImageSize() == 0) return "GetImageFormat answers no image: no optical probe system loaded";
   return "";
 }
+
+// Loads an optical probe system when none is loaded.
+MPluginCheckProbesystemLoad load_optical(MMachAbstract &m, const MPluginCheckTarget &target) {
+  return {m, target, has_image};
+}
+
+constexpr const char *kNoImage = "GetImageFormat answers no image: no optical probe system loaded or loadable";
 
 // Creates the FIFO `name`, sees it listed and found, deletes it and sees it
 // gone; the fault.
@@ -67,15 +78,19 @@ std::string create_and_delete(MMachAbstract &m, const std::string &name, const M
 MPluginCheckResult check_create_delete(MMachAbstract &m, const MPluginCheckTarget &target) {
   const std::string cannot = cannot_create(m);
   if (!cannot.empty()) return MPluginCheckResult::Skip(cannot);
+  const MPluginCheckProbesystemLoad load = load_optical(m, target);
+  if (!has_image(m)) return MPluginCheckResult::Skip(kNoImage);
   const std::string fault = create_and_delete(m, fresh_name(), target);
   if (!fault.empty()) return MPluginCheckResult::Fail(fault);
   return MPluginCheckResult::Pass(std::string("a FIFO of ") + std::to_string(kFifoSize) +
-                                  " bytes created, listed, found and deleted");
+                                  " bytes created, listed, found and deleted" + load.Note());
 }
 
 MPluginCheckResult check_released(MMachAbstract &m, const MPluginCheckTarget &target) {
   const std::string cannot = cannot_create(m);
   if (!cannot.empty()) return MPluginCheckResult::Skip(cannot);
+  const MPluginCheckProbesystemLoad load = load_optical(m, target);
+  if (!has_image(m)) return MPluginCheckResult::Skip(kNoImage);
   const std::string name = fresh_name();
   const std::string fault = create_and_delete(m, name, target);
   if (!fault.empty()) return MPluginCheckResult::Skip(fault + " (see imagefifos.create-delete)");
@@ -85,7 +100,8 @@ MPluginCheckResult check_released(MMachAbstract &m, const MPluginCheckTarget &ta
   if (size != static_cast<int64_t>(kLargerSize)) {
     return MPluginCheckResult::Fail(std::string("after imagefifo delete, the block \"") + name + "\" is still held");
   }
-  return MPluginCheckResult::Pass("after imagefifo delete, a new block of that name could be created");
+  return MPluginCheckResult::Pass(std::string("after imagefifo delete, a new block of that name could be created") +
+                                  load.Note());
 }
 
 }  // namespace

@@ -2,12 +2,14 @@
 // magazine (that of the loaded probe system) agree with the slot questions the
 // server asks one at a time, and every program of those slots reads back as the
 // interface describes (answer true exactly when the program is not empty).
-// Nothing is written: the magazine file stays as it is.
+// Nothing is written: the magazine file stays as it is. A machine that has no
+// probe system loaded gets one with a magazine loaded for the check.
 #include <cstdint>
 #include <map>
 #include <string>
 
 #include "mplugincheckgroups.h"
+#include "mplugincheckprobesystemload.h"
 
 namespace {
 
@@ -20,11 +22,23 @@ uint32_t unlisted_slot(const std::map<uint32_t, uint32_t> &slots) {
   return slots.empty() ? 1 : slots.rbegin()->first + 1;
 }
 
-MPluginCheckResult check_slots(MMachAbstract &m, const MPluginCheckTarget &) {
+std::map<uint32_t, uint32_t> current_slots(MMachAbstract &m) {
+  return m.GetMagazineSlots(m.GetActiveProbesystem(), m.GetActiveProbesystemId());
+}
+
+// Loads a probe system whose magazine has slots when none is loaded.
+MPluginCheckProbesystemLoad load_for_magazine(MMachAbstract &m, const MPluginCheckTarget &target) {
+  return {m, target, [](MMachAbstract &loaded) { return !current_slots(loaded).empty(); }};
+}
+
+constexpr const char *kNoMagazine = "no probe system loaded, and none with magazine slots loads: no current magazine";
+
+MPluginCheckResult check_slots(MMachAbstract &m, const MPluginCheckTarget &target) {
   if (!m.HasMagazine()) return MPluginCheckResult::Skip("HasMagazine answers false");
-  if (!m.HasActiveProbesystem()) return MPluginCheckResult::Skip("no probe system loaded: no current magazine");
+  const MPluginCheckProbesystemLoad load = load_for_magazine(m, target);
+  if (!m.HasActiveProbesystem()) return MPluginCheckResult::Skip(kNoMagazine);
   const std::string magazine = m.GetActiveProbesystem() + "/" + std::to_string(m.GetActiveProbesystemId());
-  const std::map<uint32_t, uint32_t> slots = m.GetMagazineSlots(m.GetActiveProbesystem(), m.GetActiveProbesystemId());
+  const std::map<uint32_t, uint32_t> slots = current_slots(m);
   std::map<uint32_t, uint32_t> first_slot_of;  // probe → the first slot holding it
   for (const auto &[slot, probe] : slots) {
     if (!m.IsMagazineSlot(slot)) {
@@ -49,7 +63,7 @@ MPluginCheckResult check_slots(MMachAbstract &m, const MPluginCheckTarget &) {
     return MPluginCheckResult::Fail("GetMagazineSlotOfProbe answers a slot for a probe in none");
   }
   return MPluginCheckResult::Pass(std::to_string(slots.size()) + " slots in the magazine of " + magazine + ", " +
-                                  std::to_string(first_slot_of.size()) + " probes in them");
+                                  std::to_string(first_slot_of.size()) + " probes in them" + load.Note());
 }
 
 // What is wrong with one program answer; empty when nothing is.
@@ -59,10 +73,11 @@ std::string program_fault(const std::string &query, bool answered, const std::st
                            : std::string(" answers false with the program \"") + program + "\"");
 }
 
-MPluginCheckResult check_programs(MMachAbstract &m, const MPluginCheckTarget &) {
+MPluginCheckResult check_programs(MMachAbstract &m, const MPluginCheckTarget &target) {
   if (!m.HasMagazine()) return MPluginCheckResult::Skip("HasMagazine answers false");
-  if (!m.HasActiveProbesystem()) return MPluginCheckResult::Skip("no probe system loaded: no current magazine");
-  const std::map<uint32_t, uint32_t> slots = m.GetMagazineSlots(m.GetActiveProbesystem(), m.GetActiveProbesystemId());
+  const MPluginCheckProbesystemLoad load = load_for_magazine(m, target);
+  if (!m.HasActiveProbesystem()) return MPluginCheckResult::Skip(kNoMagazine);
+  const std::map<uint32_t, uint32_t> slots = current_slots(m);
   size_t programs = 0;
   std::string fault;
   auto read = [&](const std::string &query, bool answered, const std::string &program) {
@@ -88,7 +103,7 @@ MPluginCheckResult check_programs(MMachAbstract &m, const MPluginCheckTarget &) 
   }
   if (!fault.empty()) return MPluginCheckResult::Fail(fault);
   return MPluginCheckResult::Pass(std::to_string(programs) + " programs read from " + std::to_string(slots.size()) +
-                                  " slots");
+                                  " slots" + load.Note());
 }
 
 }  // namespace

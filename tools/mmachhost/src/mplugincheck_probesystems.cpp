@@ -14,16 +14,6 @@
 namespace {
 
 constexpr const char* kNoSuchProbesystem = "orvexcheck-no-probesystem";
-constexpr size_t kMaxEntries = 10000;
-
-std::vector<std::string> listed_probesystems(MMachAbstract& m) {
-  std::vector<std::string> names;
-  for (const MMachProbesystemEntry* entry = m.GetFirstProbesystem(); entry != nullptr && names.size() < kMaxEntries;
-       entry = m.GetNextProbesystem()) {
-    names.push_back(entry->name);
-  }
-  return names;
-}
 
 std::string definition_text(const std::string& name, uint32_t id) { return name + "/" + std::to_string(id); }
 
@@ -44,7 +34,7 @@ std::string definitions_fault(MMachAbstract& m, const std::string& name, size_t&
 MPluginCheckResult check_definitions(MMachAbstract& m, const MPluginCheckTarget&) {
   if (!m.HasProbesystems()) return MPluginCheckResult::Skip("HasProbesystems answers false");
   size_t count = 0;
-  const std::vector<std::string> names = listed_probesystems(m);
+  const std::vector<std::string> names = MPluginCheck_ListedProbesystems(m);
   for (const std::string& name : names) {
     const std::string fault = definitions_fault(m, name, count);
     if (!fault.empty()) return MPluginCheckResult::Fail(fault);
@@ -92,13 +82,12 @@ MPluginCheckResult check_load_unload(MMachAbstract& m, const MPluginCheckTarget&
   }
   const bool unloads = m.IsCommandSupported("MMachProbesystemUnloadCommand");
   size_t loads = 0;
-  for (const std::string& name : listed_probesystems(m)) {
+  for (const std::string& name : MPluginCheck_ListedProbesystems(m)) {
     for (const MMachProbesystemInfo& info : m.GetProbesystemInfos(name, 0)) {
       const std::string loaded = definition_text(name, info.id);
-      std::string fault = run_and_compare(m, 
-          [&](MOutputChannel* o) -> MMachCommand* { return m.NewMMachProbesystemLoadCommand(o, name, info.id); },
-         
-                                          "probesystem load " + loaded, loaded, target);
+      std::string fault = run_and_compare(
+          m, [&](MOutputChannel* o) -> MMachCommand* { return m.NewMMachProbesystemLoadCommand(o, name, info.id); },
+          "probesystem load " + loaded, loaded, target);
       if (fault.empty() && unloads) {
         fault = run_and_compare(
             m, [&](MOutputChannel* o) -> MMachCommand* { return m.NewMMachProbesystemUnloadCommand(o); },

@@ -2,8 +2,10 @@
 // beside a simulated machine that has one of its axes again (so that the proxy
 // numbers that name for both) and an axis of its own. The proxy's Open must
 // merge both axis tables; a move on the machine's axes and one on the simulated
-// machine's axis must finish; where the machine scans, a scan with it recording
-// must deliver vectors of the scandata's width.
+// machine's axis must finish while the proxy is polled as a server polls it (a
+// machine that reports errors in its machine channel gets both aborted); where
+// the machine scans, a scan with it recording must deliver vectors of the
+// scandata's width.
 #include <cctype>
 #include <filesystem>
 #include <fstream>
@@ -120,11 +122,13 @@ MPluginCheckResult check_open(const MPluginCheckTarget &target) {
   return MPluginCheckResult::Pass(seen);
 }
 
-// A move through the proxy that keeps `axis` where it stands.
+// A move through the proxy that keeps `axis` where it stands, polled as the server polls: the
+// proxy (and so every submachine) before each poll of the command. An error that a submachine
+// writes into its machine channel meanwhile makes the proxy abort the move on every submachine.
 MPluginCheckResult move_on(ProxyBench &bench, const std::string &axis, const MPluginCheckTarget &target) {
   const std::string ending = MPluginCheck_RunToEnd(
       bench.proxy->NewMMachMoveCommand(&bench.channel, MPluginCheck_StayingMovement(*bench.proxy, {axis})),
-      bench.channel, target);
+      bench.channel, target, bench.proxy.get());
   if (!ending.empty()) return MPluginCheckResult::Fail(std::string("a move of ") + axis + " ended with " + ending);
   return MPluginCheckResult::Pass(std::string("a move of ") + axis + " finished");
 }
@@ -141,7 +145,14 @@ MPluginCheckResult check_move_machine(const MPluginCheckTarget &target) {
 MPluginCheckResult check_move_sim(const MPluginCheckTarget &target) {
   ProxyBench bench;
   if (auto result = open_or_skip(target, bench)) return *result;
-  return move_on(bench, kSimAxis, target);
+  MPluginCheckResult result = move_on(bench, kSimAxis, target);
+  const MSimCommandRecord *move = bench.sim->LastCommand("MMachMoveCommand");
+  if (move != nullptr && move->aborts != 0) {
+    std::string seen = std::string("the proxy aborted the move of ") + kSimAxis + " on the simulated machine";
+    if (result.verdict == MPluginCheckVerdict::kFail) seen.append(" (").append(result.seen).append(")");
+    return MPluginCheckResult::Fail(seen);
+  }
+  return result;
 }
 
 MPluginCheckResult check_scan(const MPluginCheckTarget &target) {

@@ -36,8 +36,9 @@ void MPluginCheckMachine::Delete() {
   machine_.reset();
 }
 
-uint32_t MPluginCheck_PollUntilDone(MMachCommand& command, const MPluginCheckTarget& target) {
+uint32_t MPluginCheck_PollUntilDone(MMachCommand& command, const MPluginCheckTarget& target, MMachAbstract* machine) {
   for (uint32_t poll = 1; poll <= target.max_polls; ++poll) {
+    if (machine != nullptr) machine->Poll();
     if (command.IsDone()) return poll;
     if (poll >= kPollsWithoutPause && target.poll_interval > 0) msleep_sec(target.poll_interval);
   }
@@ -61,20 +62,31 @@ MMachMovementPara MPluginCheck_StayingMovement(MMachAbstract& machine, const MMa
   return movement;
 }
 
+std::vector<std::string> MPluginCheck_ListedProbesystems(MMachAbstract& machine) {
+  constexpr size_t kMaxEntries = 10000;  // a listing that never ends is cut here
+  std::vector<std::string> names;
+  for (const MMachProbesystemEntry* entry = machine.GetFirstProbesystem();
+       entry != nullptr && names.size() < kMaxEntries; entry = machine.GetNextProbesystem()) {
+    names.push_back(entry->name);
+  }
+  return names;
+}
+
 std::string MPluginCheck_FirstError(const std::string& text) {
   const size_t at = text.find("\terror ");
   if (at == std::string::npos) return "";
   return text.substr(at + 1, text.find('\r', at) - at - 1);
 }
 
-std::string MPluginCheck_RunToEnd(MMachCommand* command, MOutputChannel& channel, const MPluginCheckTarget& target) {
+std::string MPluginCheck_RunToEnd(MMachCommand* command, MOutputChannel& channel, const MPluginCheckTarget& target,
+                                  MMachAbstract* machine) {
   std::unique_ptr<MMachCommand> owned(command);
   std::string ending;
   if (!owned) {
     ending = "no command";
-  } else if (MPluginCheck_PollUntilDone(*owned, target) == 0) {
+  } else if (MPluginCheck_PollUntilDone(*owned, target, machine) == 0) {
     owned->Abort();
-    MPluginCheck_PollUntilDone(*owned, target);
+    MPluginCheck_PollUntilDone(*owned, target, machine);
     ending = std::string("not done after ") + std::to_string(target.max_polls) + " polls";
   }
   owned.reset();  // before its channel is read

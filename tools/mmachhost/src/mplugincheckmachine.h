@@ -65,13 +65,19 @@ MMachAxesVector MPluginCheck_UsableAxes(MMachAbstract& machine);
 // A movement of `axes` to where they stand (a value that is not finite counts as 0): a command
 // that changes nothing.
 MMachMovementPara MPluginCheck_StayingMovement(MMachAbstract& machine, const MMachAxesVector& axes);
+// The names of the listed probe systems, in listing order (a bounded number of them).
+std::vector<std::string> MPluginCheck_ListedProbesystems(MMachAbstract& machine);
 // The first error line of a channel's text, without prefix and line end; empty when none.
 std::string MPluginCheck_FirstError(const std::string& text);
 
 // Polls `command` until IsDone() answers true, at most `target.max_polls` times; the number of
-// polls it took, 0 when it is still running.
-uint32_t MPluginCheck_PollUntilDone(MMachCommand& command, const MPluginCheckTarget& target);
+// polls it took, 0 when it is still running. A `machine` given is polled before each IsDone(),
+// as a server's cycle polls the machine and then its running commands.
+uint32_t MPluginCheck_PollUntilDone(MMachCommand& command, const MPluginCheckTarget& target,
+                                    MMachAbstract* machine = nullptr);
 // Polls `command` (owned, may be null) to its end, aborting it when it does not end within the
 // bound, deletes it and answers the first error line of `channel` then ("" when none; a text
-// saying so for a null command or one that did not end), clearing the channel.
-std::string MPluginCheck_RunToEnd(MMachCommand* command, MOutputChannel& channel, const MPluginCheckTarget& target);
+// saying so for a null command or one that did not end), clearing the channel. `machine` as
+// for MPluginCheck_PollUntilDone.
+std::string MPluginCheck_RunToEnd(MMachCommand* command, MOutputChannel& channel, const MPluginCheckTarget& target,
+                                  MMachAbstract* machine = nullptr);

@@ -6,6 +6,8 @@
 #include <fstream>
 #include <functional>
 #include <map>
+#include <memory>
+#include <set>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -110,13 +112,20 @@ void reuse_live_machine(MPluginCheckTarget& target) {
   };
 }
 
-// The report lines of a run of `groups`, by check name.
+// The report lines of a run of `groups`, by check name. `here`: in this process, so that what
+// the machines do can be counted here.
 std::map<std::string, std::string> run_groups(const MPluginCheckTarget& target, const std::vector<std::string>& groups,
-                                              std::string* all = nullptr) {
+                                              std::string* all = nullptr, bool here = false) {
   const MPluginCheck check(target);
   std::ostringstream out;
   MPluginCheckReport report(out);
-  for (const std::string& group : groups) MPluginCheck_RunGroup(check, group, report, 10.0);
+  for (const std::string& group : groups) {
+    if (here) {
+      check.RunHere(group, report);
+    } else {
+      MPluginCheck_RunGroup(check, group, report, 10.0);
+    }
+  }
   std::map<std::string, std::string> lines;
   std::istringstream text(out.str());
   for (std::string line; std::getline(text, line);) {
@@ -146,11 +155,42 @@ TEST(PluginCheckTest, WellBehavedSimulatedMachinePassesEveryGroup) {
   EXPECT_THAT(lines.at("proxy.scan"), HasSubstr("2 vectors of 3 values"));
 }
 
+// Without a loaded probe system the magazine and image FIFO checks load one for themselves,
+// through the load command, and unload it again.
+TEST(PluginCheckTest, MagazineAndImagefifosLoadAProbesystemWhenNoneIsLoaded) {
+  auto unloads = std::make_shared<int>(0);
+  const SimSetup unloaded = [unloads](MSimMachine& m) {
+    m.Tables().active_probesystem.clear();
+    m.Command("MMachProbesystemUnloadCommand").At(1, [unloads](auto&, auto&) { ++*unloads; });
+  };
+  const auto lines = run_groups(sim_target(unloaded), {"magazine", "imagefifos"}, nullptr, true);
+  for (const char* check : {"magazine.slots", "magazine.programs", "imagefifos.create-delete", "imagefifos.released"}) {
+    EXPECT_THAT(lines.at(check), StartsWith("PASS "));
+    EXPECT_THAT(lines.at(check), HasSubstr("ps/1 loaded for it"));
+  }
+  EXPECT_EQ(*unloads, 4);
+}
+
+// Every machine of the commands group that creates an image FIFO deletes it again.
+TEST(PluginCheckTest, CommandsDeleteTheImageFifosTheyCreate) {
+  auto machines = std::make_shared<int>(0);
+  auto created = std::make_shared<std::set<int>>();
+  auto deleted = std::make_shared<std::set<int>>();
+  run_groups(sim_target([=](MSimMachine& m) {
+               const int serial = ++*machines;
+               m.Command("MMachImagefifoCreateCommand").At(1, [=](auto&, auto&) { created->insert(serial); });
+               m.Command("MMachImagefifoDeleteCommand").At(1, [=](auto&, auto&) { deleted->insert(serial); });
+             }),
+             {"commands"}, nullptr, true);
+  EXPECT_FALSE(created->empty());
+  for (const int serial : *created) EXPECT_EQ(deleted->count(serial), 1u) << "machine " << serial;
+}
+
 struct FaultCase {
-  const char* check;  // the check that must fail
+  std::string check;  // the check that must fail
   SimSetup sim_fault;
   TargetSetup target_fault;
-  const char* seen;    // part of what it reports
+  std::string seen;    // part of what it reports
   bool crashes = false;  // the plug-in crashes: needs a child process
 };
 
@@ -166,7 +206,7 @@ TEST_P(PluginCheckFaultTest, FaultFailsItsCheckAndTheGroupFinishes) {
 #endif
   MPluginCheckTarget target = sim_target(fault.sim_fault);
   if (fault.target_fault) fault.target_fault(target);
-  const std::string check = fault.check;
+  const std::string& check = fault.check;
   const std::string group = check.substr(0, check.find('.'));
   std::string all;
   const auto lines = run_groups(target, {group}, &all);
@@ -280,10 +320,25 @@ const FaultCase kFaults[] = {
     {"proxy.open", [](MSimMachine& m) { m.AddAxis("y"); }, nullptr, "the proxy did not open"},
     {"proxy.move-machine", [](MSimMachine& m) { m.Command("MMachMoveCommand").Endless(); }, nullptr,
      "not done after 20 polls"},
+    {"proxy.move-sim", [](MSimMachine& m) { m.Tables().poll_error = kMErrorInternal; }, nullptr,
+     "the proxy aborted the move of orvexcheck-simaxis on the simulated machine"},
     {"proxy.scan", [](MSimMachine& m) { m.Command("MMachScanCommand").ScanData({{1, 2, 3}, {4, 5}}); }, nullptr,
      "vector 2 has 2 values"},
 };
 
-INSTANTIATE_TEST_SUITE_P(Faults, PluginCheckFaultTest, ::testing::ValuesIn(kFaults));
+// The table, and for every command class the check of that class: its own factory throws.
+std::vector<FaultCase> all_faults() {
+  std::vector<FaultCase> faults(std::begin(kFaults), std::end(kFaults));
+  const MPluginCheck check{MPluginCheckTarget{}};
+  for (const MPluginCheckCase& command : check.Cases("commands")) {
+    if (command.name == "commands.abort") continue;
+    const std::string factory = std::string("New").append(command.name.substr(command.name.find('.') + 1));
+    faults.push_back({command.name, [factory](MSimMachine& m) { m.Tables().throw_operations[factory] = 1; }, nullptr,
+                      std::string("simulated exception in ").append(factory)});
+  }
+  return faults;
+}
+
+INSTANTIATE_TEST_SUITE_P(Faults, PluginCheckFaultTest, ::testing::ValuesIn(all_faults()));
 
 }  // namespace
