@@ -170,11 +170,11 @@ const orvex_bench::PairRegistration kDataPair({"outputchannel.Data", "BM_Channel
                                                orvex_bench::Goal::kSpeedupAtLeast, 3});
 const orvex_bench::PairRegistration kAppend10kPair({"outputchannel.AppendTake.per_byte.10k_vs_1k_lines",
                                                     "BM_ChannelAppendTake/10000", "BM_ChannelAppendTake/1000",
-                                                    orvex_bench::Goal::kRatioAtMost, 1.3,
+                                                    orvex_bench::Goal::kRatioAtMost, 1.2,
                                                     orvex_bench::Cost::kPerByte});
 const orvex_bench::PairRegistration kAppend100kPair({"outputchannel.AppendTake.per_byte.100k_vs_1k_lines",
                                                      "BM_ChannelAppendTake/100000", "BM_ChannelAppendTake/1000",
-                                                     orvex_bench::Goal::kRatioAtMost, 1.3,
+                                                     orvex_bench::Goal::kRatioAtMost, 1.2,
                                                      orvex_bench::Cost::kPerByte});
 
 }  // namespace

@@ -190,12 +190,12 @@ BENCHMARK(BM_DirectMoveRoundTrip);
 using orvex_bench::Goal;
 using orvex_bench::PairRegistration;
 const PairRegistration kValuePair({"query.GetAxisValue", "BM_ProxyGetAxisValue", "BM_DirectGetAxisValue",
-                                   Goal::kRatioAtMost, 1.5});
+                                   Goal::kRatioAtMost, 1.3});
 const PairRegistration kInfoPair({"query.GetAxisInfo", "BM_ProxyGetAxisInfo", "BM_DirectGetAxisInfo",
-                                  Goal::kRatioAtMost, 1.5});
+                                  Goal::kRatioAtMost, 1.3});
 const PairRegistration kMovingPair({"query.IsMovingPossibleWith", "BM_ProxyIsMovingPossibleWith",
-                                    "BM_DirectIsMovingPossibleWith", Goal::kRatioAtMost, 1.5});
+                                    "BM_DirectIsMovingPossibleWith", Goal::kRatioAtMost, 1.3});
 const PairRegistration kMovePair({"command.Move.round_trip", "BM_ProxyMoveRoundTrip", "BM_DirectMoveRoundTrip",
-                                  Goal::kRatioAtMost, 2});
+                                  Goal::kRatioAtMost, 1.5});
 
 }  // namespace

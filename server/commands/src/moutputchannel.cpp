@@ -3,8 +3,6 @@
 #include <charconv>
 #include <cmath>
 #include <cstdarg>
-#include <cstdio>
-#include <cstdlib>
 #include <string_view>
 
 #include "errlog.h"
@@ -83,13 +81,25 @@ char* format_value(char* out, double value) {
   return std::to_chars(out, last, value, std::chars_format::general, 17).ptr;
 }
 
+// The number as printf's "%.4d\t" writes it for the number taken as a signed int: a minus sign
+// and at least four digits. Written by hand: a proxy creates a channel for every sub-command.
+std::string line_prefix(uint32_t number) {
+  const int32_t as_int = static_cast<int32_t>(number);
+  const uint32_t magnitude = as_int < 0 ? 0u - number : number;
+  char text[16];
+  char* out = text;
+  if (as_int < 0) *out++ = '-';
+  for (uint32_t limit = 1000; magnitude < limit && limit > 1; limit /= 10) *out++ = '0';
+  out = write_decimal(out, magnitude);
+  *out++ = '\t';
+  return std::string(text, out);
+}
+
 }  // namespace
 
 MOutputChannel::MOutputChannel(uint32_t number) {
   output.reserve(1000);
-  char text[16];
-  const int length = std::snprintf(text, sizeof text, "%.4d\t", static_cast<int>(number));
-  prefix.assign(text, length < 0 ? 0 : static_cast<std::size_t>(length));
+  prefix = line_prefix(number);
 }
 
 MOutputChannel::~MOutputChannel() {
@@ -221,7 +231,16 @@ std::string& MOutputChannel::Peek(std::string& out) const {
   return out;
 }
 
-int MOutputChannel::GetNumber() const { return std::atoi(prefix.c_str()); }
+// Read by hand, as line_prefix wrote it (a sign, then digits): every sub-command's channel is
+// numbered after the server's.
+int MOutputChannel::GetNumber() const {
+  const bool negative = !prefix.empty() && prefix[0] == '-';
+  uint32_t magnitude = 0;
+  for (size_t i = negative ? 1 : 0; i < prefix.size() && prefix[i] >= '0' && prefix[i] <= '9'; ++i) {
+    magnitude = magnitude * 10 + static_cast<uint32_t>(prefix[i] - '0');
+  }
+  return static_cast<int>(negative ? 0u - magnitude : magnitude);
+}
 
 void MOutputChannel::ErrorFormat(const char* format, ...) {
   va_list args;

@@ -3,6 +3,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <limits>
 #include <ostream>
 #include <string>
@@ -87,6 +88,21 @@ TEST(OutputChannelTest, LinesCarryPrefixAndSetTheErrorFlag) {
   }
 }
 // clang-format on
+
+// The prefix is what printf's "%.4d" makes of the number taken as a signed int, at every width
+// and across the sign boundary; the number reads back from it.
+TEST(OutputChannelTest, PrefixPadsToFourDigitsAndReadsBack) {
+  const uint32_t numbers[] = {0u, 7u, 9u, 10u, 999u, 1000u, 9999u, 10000u, 123456u, 2147483647u,
+                              2147483648u, 2147483649u, 4294967295u};
+  for (const uint32_t number : numbers) {
+    char expected[24];
+    std::snprintf(expected, sizeof expected, "%.4d\tdata\r\n", static_cast<int>(number));
+    MOutputChannel channel(number);
+    channel.Data(std::vector<double>{});
+    EXPECT_EQ(take_all(channel), expected) << number;
+    EXPECT_EQ(channel.GetNumber(), static_cast<int>(number)) << number;
+  }
+}
 
 TEST(OutputChannelTest, TablesDefineTheirCodes) {
   int errors = 0, warnings = 0, events = 0;

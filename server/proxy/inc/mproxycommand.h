@@ -8,6 +8,7 @@
 #include <map>
 #include <memory>
 #include <set>
+#include <string>
 
 #include "mmachabstract.h"
 #include "moutputchannel.h"
@@ -29,9 +30,9 @@ class MProxyCommand {
   // Ordered by the submachine object's address.
   using SubcommandMap = std::map<MMachAbstract*, std::shared_ptr<Subcommand>>;
 
-  // Copies `subcommands` (the factory's map goes right after, leaving the command sole owner).
+  // Takes over `subcommands` (a factory hands its map over, leaving the command sole owner).
   // `machine` and `output` are not owned and must outlive the command.
-  MProxyCommand(MProxyMachAbstract* machine, const SubcommandMap& subcommands, MOutputChannel* output);
+  MProxyCommand(MProxyMachAbstract* machine, SubcommandMap subcommands, MOutputChannel* output);
   MProxyCommand(const MProxyCommand&) = delete;
   MProxyCommand& operator=(const MProxyCommand&) = delete;
 
@@ -49,4 +50,7 @@ class MProxyCommand {
   std::set<MMachCommand*> finished;
   MProxyMachAbstract* machine;  // not owned
   MOutputChannel* output;       // not owned; the same channel as the MMach<Name>Command part's
+
+ private:
+  std::string discarded_text;  // a sub-command's forwarded text, taken out; its storage is reused
 };

@@ -12,7 +12,7 @@
 class MProxyGetCommand final : public MProxyForwardingCommand<MMachGetCommand> {
  public:
   // `parts` and `shared` are the split of `axes` that created the sub-commands.
-  MProxyGetCommand(MProxyMachAbstract* machine, const SubcommandMap& subcommands,
+  MProxyGetCommand(MProxyMachAbstract* machine, SubcommandMap subcommands,
                    MOutputChannel* output, const MMachAxesVector& axes, MProxyAxesVectorParts parts,
                    std::vector<MProxySharedAxis> shared);
 

@@ -17,6 +17,7 @@
 #include "mproxyaxesvectorpart.h"
 #include "mproxycommand.h"
 #include "mproxyentries.h"
+#include "mproxynameindex.h"
 
 class MProxyMachAbstract : public MMachAbstract {
  public:
@@ -231,6 +232,8 @@ class MProxyMachAbstract : public MMachAbstract {
   // The scandata axes each submachine provides, as the last scandata factory that could create
   // its command split them (request positions included).
   const MProxyAxesVectorParts& scandata_assignment() const { return scandata_assignment_; }
+  // Changes whenever the scandata assignment is replaced (for tables built from it).
+  uint64_t scandata_assignment_version() const { return scandata_assignment_version_; }
   // Re-reads one submachine's axes and components and rebuilds the tables; the flags may be null.
   void UpdateCapabilities(MMachAbstract* submachine, bool* axes_changed, bool* components_changed);
   // Rebuilds the probe-system table from the name sets read at Open; keeps the current probe
@@ -351,6 +354,7 @@ class MProxyMachAbstract : public MMachAbstract {
   std::string own_config_component_;
   std::vector<MMachAbstract*> submachines_;  // not owned
   AxisTable axis_table_;
+  MProxyNameIndex<MProxyAxisEntry> axis_index_;  // rebuilt with axis_table_
   std::vector<std::map<std::string, MMachAxisInfo>> submachine_axisinfos_;
   ComponentTable component_table_;
   std::vector<std::map<std::string, MMachComponentInfo>> submachine_componentinfos_;
@@ -358,8 +362,10 @@ class MProxyMachAbstract : public MMachAbstract {
   ProbesystemTable::iterator current_probesystem_;  // end(): no probe system loaded
   std::vector<std::multimap<std::string, MMachProbesystemInfo>> submachine_probesystem_infos_;
   std::vector<std::set<std::string>> submachine_probesystem_names_;
-  std::map<std::string, MProxyCombineFunction> combine_functions_;
+  std::map<std::string, MProxyCombineFunction> combine_functions_;  // fixed at construction
+  MProxyNameIndex<MProxyCombineFunction> combine_index_;
   MProxyAxesVectorParts scandata_assignment_;  // see scandata_assignment()
+  uint64_t scandata_assignment_version_ = 0;
 
   // Cursors and caches of the listings; every table rebuild ends a walk of that table.
   std::vector<MMachVersionInfo> versions_;

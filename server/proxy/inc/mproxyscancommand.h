@@ -8,6 +8,7 @@
 
 #include "mproxygenericscancommand.h"
 #include "mproxymachabstract.h"
+#include "mproxyscandatatable.h"
 #include "mproxysimplecommands.h"
 
 class MProxyScanCommand final : public MProxyForwardingCommand<MMachScanCommand>,
@@ -25,11 +26,11 @@ class MProxyScanCommand final : public MProxyForwardingCommand<MMachScanCommand>
  private:
   friend class MProxyGenericScanCommand;  // drives the sub-commands of the MProxyCommand part
 
-  // The scan part of `record`, the sub-command at `index` in map order, or null.
-  MMachScanCommand* scan_of(size_t index, const Subcommand& record);
+  // GetData before the real scan runs, when the sub-commands may still change.
+  bool get_data_by_submachine(std::vector<double>& values);
 
   bool done = false;
-  std::vector<MMachScanCommand*> scan_casts;  // by map position, once the real scan runs
-  MProxyBySubmachine<std::vector<double>> scan_data;
+  MProxyBySubmachine<std::vector<double>> scan_data;  // latest values, until the table takes them
   std::vector<double> delivery;  // where the next vector of a sub-command is read
+  MProxyScanDataTable table;     // once the real scan runs
 };

@@ -15,9 +15,9 @@ template <class Base>
 class MProxyForwardingCommand : public MProxyCommand, public Base {
  public:
   template <class... Args>
-  MProxyForwardingCommand(MProxyMachAbstract* machine, const SubcommandMap& subcommands,
+  MProxyForwardingCommand(MProxyMachAbstract* machine, SubcommandMap subcommands,
                           MOutputChannel* output, Args&&... args)
-      : MProxyCommand(machine, subcommands, output), Base(output, std::forward<Args>(args)...) {}
+      : MProxyCommand(machine, std::move(subcommands), output), Base(output, std::forward<Args>(args)...) {}
 
   bool IsDone() override { return MProxyCommand::IsDone(); }
   void Abort() override { MProxyCommand::Abort(); }

@@ -28,6 +28,6 @@ bool create_subcommand(MMachAbstract* submachine, const char* operation, MOutput
     return false;
   }
   channel.release();  // the Subcommand deletes it after the command
-  subcommands[submachine] = std::shared_ptr<MProxyCommand::Subcommand>(new MProxyCommand::Subcommand(command));
+  subcommands[submachine] = std::make_shared<MProxyCommand::Subcommand>(command);
   return true;
 }

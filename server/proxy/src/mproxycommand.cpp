@@ -1,6 +1,7 @@
 #include "mproxycommand.h"
 
 #include <string>
+#include <utility>
 
 #include "mproxyguard.h"
 #include "mproxymachabstract.h"
@@ -13,9 +14,8 @@ MProxyCommand::Subcommand::~Subcommand() {
   command = nullptr;
 }
 
-MProxyCommand::MProxyCommand(MProxyMachAbstract* machine, const SubcommandMap& subcommands,
-                             MOutputChannel* output)
-    : subcommands(subcommands), machine(machine), output(output) {}
+MProxyCommand::MProxyCommand(MProxyMachAbstract* machine, SubcommandMap subcommands, MOutputChannel* output)
+    : subcommands(std::move(subcommands)), machine(machine), output(output) {}
 
 MProxyCommand::~MProxyCommand() = default;
 
@@ -43,8 +43,7 @@ bool MProxyCommand::IsDone() {
       machine->UpdateCapabilities(submachine, nullptr, nullptr);
     }
     output->Append(*channel);
-    std::string discarded;
-    channel->Take(discarded, true);
+    channel->Take(discarded_text, true);
 
     if (done) {
       handle_finished_subcommand(submachine, command);

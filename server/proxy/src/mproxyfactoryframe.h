@@ -89,10 +89,11 @@ class MProxyFactoryFrame {
   // and "invalid axis"; answers null for the factory to return.
   std::nullptr_t refuse_submachine_count(size_t count);
 
-  // The proxy command over the sub-commands (`Proxy` takes `args` after the channel).
+  // The proxy command over the sub-commands, which move into it (`Proxy` takes `args` after the
+  // channel); the frame has none left.
   template <class Proxy, class... Args>
   Proxy* wrap(Args&&... args) {
-    return new Proxy(proxy_, subcommands_, output_, std::forward<Args>(args)...);
+    return new Proxy(proxy_, std::move(subcommands_), output_, std::forward<Args>(args)...);
   }
 
   MErrTraceContext& context() { return context_; }

@@ -4,10 +4,10 @@
 
 #include "mproxymachabstract.h"
 
-MProxyGetCommand::MProxyGetCommand(MProxyMachAbstract* machine, const SubcommandMap& subcommands,
+MProxyGetCommand::MProxyGetCommand(MProxyMachAbstract* machine, SubcommandMap subcommands,
                                    MOutputChannel* output, const MMachAxesVector& axes,
                                    MProxyAxesVectorParts parts, std::vector<MProxySharedAxis> shared)
-    : MProxyForwardingCommand<MMachGetCommand>(machine, subcommands, output, axes),
+    : MProxyForwardingCommand<MMachGetCommand>(machine, std::move(subcommands), output, axes),
       parts_(std::move(parts)),
       shared_(std::move(shared)) {}
 

@@ -56,7 +56,9 @@ MProxyMachAbstract::MProxyMachAbstract(MOutputChannel* output, MMachHostService*
       second_axis_cursor_(second_axis_list_.end()),
       keypad_axis_cursor_(keypad_axis_list_.end()),
       keypad_value_cursor_(keypad_values_.end()),
-      probesystem_cursor_(probesystem_table_.end()) {}
+      probesystem_cursor_(probesystem_table_.end()) {
+  combine_index_.rebuild(combine_functions_);
+}
 
 MProxyMachAbstract::~MProxyMachAbstract() = default;
 
@@ -132,8 +134,8 @@ bool MProxyMachAbstract::is_axis_usable(MMachAbstract* submachine, const std::st
 
 bool MProxyMachAbstract::find_combine_function(const std::string& axis,
                                                MProxyCombineFunction* combine) const {
-  const auto it = combine_functions_.find(axis);
-  if (it == combine_functions_.end()) return false;
-  if (combine) *combine = it->second;
+  const MProxyCombineFunction* const function = combine_index_.find(axis);
+  if (function == nullptr) return false;
+  if (combine) *combine = *function;
   return true;
 }

@@ -275,17 +275,17 @@ MMachSetCommand* MProxyMachAbstract::NewMMachSetCommand(MOutputChannel* output,
 // --- by capability ---
 
 MMachIdleCommand* MProxyMachAbstract::NewMMachIdleCommand(MOutputChannel* output) {
-  const SubcommandMap subcommands = create_on_capable(
+  SubcommandMap subcommands = create_on_capable(
       *this, output, "NewMMachIdleCommand",
       [](MMachAbstract* submachine) { return MPROXY_CALL(submachine, HasIdleCommand); },
       [](MMachAbstract* submachine, MOutputChannel* channel) {
         return submachine->NewMMachIdleCommand(channel);
       });
-  return new MProxyIdleCommand(this, subcommands, output);
+  return new MProxyIdleCommand(this, std::move(subcommands), output);
 }
 
 MMachResetCommand* MProxyMachAbstract::NewMMachResetCommand(MOutputChannel* output) {
-  const SubcommandMap subcommands = create_on_capable(
+  SubcommandMap subcommands = create_on_capable(
       *this, output, "NewMMachResetCommand",
       [](MMachAbstract* submachine) {
         return MPROXY_CALL(submachine, IsCommandSupported, "MMachResetCommand");
@@ -293,7 +293,7 @@ MMachResetCommand* MProxyMachAbstract::NewMMachResetCommand(MOutputChannel* outp
       [](MMachAbstract* submachine, MOutputChannel* channel) {
         return submachine->NewMMachResetCommand(channel);
       });
-  return new MProxyResetCommand(this, subcommands, output);
+  return new MProxyResetCommand(this, std::move(subcommands), output);
 }
 
 MMachMovehomeCommand* MProxyMachAbstract::NewMMachMovehomeCommand(MOutputChannel* output) {

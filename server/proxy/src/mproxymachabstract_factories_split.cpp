@@ -166,5 +166,6 @@ MMachScandataCommand* MProxyMachAbstract::NewMMachScandataCommand(MOutputChannel
     return nullptr;
   }
   scandata_assignment_ = std::move(parts);
+  ++scandata_assignment_version_;
   return frame.wrap<MProxyScandataCommand>(axes);
 }

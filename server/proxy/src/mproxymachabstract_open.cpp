@@ -174,6 +174,7 @@ void MProxyMachAbstract::update_axis_table(bool* changed) {
   };
   merge_into_table(axis_table_, submachines_,
                    candidates_from<MProxyAxisEntry>(submachines_, submachine_axisinfos_), rules, changed);
+  axis_index_.rebuild(axis_table_);
   axis_cursor_ = axis_table_.end();
 }
 

@@ -237,6 +237,7 @@ void MProxyMachAbstract::Close() {
   for (MMachAbstract* submachine : submachines_) MPROXY_CALL(submachine, Close);
   submachines_.clear();
   axis_table_.clear();
+  axis_index_.clear();
   axis_cursor_ = axis_table_.end();
   for (auto& infos : submachine_axisinfos_) infos.clear();
   component_table_.clear();

@@ -139,8 +139,8 @@ const MMachComponentInfo* MProxyMachAbstract::GetNextComponentInfo() {
 }
 
 const MMachAxisInfo* MProxyMachAbstract::GetAxisInfo(const std::string& axis) {
-  const auto it = axis_table_.find(axis);
-  return it != axis_table_.end() ? &it->second.info : nullptr;
+  const MProxyAxisEntry* const entry = axis_index_.find(axis);
+  return entry != nullptr ? &entry->info : nullptr;
 }
 
 const MMachAxisInfo* MProxyMachAbstract::GetFirstAxisInfo() {
@@ -157,8 +157,7 @@ const MMachAxisInfo* MProxyMachAbstract::GetNextAxisInfo() {
 
 const MProxyAxisEntry* MProxyMachAbstract::find_axis_or_report(const char* operation,
                                                                const std::string& axis) const {
-  const auto it = axis_table_.find(axis);
-  if (it != axis_table_.end()) return &it->second;
+  if (const MProxyAxisEntry* const entry = axis_index_.find(axis)) return entry;
   MERRLOG("MProxyMachAbstract::%s(): could not find axis \"%.40s\"", operation, axis.c_str());
   return nullptr;
 }
@@ -231,10 +230,10 @@ bool MProxyMachAbstract::possible_with(const char* operation, const MMachAxesSet
   // goes to the owner as it is.
   MMachAbstract* sole_owner = nullptr;
   for (const std::string& axis : axes) {
-    const auto it = axis_table_.find(axis);
-    const bool as_is = it != axis_table_.end() && it->second.submachine_name == axis &&
-                       (sole_owner == nullptr || sole_owner == it->second.submachine);
-    sole_owner = as_is ? it->second.submachine : nullptr;
+    const MProxyAxisEntry* const entry = axis_index_.find(axis);
+    const bool as_is = entry != nullptr && entry->submachine_name == axis &&
+                       (sole_owner == nullptr || sole_owner == entry->submachine);
+    sole_owner = as_is ? entry->submachine : nullptr;
     if (!as_is) break;
   }
   if (sole_owner != nullptr) return (sole_owner->*ask)(axes);

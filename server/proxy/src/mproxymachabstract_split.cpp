@@ -34,8 +34,7 @@ auto add_to_own_map(MProxyBySubmachine<Map>& result) {
 
 const MProxyAxisEntry* MProxyMachAbstract::find_axis_or_trace(const char* splitter, const char* role,
                                                               const std::string& axis) const {
-  const auto it = axis_table_.find(axis);
-  if (it != axis_table_.end()) return &it->second;
+  if (const MProxyAxisEntry* const entry = axis_index_.find(axis)) return entry;
   MERRTRACE("MProxyMachAbstract::%s(): %s%.40s not found!", splitter, role, axis.c_str());
   return nullptr;
 }

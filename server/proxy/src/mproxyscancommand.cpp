@@ -17,16 +17,6 @@ bool MProxyScanCommand::IsDone() {
   return done;
 }
 
-MMachScanCommand* MProxyScanCommand::scan_of(size_t index, const Subcommand& record) {
-  // Once the real scan runs, the sub-commands stay as they are: their scan parts are remembered.
-  if (!real_scan_started()) return dynamic_cast<MMachScanCommand*>(record.command);
-  if (scan_casts.size() != subcommands.size()) {
-    scan_casts.clear();
-    for (const auto& entry : subcommands) scan_casts.push_back(dynamic_cast<MMachScanCommand*>(entry.second->command));
-  }
-  return scan_casts[index];
-}
-
 bool MProxyScanCommand::GetData(std::vector<double>& values) {
   if (subcommands.empty()) return false;
   if (subcommands.size() == 1) {
@@ -34,11 +24,19 @@ bool MProxyScanCommand::GetData(std::vector<double>& values) {
     auto* const scan = dynamic_cast<MMachScanCommand*>(record->command);
     return scan != nullptr && mproxy_guard::get_data(submachine, scan, values);
   }
+  if (!real_scan_started()) return get_data_by_submachine(values);
+  const uint64_t version = machine->scandata_assignment_version();
+  if (!table.is_current(subcommands.size(), version)) {
+    table.build(subcommands, infinite_scans(), machine->scandata_assignment(), version, scan_data);
+  }
+  return table.read(values);
+}
+
+bool MProxyScanCommand::get_data_by_submachine(std::vector<double>& values) {
   bool moving_delivered = false;
   size_t latest_known = 0;
-  size_t index = 0;
   for (const auto& [submachine, record] : subcommands) {
-    MMachScanCommand* const scan = scan_of(index++, *record);
+    auto* const scan = dynamic_cast<MMachScanCommand*>(record->command);
     if (scan != nullptr) {
       // Read into a fresh vector; the storage of the one it replaces is used for the next read.
       delivery.clear();

@@ -161,6 +161,23 @@ TEST_F(ScanTest, DeliversOnlyWhenTheMovingSubmachineDelivers) {
   EXPECT_THAT(delivered, ElementsAre("3:23,10", "4:24,11"));
 }
 
+// A scandata command created while the scan runs places the values its way from the next
+// delivery on.
+TEST_F(ScanTest, ScandataCreatedWhileRunningReordersTheValues) {
+  MProxyMachAbstract& proxy = Open();
+  std::unique_ptr<MMachScanCommand> scan(proxy.NewMMachScanCommand(&channel, ScanX()));
+  std::vector<double> values;
+  for (int poll = 0; poll < 10 && !scan->GetData(values); ++poll) scan->IsDone();
+  ASSERT_EQ(values, (std::vector<double>{21, 10}));
+  std::unique_ptr<MMachCommand> scandata(proxy.NewMMachScandataCommand(&channel, {"p", "t"}));
+  ASSERT_NE(scandata, nullptr);
+  scan->IsDone();
+  ASSERT_TRUE(scan->GetData(values));
+  EXPECT_EQ(values, (std::vector<double>{11, 22}));
+  EXPECT_GT(PollToEnd(*scandata), 0);
+  EXPECT_GT(PollToEnd(*scan), 0);
+}
+
 // Every failing step ends the command after the roll back: whatever was started has ended, the
 // stage's scan never starts when the preparation failed, and the server's channel holds the error.
 TEST_F(ScanTest, FailuresRollBackAndEndEverything) {
