@@ -21,12 +21,12 @@ TEST(NameIndexTest, FindsEveryNameAndNoNearMiss) {
       table.emplace(name, static_cast<int>(table.size()));
     }
     misses.push_back(std::string(length, 'y'));
-    misses.push_back(std::string(length - 1, 'x') + 'c');
+    misses.push_back(std::string(length - 1, 'x').append(1, 'c'));
     std::string middle(length, 'x');
     middle[length / 2] = 'z';
-    if (length > 1) misses.push_back(middle + "a");
+    if (length > 1) misses.push_back(middle.append("a"));
   }
-  for (int i = 0; i < 300; ++i) table.emplace("a" + std::to_string(i % 4) + "_" + std::to_string(i), i);
+  for (int i = 0; i < 300; ++i) table.emplace(std::string("a").append(std::to_string(i % 4)).append("_").append(std::to_string(i)), i);
   table.emplace("", -1);
   MProxyNameIndex<int> index;
   index.rebuild(table);
