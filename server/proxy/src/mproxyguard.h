@@ -69,6 +69,17 @@ inline bool poll(MMachAbstract* submachine, MMachCommand* command) noexcept {
 inline void abort(MMachAbstract* submachine, MMachCommand* command) noexcept {
   call(submachine, "Abort", [command] { command->Abort(); });
 }
+// A sub-command made by `submachine`'s factory `operation` (`make()`), for a command that goes on
+// past a refusal without an error: a throw answers null with an internal error in `channel`, so
+// that the command fails as for a refusal that explains itself.
+template <class Make>
+auto make_subcommand(MMachAbstract* submachine, const char* operation, MOutputChannel* channel, Make&& make) noexcept
+    -> decltype(make()) {
+  const auto made = call(submachine, operation, [&make] { return std::optional<decltype(make())>(make()); });
+  if (made) return *made;
+  if (channel != nullptr && !channel->HasError()) channel->Error(kMErrorInternal);
+  return nullptr;
+}
 // A scan sub-command's GetData (any class that has one); false when it throws.
 template <class ScanCommand>
 bool get_data(MMachAbstract* submachine, ScanCommand* command, std::vector<double>& values) noexcept {
