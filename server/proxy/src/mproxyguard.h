@@ -57,6 +57,13 @@ auto call(MMachAbstract* submachine, const char* operation, Call&& call) noexcep
   return failure_value<Result>();
 }
 
+// Answers `call(submachine)` through call().
+template <class Submachine, class Call>
+auto call_on(Submachine* submachine, const char* operation, Call&& call_with) noexcept
+    -> decltype(call_with(submachine)) {
+  return call(submachine, operation, [&] { return call_with(submachine); });
+}
+
 // Sub-commands of `submachine`. A poll that throws counts as the sub-command failed and done: an
 // internal error goes into its channel, so that its proxy command fails as for a refusal.
 inline bool poll(MMachAbstract* submachine, MMachCommand* command) noexcept {
@@ -91,7 +98,10 @@ inline const char* or_unknown(const char* text) noexcept { return text != nullpt
 
 }  // namespace mproxy_guard
 
-// `submachine->Operation(args...)` through the guard; `submachine` is evaluated more than once.
-#define MPROXY_CALL(submachine, Operation, ...) \
-  mproxy_guard::call((submachine), #Operation,  \
-                     [&]() -> decltype(auto) { return (submachine)->Operation(__VA_ARGS__); })
+// `submachine->Operation(args...)` through the guard. The submachine is handed to the lambda
+// rather than captured, so that it may be a structured binding (which Clang 14 cannot capture).
+#define MPROXY_CALL(submachine, Operation, ...)                                                         \
+  mproxy_guard::call_on((submachine), #Operation,                                                       \
+                        [&](auto* mproxy_submachine) -> decltype(auto) {                                 \
+                          return mproxy_submachine->Operation(__VA_ARGS__);                              \
+                        })

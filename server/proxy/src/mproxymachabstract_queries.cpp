@@ -288,7 +288,9 @@ int MProxyMachAbstract::IsScandataPossibleWith(const MMachAxesSet& axes) {
                ? MPROXY_CALL(owner, IsScandataPossibleWith, owners.begin()->second)
                : 1;
   }
-  for (const auto& [owner, names] : owners) {
+  for (const auto& owned : owners) {
+    MMachAbstract* owner = owned.first;
+    const auto& names = owned.second;  // not a binding: the guard's lambda captures the arguments
     if (MPROXY_CALL(owner, IsScandataPossibleWith, kNoAxes) != 0 &&
         MPROXY_CALL(owner, IsScandataPossibleWith, names) == 0)
       return 0;
