@@ -90,6 +90,7 @@ struct MSimTables {
   std::string machine_version = "1.00";
   std::string machine_description;
   std::string machine_text;
+  bool null_machine_name = false;  // GetMachineName answers null (a faulty machine)
   bool open_succeeds = true;
   std::string open_error;  // the error line that a failing Open writes into the channel; empty: none
   bool reopen_succeeds = true;  // false: Open fails once the machine has been closed

@@ -36,7 +36,7 @@ bool contains(const Map& map, const typename Map::key_type& key) {
 
 const char* MSimMachine::GetMachineName() {
   count_call(__func__);
-  return tables_.machine_name.c_str();
+  return tables_.null_machine_name ? nullptr : tables_.machine_name.c_str();
 }
 
 const char* MSimMachine::GetMachineVersion() {

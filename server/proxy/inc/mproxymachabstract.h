@@ -19,6 +19,8 @@
 #include "mproxyentries.h"
 #include "mproxynameindex.h"
 
+struct MProxyNameClash;
+
 class MProxyMachAbstract : public MMachAbstract {
  public:
   using AxisTable = std::map<std::string, MProxyAxisEntry>;
@@ -212,7 +214,8 @@ class MProxyMachAbstract : public MMachAbstract {
   virtual std::vector<MMachAbstract*> get_submachines_with_axis(const std::string& axis,
                                                                 MProxyCombineFunction* combine);
   // Rebuild the merged tables from the stored submachine infos; `changed` (may be null) is set
-  // when a submachine's entry is new or differs.
+  // when a submachine's entry is new or differs. A renamed name that another entry holds keeps
+  // the previous table, logs the clash and fails Open.
   virtual void update_axis_table(bool* changed);
   virtual void update_component_table(bool* changed);
   // The owner of the loaded probe system, or null.
@@ -312,12 +315,17 @@ class MProxyMachAbstract : public MMachAbstract {
   // Reads the component prefix of every submachine from configdir\<name>.ini, section "Aliases".
   void read_config_file();
   void update_supported_commands();
-  bool get_axisinfos(MMachAbstract* submachine, std::map<std::string, MMachAxisInfo>& infos);
-  bool get_componentinfos(MMachAbstract* submachine,
-                          std::map<std::string, MMachComponentInfo>& infos);
-  bool get_probesystems(MMachAbstract* submachine,
-                        std::multimap<std::string, MMachProbesystemInfo>& infos,
-                        std::set<std::string>& names);
+  // A submachine's listings; false at a name listed twice or an empty name, which `refused`
+  // receives.
+  bool get_axisinfos(MMachAbstract* submachine, std::map<std::string, MMachAxisInfo>& infos,
+                     std::string& refused);
+  bool get_componentinfos(MMachAbstract* submachine, std::map<std::string, MMachComponentInfo>& infos,
+                          std::string& refused);
+  bool get_probesystems(MMachAbstract* submachine, std::multimap<std::string, MMachProbesystemInfo>& infos,
+                        std::set<std::string>& names, std::string& refused);
+  // The error-log entry of `function`'s merge refused for `kind` ("axis") names, with error 16 in
+  // the machine's channel; Open then fails.
+  void report_name_clash(const char* function, const char* kind, const MProxyNameClash& clash);
   // The position of `submachine` in the list, or the list size when absent.
   size_t submachine_index(const MMachAbstract* submachine) const;
   // A component name of submachine `index` with its alias ("alias.name"), or numbered without aliases.
@@ -381,6 +389,7 @@ class MProxyMachAbstract : public MMachAbstract {
   ProbesystemTable::const_iterator probesystem_cursor_;
   MMachProbesystemEntry probesystem_listing_entry_;
   std::vector<MMachProbesystemInfo> probesystem_definitions_;
+  bool names_clashed_ = false;          // a table merge refused since Open began
   size_t imagefifo_cursor_ = SIZE_MAX;  // a submachine index; past the end: listing over
 
   // The started features (Close leaves them alone). Submachines are not owned.

@@ -57,6 +57,13 @@ auto call(MMachAbstract* submachine, const char* operation, Call&& call) noexcep
   return failure_value<Result>();
 }
 
+// Answers `call(submachine)` through call().
+template <class Submachine, class Call>
+auto call_on(Submachine* submachine, const char* operation, Call&& call_with) noexcept
+    -> decltype(call_with(submachine)) {
+  return call(submachine, operation, [&] { return call_with(submachine); });
+}
+
 // Sub-commands of `submachine`. A poll that throws counts as the sub-command failed and done: an
 // internal error goes into its channel, so that its proxy command fails as for a refusal.
 inline bool poll(MMachAbstract* submachine, MMachCommand* command) noexcept {
@@ -69,6 +76,17 @@ inline bool poll(MMachAbstract* submachine, MMachCommand* command) noexcept {
 inline void abort(MMachAbstract* submachine, MMachCommand* command) noexcept {
   call(submachine, "Abort", [command] { command->Abort(); });
 }
+// A sub-command made by `submachine`'s factory `operation` (`make()`), for a command that goes on
+// past a refusal without an error: a throw answers null with an internal error in `channel`, so
+// that the command fails as for a refusal that explains itself.
+template <class Make>
+auto make_subcommand(MMachAbstract* submachine, const char* operation, MOutputChannel* channel, Make&& make) noexcept
+    -> decltype(make()) {
+  const auto made = call(submachine, operation, [&make] { return std::optional<decltype(make())>(make()); });
+  if (made) return *made;
+  if (channel != nullptr && !channel->HasError()) channel->Error(kMErrorInternal);
+  return nullptr;
+}
 // A scan sub-command's GetData (any class that has one); false when it throws.
 template <class ScanCommand>
 bool get_data(MMachAbstract* submachine, ScanCommand* command, std::vector<double>& values) noexcept {
@@ -80,7 +98,10 @@ inline const char* or_unknown(const char* text) noexcept { return text != nullpt
 
 }  // namespace mproxy_guard
 
-// `submachine->Operation(args...)` through the guard; `submachine` is evaluated more than once.
-#define MPROXY_CALL(submachine, Operation, ...) \
-  mproxy_guard::call((submachine), #Operation,  \
-                     [&]() -> decltype(auto) { return (submachine)->Operation(__VA_ARGS__); })
+// `submachine->Operation(args...)` through the guard. The submachine is handed to the lambda
+// rather than captured, so that it may be a structured binding (which Clang 14 cannot capture).
+#define MPROXY_CALL(submachine, Operation, ...)                                                         \
+  mproxy_guard::call_on((submachine), #Operation,                                                       \
+                        [&](auto* mproxy_submachine) -> decltype(auto) {                                 \
+                          return mproxy_submachine->Operation(__VA_ARGS__);                              \
+                        })

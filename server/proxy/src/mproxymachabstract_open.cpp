@@ -21,12 +21,20 @@ void run_until_done(MMachAbstract* submachine, MMachCommand& command) {
   while (!mproxy_guard::poll(submachine, &command)) msleep_sec(0.01);
 }
 
-// Copies a submachine's first/next listing into `infos`; false at a name met twice.
+// Copies a submachine's first/next listing into `infos`; false at a name met twice or an empty
+// name, which `refused` receives.
 template <class Info, class First, class Next>
-bool copy_listing(const char* function, std::map<std::string, Info>& infos, First first, Next next) {
+bool copy_listing(const char* function, std::map<std::string, Info>& infos, std::string& refused, First first,
+                  Next next) {
   for (const Info* info = first(); info; info = next()) {
+    if (info->name.empty()) {
+      MERRTRACE("MProxyMachAbstract::%s(): empty name", function);
+      refused.clear();
+      return false;
+    }
     if (infos.count(info->name) != 0) {
       MERRTRACE("MProxyMachAbstract::%s(): \"%.20s\" found twice", function, info->name.c_str());
+      refused = info->name;
       return false;
     }
     infos.emplace(info->name, *info);
@@ -86,21 +94,32 @@ bool MProxyMachAbstract::Open() {
       return false;
     }
     const char* failed = nullptr;
-    if (!get_axisinfos(submachine, submachine_axisinfos_[i])) {
+    const char* kind = nullptr;
+    std::string refused;
+    if (!get_axisinfos(submachine, submachine_axisinfos_[i], refused)) {
       failed = "get_axisinfos";
-    } else if (!get_componentinfos(submachine, submachine_componentinfos_[i])) {
+      kind = "axis";
+    } else if (!get_componentinfos(submachine, submachine_componentinfos_[i], refused)) {
       failed = "get_componentinfos";
-    } else if (!get_probesystems(submachine, submachine_probesystem_infos_[i],
-                                 submachine_probesystem_names_[i])) {
+      kind = "component";
+    } else if (!get_probesystems(submachine, submachine_probesystem_infos_[i], submachine_probesystem_names_[i],
+                                 refused)) {
       failed = "get_probesystems";
+      kind = "probe system";
     }
     if (failed) {
+      MERRLOG("MProxyMachAbstract::Open(): submachine %zu (%s [%s]) refused: %s %s%.50s%s", i + 1,
+              mproxy_guard::name_of(submachine), mproxy_guard::description_of(submachine), kind,
+              refused.empty() ? "with an empty name" : "\"", refused.c_str(),
+              refused.empty() ? "" : "\" listed twice");
       MPROXY_TRACE_AND_FAIL(output, kMErrorInternal, "MProxyMachAbstract::Open(): %s(%zu) failed", failed, i);
       return false;
     }
   }
 
+  names_clashed_ = false;
   update_probesystem_table();
+  if (names_clashed_) return false;
 
   MErrTraceContext context;
   if (!load_startup_probesystem()) {
@@ -112,31 +131,52 @@ bool MProxyMachAbstract::Open() {
   update_axis_table(nullptr);
   update_component_table(nullptr);
   update_supported_commands();
-  return true;
+  return !names_clashed_;
 }
 
-bool MProxyMachAbstract::get_axisinfos(MMachAbstract* submachine,
-                                       std::map<std::string, MMachAxisInfo>& infos) {
+void MProxyMachAbstract::report_name_clash(const char* function, const char* kind,
+                                           const MProxyNameClash& clash) {
+  names_clashed_ = true;
+  MMachAbstract* submachine = clash.index < submachines_.size() ? submachines_[clash.index] : nullptr;
+  MMachAbstract* holder = clash.holder_index < submachines_.size() ? submachines_[clash.holder_index] : nullptr;
+  MPROXY_LOG_AND_FAIL(output, kMErrorInternal,
+                      "MProxyMachAbstract::%s(): %s \"%.50s\" of submachine %zu (%s [%s]) would be named "
+                      "\"%.50s\", which is %s \"%.50s\" of submachine %zu (%s [%s])",
+                      function, kind, clash.name.c_str(), clash.index + 1, mproxy_guard::name_of(submachine),
+                      mproxy_guard::description_of(submachine), clash.proxy_name.c_str(), kind,
+                      clash.holder_name.c_str(), clash.holder_index + 1, mproxy_guard::name_of(holder),
+                      mproxy_guard::description_of(holder));
+}
+
+bool MProxyMachAbstract::get_axisinfos(MMachAbstract* submachine, std::map<std::string, MMachAxisInfo>& infos,
+                                       std::string& refused) {
   return copy_listing(
-      "get_axisinfos", infos, [submachine] { return MPROXY_CALL(submachine, GetFirstAxisInfo); },
+      "get_axisinfos", infos, refused, [submachine] { return MPROXY_CALL(submachine, GetFirstAxisInfo); },
       [submachine] { return MPROXY_CALL(submachine, GetNextAxisInfo); });
 }
 
 bool MProxyMachAbstract::get_componentinfos(MMachAbstract* submachine,
-                                            std::map<std::string, MMachComponentInfo>& infos) {
+                                            std::map<std::string, MMachComponentInfo>& infos,
+                                            std::string& refused) {
   return copy_listing(
-      "get_componentinfos", infos, [submachine] { return MPROXY_CALL(submachine, GetFirstComponentInfo); },
+      "get_componentinfos", infos, refused, [submachine] { return MPROXY_CALL(submachine, GetFirstComponentInfo); },
       [submachine] { return MPROXY_CALL(submachine, GetNextComponentInfo); });
 }
 
 bool MProxyMachAbstract::get_probesystems(MMachAbstract* submachine,
                                           std::multimap<std::string, MMachProbesystemInfo>& infos,
-                                          std::set<std::string>& names) {
+                                          std::set<std::string>& names, std::string& refused) {
   if (!MPROXY_CALL(submachine, HasProbesystems)) return true;
   for (const MMachProbesystemEntry* entry = MPROXY_CALL(submachine, GetFirstProbesystem); entry;
        entry = MPROXY_CALL(submachine, GetNextProbesystem)) {
+    if (entry->name.empty()) {
+      MERRTRACE("MProxyMachAbstract::get_probesystems(): empty name");
+      refused.clear();
+      return false;
+    }
     if (!names.insert(entry->name).second) {
       MERRTRACE("MProxyMachAbstract::get_probesystems(): \"%.20s\" found twice", entry->name.c_str());
+      refused = entry->name;
       return false;
     }
     for (MMachProbesystemInfo& info : MPROXY_CALL(submachine, GetProbesystemInfos, entry->name, 0)) {
@@ -172,8 +212,12 @@ void MProxyMachAbstract::update_axis_table(bool* changed) {
       plain.info.flags |= MMachAxisInfo::kNotAvailable;
     }
   };
-  merge_into_table(axis_table_, submachines_,
-                   candidates_from<MProxyAxisEntry>(submachines_, submachine_axisinfos_), rules, changed);
+  MProxyNameClash clash;
+  if (!merge_into_table(axis_table_, submachines_,
+                        candidates_from<MProxyAxisEntry>(submachines_, submachine_axisinfos_), rules, changed,
+                        clash)) {
+    report_name_clash(__func__, "axis", clash);
+  }
   axis_index_.rebuild(axis_table_);
   axis_cursor_ = axis_table_.end();
 }
@@ -197,9 +241,12 @@ void MProxyMachAbstract::update_component_table(bool* changed) {
     }
     plain.info.flags |= MMachComponentInfo::kNotAvailable;
   };
-  merge_into_table(component_table_, submachines_,
-                   candidates_from<MProxyComponentEntry>(submachines_, submachine_componentinfos_),
-                   rules, changed);
+  MProxyNameClash clash;
+  if (!merge_into_table(component_table_, submachines_,
+                        candidates_from<MProxyComponentEntry>(submachines_, submachine_componentinfos_), rules,
+                        changed, clash)) {
+    report_name_clash(__func__, "component", clash);
+  }
   MProxyComponentEntry own{MMachComponentInfo{own_config_component_, "1.00-00",
                                               MMachComponentInfo::kDefaultFlags},
                            own_config_component_, this};
@@ -269,8 +316,9 @@ void MProxyMachAbstract::UpdateCapabilities(MMachAbstract* submachine, bool* axe
   }
   submachine_axisinfos_[k].clear();
   submachine_componentinfos_[k].clear();
-  if (!get_axisinfos(submachine, submachine_axisinfos_[k]) ||
-      !get_componentinfos(submachine, submachine_componentinfos_[k])) {
+  std::string refused;
+  if (!get_axisinfos(submachine, submachine_axisinfos_[k], refused) ||
+      !get_componentinfos(submachine, submachine_componentinfos_[k], refused)) {
     MPROXY_DUMP_AND_FAIL(context, output, kMErrorInternal,
                          "UpdateCapabilities(): failed to update axis infos for machine %s",
                          mproxy_guard::name_of(submachine));

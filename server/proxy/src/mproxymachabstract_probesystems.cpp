@@ -20,7 +20,10 @@ void MProxyMachAbstract::update_probesystem_table() {
   rules.rename = [](const std::string& probesystem, size_t index) {
     return append_number(probesystem, index + 1);
   };
-  merge_into_table(probesystem_table_, submachines_, candidates, rules, nullptr);
+  MProxyNameClash clash;
+  if (!merge_into_table(probesystem_table_, submachines_, candidates, rules, nullptr, clash)) {
+    report_name_clash(__func__, "probe system", clash);
+  }
 
   current_probesystem_ = current.empty() ? probesystem_table_.end() : probesystem_table_.find(current);
   probesystem_cursor_ = probesystem_table_.end();

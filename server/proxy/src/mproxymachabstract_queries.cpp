@@ -294,7 +294,9 @@ int MProxyMachAbstract::IsScandataPossibleWith(const MMachAxesSet& axes) {
     MMachAbstract* owner = owners.begin()->first;
     return restricts(owner) ? MPROXY_CALL(owner, IsScandataPossibleWith, owners.begin()->second) : 1;
   }
-  for (const auto& [owner, names] : owners) {
+  for (const auto& owned : owners) {
+    MMachAbstract* owner = owned.first;
+    const auto& names = owned.second;  // not a binding: the guard's lambda captures the arguments
     if (restricts(owner) && MPROXY_CALL(owner, IsScandataPossibleWith, names) == 0) return 0;
   }
   return -1;

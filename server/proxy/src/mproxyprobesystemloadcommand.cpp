@@ -39,7 +39,10 @@ bool MProxyProbesystemLoadCommand::IsDone() {
       continue;
     }
     unloading_ = other;
-    unload_.reset(MPROXY_CALL(other, NewMMachProbesystemUnloadCommand, MProxyCommand::output));
+    MOutputChannel* out = MProxyCommand::output;
+    unload_.reset(mproxy_guard::make_subcommand(other, "NewMMachProbesystemUnloadCommand", out, [other, out] {
+      return other->NewMMachProbesystemUnloadCommand(out);
+    }));
     if (unload_ && !mproxy_guard::poll(other, unload_.get())) return false;
     unload_.reset();
   }

@@ -127,6 +127,35 @@ std::vector<Row> Rows() {
          return Drive(command.get(), c, false);
        },
        "null"},
+      {"receive", 1, "NewMMachReceiveCommand", machine("NewMMachReceiveCommand"),
+       [](P& p, MOutputChannel& c) {
+         std::unique_ptr<MMachCommand> command(p.NewMMachReceiveCommand(&c, "c2"));
+         return Drive(command.get(), c, false);
+       },
+       "null"},
+      {"scan factory", 0, "NewMMachScanCommand", machine("NewMMachScanCommand"),
+       [](P& p, MOutputChannel& c) {
+         MMachMovementPara movement;
+         movement.positions["a"] = {1.0, false};
+         std::unique_ptr<MMachCommand> command(p.NewMMachScanCommand(&c, movement));
+         return Drive(command.get(), c, false);
+       },
+       "ended+error"},  // a scan creates its sub-commands as it runs
+      {"probe-system load", 1, "NewMMachProbesystemLoadCommand", machine("NewMMachProbesystemLoadCommand"),
+       [](P& p, MOutputChannel& c) {
+         std::unique_ptr<MMachCommand> command(p.NewMMachProbesystemLoadCommand(&c, "ps2", 1));
+         return Drive(command.get(), c, false);
+       },
+       "null"},
+      // Loading ps2 unloads sim1's ps, whose unload factory throws: the load fails.
+      {"probe-system unload", 0, "NewMMachProbesystemUnloadCommand", machine("NewMMachProbesystemUnloadCommand"),
+       [](P& p, MOutputChannel& c) {
+         std::unique_ptr<MMachCommand> command(p.NewMMachProbesystemLoadCommand(&c, "ps2", 1));
+         return Drive(command.get(), c, false);
+       },
+       "ended+error"},
+      {"probe-system id", 1, "IsProbesystemIdDefined", machine("IsProbesystemIdDefined"),
+       [](P& p, MOutputChannel&) { return Text(p.IsProbesystemIdDefined("ps2", 1)); }, "false"},
       {"Close", 1, "Close", machine("Close"), [](P& p, MOutputChannel&) { p.Close(); return std::string("closed"); },
        "closed", true, true},
       {"Open", 1, "Open", machine("Open"), [](P& p, MOutputChannel&) { return Text(p.Open()); }, "false", false, true},
