@@ -208,8 +208,9 @@ TEST_F(FaultMatrixTest, EveryFactoryEndsCleanlyWhateverASubmachineDoes) {
       if (command != nullptr) {
         EXPECT_GT(Drive(*command, row, fault == Fault::kServerAbort || fault == Fault::kNoData), 0);
         // A command whose poll threw is not polled again.
-        EXPECT_TRUE(EveryRecord([fault](const MSimCommandRecord& r) {
-          return r.done || (fault == Fault::kPollThrows && r.polls == 2);
+        const bool poll_threw = fault == Fault::kPollThrows;
+        EXPECT_TRUE(EveryRecord([poll_threw](const MSimCommandRecord& r) {
+          return r.done || (poll_threw && r.polls == 2);
         }));
         command.reset();
       } else {
