@@ -315,8 +315,8 @@ class MProxyMachAbstract : public MMachAbstract {
   // Reads the component prefix of every submachine from configdir\<name>.ini, section "Aliases".
   void read_config_file();
   void update_supported_commands();
-  // A submachine's listings; false at a name listed twice or an empty name, which `refused`
-  // receives.
+  // A submachine's listings; false at a name listed twice, an empty name or a listing call that
+  // threw, which `refused` describes for the error log.
   bool get_axisinfos(MMachAbstract* submachine, std::map<std::string, MMachAxisInfo>& infos,
                      std::string& refused);
   bool get_componentinfos(MMachAbstract* submachine, std::map<std::string, MMachComponentInfo>& infos,

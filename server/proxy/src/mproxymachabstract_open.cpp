@@ -3,6 +3,7 @@
 #include "mproxymachabstract.h"
 
 #include <memory>
+#include <optional>
 #include <utility>
 
 #include "errlog.h"
@@ -21,25 +22,48 @@ void run_until_done(MMachAbstract* submachine, MMachCommand& command) {
   while (!mproxy_guard::poll(submachine, &command)) msleep_sec(0.01);
 }
 
-// Copies a submachine's first/next listing into `infos`; false at a name met twice or an empty
-// name, which `refused` receives.
-template <class Info, class First, class Next>
-bool copy_listing(const char* function, std::map<std::string, Info>& infos, std::string& refused, First first,
-                  Next next) {
-  for (const Info* info = first(); info; info = next()) {
-    if (info->name.empty()) {
+// What a listing refused, for the error log: `"<name>" listed twice` (the name cut to 50
+// characters), "with an empty name", or "whose listing threw".
+std::string listed_twice(const std::string& name) {
+  return std::string("\"").append(name, 0, 50).append("\" listed twice");
+}
+constexpr const char* kEmptyName = "with an empty name";
+constexpr const char* kListingThrew = "whose listing threw";
+
+// A first/next listing call of `submachine` through the guard: no value when it threw.
+template <class Info>
+std::optional<const Info*> list_guarded(MMachAbstract* submachine, const char* operation,
+                                        const Info* (MMachAbstract::*list)()) {
+  return mproxy_guard::call(submachine, operation,
+                            [&] { return std::optional<const Info*>((submachine->*list)()); });
+}
+
+// Copies a submachine's first/next listing into `infos`; false at a name met twice, an empty
+// name or a listing call that threw, which `refused` describes.
+template <class Info>
+bool copy_listing(const char* function, MMachAbstract* submachine, std::map<std::string, Info>& infos,
+                  std::string& refused, const char* first_name, const Info* (MMachAbstract::*first)(),
+                  const char* next_name, const Info* (MMachAbstract::*next)()) {
+  for (std::optional<const Info*> info = list_guarded(submachine, first_name, first);;
+       info = list_guarded(submachine, next_name, next)) {
+    if (!info) {
+      refused = kListingThrew;
+      return false;
+    }
+    if (*info == nullptr) return true;
+    const std::string& name = (*info)->name;
+    if (name.empty()) {
       MERRTRACE("MProxyMachAbstract::%s(): empty name", function);
-      refused.clear();
+      refused = kEmptyName;
       return false;
     }
-    if (infos.count(info->name) != 0) {
-      MERRTRACE("MProxyMachAbstract::%s(): \"%.20s\" found twice", function, info->name.c_str());
-      refused = info->name;
+    if (infos.count(name) != 0) {
+      MERRTRACE("MProxyMachAbstract::%s(): \"%.20s\" found twice", function, name.c_str());
+      refused = listed_twice(name);
       return false;
     }
-    infos.emplace(info->name, *info);
+    infos.emplace(name, **info);
   }
-  return true;
 }
 
 // Each submachine's stored infos as (own name, table entry) pairs, in name order.
@@ -108,10 +132,9 @@ bool MProxyMachAbstract::Open() {
       kind = "probe system";
     }
     if (failed) {
-      MERRLOG("MProxyMachAbstract::Open(): submachine %zu (%s [%s]) refused: %s %s%.50s%s", i + 1,
+      MERRLOG("MProxyMachAbstract::Open(): submachine %zu (%s [%s]) refused: %s %s", i + 1,
               mproxy_guard::name_of(submachine), mproxy_guard::description_of(submachine), kind,
-              refused.empty() ? "with an empty name" : "\"", refused.c_str(),
-              refused.empty() ? "" : "\" listed twice");
+              refused.c_str());
       MPROXY_TRACE_AND_FAIL(output, kMErrorInternal, "MProxyMachAbstract::Open(): %s(%zu) failed", failed, i);
       return false;
     }
@@ -150,40 +173,45 @@ void MProxyMachAbstract::report_name_clash(const char* function, const char* kin
 
 bool MProxyMachAbstract::get_axisinfos(MMachAbstract* submachine, std::map<std::string, MMachAxisInfo>& infos,
                                        std::string& refused) {
-  return copy_listing(
-      "get_axisinfos", infos, refused, [submachine] { return MPROXY_CALL(submachine, GetFirstAxisInfo); },
-      [submachine] { return MPROXY_CALL(submachine, GetNextAxisInfo); });
+  return copy_listing("get_axisinfos", submachine, infos, refused, "GetFirstAxisInfo",
+                      &MMachAbstract::GetFirstAxisInfo, "GetNextAxisInfo", &MMachAbstract::GetNextAxisInfo);
 }
 
 bool MProxyMachAbstract::get_componentinfos(MMachAbstract* submachine,
                                             std::map<std::string, MMachComponentInfo>& infos,
                                             std::string& refused) {
-  return copy_listing(
-      "get_componentinfos", infos, refused, [submachine] { return MPROXY_CALL(submachine, GetFirstComponentInfo); },
-      [submachine] { return MPROXY_CALL(submachine, GetNextComponentInfo); });
+  return copy_listing("get_componentinfos", submachine, infos, refused, "GetFirstComponentInfo",
+                      &MMachAbstract::GetFirstComponentInfo, "GetNextComponentInfo",
+                      &MMachAbstract::GetNextComponentInfo);
 }
 
 bool MProxyMachAbstract::get_probesystems(MMachAbstract* submachine,
                                           std::multimap<std::string, MMachProbesystemInfo>& infos,
                                           std::set<std::string>& names, std::string& refused) {
   if (!MPROXY_CALL(submachine, HasProbesystems)) return true;
-  for (const MMachProbesystemEntry* entry = MPROXY_CALL(submachine, GetFirstProbesystem); entry;
-       entry = MPROXY_CALL(submachine, GetNextProbesystem)) {
-    if (entry->name.empty()) {
+  for (std::optional<const MMachProbesystemEntry*> entry =
+           list_guarded(submachine, "GetFirstProbesystem", &MMachAbstract::GetFirstProbesystem);
+       ; entry = list_guarded(submachine, "GetNextProbesystem", &MMachAbstract::GetNextProbesystem)) {
+    if (!entry) {
+      refused = kListingThrew;
+      return false;
+    }
+    if (*entry == nullptr) return true;
+    const std::string& name = (*entry)->name;
+    if (name.empty()) {
       MERRTRACE("MProxyMachAbstract::get_probesystems(): empty name");
-      refused.clear();
+      refused = kEmptyName;
       return false;
     }
-    if (!names.insert(entry->name).second) {
-      MERRTRACE("MProxyMachAbstract::get_probesystems(): \"%.20s\" found twice", entry->name.c_str());
-      refused = entry->name;
+    if (!names.insert(name).second) {
+      MERRTRACE("MProxyMachAbstract::get_probesystems(): \"%.20s\" found twice", name.c_str());
+      refused = listed_twice(name);
       return false;
     }
-    for (MMachProbesystemInfo& info : MPROXY_CALL(submachine, GetProbesystemInfos, entry->name, 0)) {
+    for (MMachProbesystemInfo& info : MPROXY_CALL(submachine, GetProbesystemInfos, name, 0)) {
       infos.emplace(info.name, std::move(info));
     }
   }
-  return true;
 }
 
 void MProxyMachAbstract::update_axis_table(bool* changed) {

@@ -159,6 +159,8 @@ std::vector<Row> Rows() {
       {"Close", 1, "Close", machine("Close"), [](P& p, MOutputChannel&) { p.Close(); return std::string("closed"); },
        "closed", true, true},
       {"Open", 1, "Open", machine("Open"), [](P& p, MOutputChannel&) { return Text(p.Open()); }, "false", false, true},
+      {"listing", 1, "GetNextAxisInfo", machine("GetNextAxisInfo"), [](P& p, MOutputChannel&) { return Text(p.Open()); },
+       "false", false, true},
   };
 }
 
