@@ -232,7 +232,7 @@ void possible_query(MHostSession& session, MHostLine& line) {
       return;
     }
   }
-  if (line.Ok()) line.Fail("unknown query \"" + query + "\"");
+  if (line.Ok()) line.Fail("unknown query " + MHostSession_Quote(query));
 }
 
 void supported_query(MHostSession& session, MHostLine& line) {

@@ -41,7 +41,7 @@ bool MHostSession::Run(const std::string& text, std::string& error) {
   }
   const MHostCommand* command = MHostCommands_Find(words);
   if (command == nullptr || command->run == nullptr) {
-    error = "unknown command \"" + words[0] + "\"";
+    error = "unknown command " + MHostSession_Quote(words[0]);
     return false;
   }
   if (abort_after != 0 && command->class_name.empty()) {

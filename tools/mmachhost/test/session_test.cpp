@@ -51,6 +51,7 @@ struct BadLine {
 TEST_F(HostSessionTest, BadLinesAreReportedWithoutAskingTheMachine) {
   const BadLine cases[] = {
       {"frobnicate x", "unknown command \"frobnicate\""},
+      {"a\rb x", "unknown command \"a\\rb\""},  // a control byte stays escaped in the reason
       {"probesystem frob", "unknown command \"probesystem\""},
       {"move x=1O", "bad number for x: \"1O\""},
       {"move x=nan", "bad number for x: \"nan\""},
