@@ -11,6 +11,7 @@
 #include <map>
 #include <set>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -50,8 +51,9 @@ bool merge_into_table(std::map<std::string, Entry>& table, const std::vector<MMa
                       const MProxyMergeRules<Entry>& rules, bool* changed, MProxyNameClash& clash) {
   const size_t count = std::min(submachines.size(), candidates.size());
   // Every plain name is reserved first, so that no renamed name can take one.
-  std::map<std::string, size_t> owners;
-  std::set<std::string> at_once;
+  // Keyed by views of the candidates' names, which outlive the merge: no name is copied twice.
+  std::map<std::string_view, size_t> owners;
+  std::set<std::string_view> at_once;
   for (size_t k = 0; k < count; ++k) {
     for (const auto& candidate : candidates[k]) {
       if (owners[candidate.first]++ == 0 && rules.rename_at_once && rules.rename_at_once(candidate.first)) {
@@ -59,14 +61,12 @@ bool merge_into_table(std::map<std::string, Entry>& table, const std::vector<MMa
       }
     }
   }
+  // The plain entries, the first submachine's where several have the name; every entry of
+  // `merged` knows its submachine and own name, so a clash can name the entry that holds a name.
   std::map<std::string, Entry> merged;
-  std::map<std::string, std::pair<size_t, std::string>> holders;  // table name → submachine, own name
   for (size_t k = 0; k < count; ++k) {
     for (const auto& [own_name, entry] : candidates[k]) {
-      if (at_once.count(own_name) == 0 && holders.count(own_name) == 0) {
-        merged.emplace(own_name, entry);
-        holders.emplace(own_name, std::make_pair(k, own_name));
-      }
+      if (at_once.count(own_name) == 0) merged.emplace(own_name, entry);
     }
   }
   for (size_t k = 0; k < count; ++k) {
@@ -75,9 +75,11 @@ bool merge_into_table(std::map<std::string, Entry>& table, const std::vector<MMa
       if (plain && owners[own_name] < 2) continue;
       const std::string key = rules.rename(own_name, k);
       if (plain && key == own_name) continue;  // the plain entry stands for it
-      const auto holder = holders.emplace(key, std::make_pair(k, own_name));
-      if (!holder.second) {
-        clash = MProxyNameClash{k, own_name, key, holder.first->second.first, holder.first->second.second};
+      const auto held = merged.find(key);
+      if (held != merged.end()) {
+        const size_t holder = static_cast<size_t>(
+            std::find(submachines.begin(), submachines.end(), held->second.submachine) - submachines.begin());
+        clash = MProxyNameClash{k, own_name, key, holder, held->second.submachine_name};
         return false;
       }
       Entry renamed = entry;
@@ -87,7 +89,10 @@ bool merge_into_table(std::map<std::string, Entry>& table, const std::vector<MMa
   }
   if (rules.settle_plain) {
     for (const auto& [name, number] : owners) {
-      if (number > 1 && at_once.count(name) == 0) rules.settle_plain(merged[name], name);
+      if (number > 1 && at_once.count(name) == 0) {
+        const std::string plain(name);
+        rules.settle_plain(merged[plain], plain);
+      }
     }
   }
   if (changed && !merged.empty()) *changed = true;
