@@ -19,8 +19,6 @@
 #include "mproxyentries.h"
 #include "mproxynameindex.h"
 
-struct MProxyNameClash;
-
 class MProxyMachAbstract : public MMachAbstract {
  public:
   using AxisTable = std::map<std::string, MProxyAxisEntry>;
@@ -214,8 +212,7 @@ class MProxyMachAbstract : public MMachAbstract {
   virtual std::vector<MMachAbstract*> get_submachines_with_axis(const std::string& axis,
                                                                 MProxyCombineFunction* combine);
   // Rebuild the merged tables from the stored submachine infos; `changed` (may be null) is set
-  // when a submachine's entry is new or differs. A renamed name that another entry holds keeps
-  // the previous table, logs the clash and fails Open.
+  // when a submachine's entry is new or differs.
   virtual void update_axis_table(bool* changed);
   virtual void update_component_table(bool* changed);
   // The owner of the loaded probe system, or null.
@@ -315,17 +312,14 @@ class MProxyMachAbstract : public MMachAbstract {
   // Reads the component prefix of every submachine from configdir\<name>.ini, section "Aliases".
   void read_config_file();
   void update_supported_commands();
-  // A submachine's listings; false at a name listed twice, an empty name or a listing call that
-  // threw, which `refused` describes for the error log.
+  // A submachine's listings; false at a name listed twice or a listing call that threw, which
+  // `refused` describes for the error log.
   bool get_axisinfos(MMachAbstract* submachine, std::map<std::string, MMachAxisInfo>& infos,
                      std::string& refused);
   bool get_componentinfos(MMachAbstract* submachine, std::map<std::string, MMachComponentInfo>& infos,
                           std::string& refused);
   bool get_probesystems(MMachAbstract* submachine, std::multimap<std::string, MMachProbesystemInfo>& infos,
                         std::set<std::string>& names, std::string& refused);
-  // The error-log entry of `function`'s merge refused for `kind` ("axis") names, with error 16 in
-  // the machine's channel; Open then fails.
-  void report_name_clash(const char* function, const char* kind, const MProxyNameClash& clash);
   // The position of `submachine` in the list, or the list size when absent.
   size_t submachine_index(const MMachAbstract* submachine) const;
   // A component name of submachine `index` with its alias ("alias.name"), or numbered without aliases.
@@ -389,7 +383,6 @@ class MProxyMachAbstract : public MMachAbstract {
   ProbesystemTable::const_iterator probesystem_cursor_;
   MMachProbesystemEntry probesystem_listing_entry_;
   std::vector<MMachProbesystemInfo> probesystem_definitions_;
-  bool names_clashed_ = false;          // a table merge refused since Open began
   size_t imagefifo_cursor_ = SIZE_MAX;  // a submachine index; past the end: listing over
 
   // The started features (Close leaves them alone). Submachines are not owned.

@@ -23,11 +23,10 @@ void run_until_done(MMachAbstract* submachine, MMachCommand& command) {
 }
 
 // What a listing refused, for the error log: `"<name>" listed twice` (the name cut to 50
-// characters), "with an empty name", or "whose listing threw".
+// characters) or "whose listing threw".
 std::string listed_twice(const std::string& name) {
   return std::string("\"").append(name, 0, 50).append("\" listed twice");
 }
-constexpr const char* kEmptyName = "with an empty name";
 constexpr const char* kListingThrew = "whose listing threw";
 
 // A first/next listing call of `submachine` through the guard: no value when it threw.
@@ -38,8 +37,8 @@ std::optional<const Info*> list_guarded(MMachAbstract* submachine, const char* o
                             [&] { return std::optional<const Info*>((submachine->*list)()); });
 }
 
-// Copies a submachine's first/next listing into `infos`; false at a name met twice, an empty
-// name or a listing call that threw, which `refused` describes.
+// Copies a submachine's first/next listing into `infos`; false at a name met twice or a listing
+// call that threw, which `refused` describes.
 template <class Info>
 bool copy_listing(const char* function, MMachAbstract* submachine, std::map<std::string, Info>& infos,
                   std::string& refused, const char* first_name, const Info* (MMachAbstract::*first)(),
@@ -52,11 +51,6 @@ bool copy_listing(const char* function, MMachAbstract* submachine, std::map<std:
     }
     if (*info == nullptr) return true;
     const std::string& name = (*info)->name;
-    if (name.empty()) {
-      MERRTRACE("MProxyMachAbstract::%s(): empty name", function);
-      refused = kEmptyName;
-      return false;
-    }
     if (infos.count(name) != 0) {
       MERRTRACE("MProxyMachAbstract::%s(): \"%.20s\" found twice", function, name.c_str());
       refused = listed_twice(name);
@@ -140,9 +134,7 @@ bool MProxyMachAbstract::Open() {
     }
   }
 
-  names_clashed_ = false;
   update_probesystem_table();
-  if (names_clashed_) return false;
 
   MErrTraceContext context;
   if (!load_startup_probesystem()) {
@@ -154,21 +146,7 @@ bool MProxyMachAbstract::Open() {
   update_axis_table(nullptr);
   update_component_table(nullptr);
   update_supported_commands();
-  return !names_clashed_;
-}
-
-void MProxyMachAbstract::report_name_clash(const char* function, const char* kind,
-                                           const MProxyNameClash& clash) {
-  names_clashed_ = true;
-  MMachAbstract* submachine = clash.index < submachines_.size() ? submachines_[clash.index] : nullptr;
-  MMachAbstract* holder = clash.holder_index < submachines_.size() ? submachines_[clash.holder_index] : nullptr;
-  MPROXY_LOG_AND_FAIL(output, kMErrorInternal,
-                      "MProxyMachAbstract::%s(): %s \"%.50s\" of submachine %zu (%s [%s]) would be named "
-                      "\"%.50s\", which is %s \"%.50s\" of submachine %zu (%s [%s])",
-                      function, kind, clash.name.c_str(), clash.index + 1, mproxy_guard::name_of(submachine),
-                      mproxy_guard::description_of(submachine), clash.proxy_name.c_str(), kind,
-                      clash.holder_name.c_str(), clash.holder_index + 1, mproxy_guard::name_of(holder),
-                      mproxy_guard::description_of(holder));
+  return true;
 }
 
 bool MProxyMachAbstract::get_axisinfos(MMachAbstract* submachine, std::map<std::string, MMachAxisInfo>& infos,
@@ -198,11 +176,6 @@ bool MProxyMachAbstract::get_probesystems(MMachAbstract* submachine,
     }
     if (*entry == nullptr) return true;
     const std::string& name = (*entry)->name;
-    if (name.empty()) {
-      MERRTRACE("MProxyMachAbstract::get_probesystems(): empty name");
-      refused = kEmptyName;
-      return false;
-    }
     if (!names.insert(name).second) {
       MERRTRACE("MProxyMachAbstract::get_probesystems(): \"%.20s\" found twice", name.c_str());
       refused = listed_twice(name);
@@ -240,12 +213,8 @@ void MProxyMachAbstract::update_axis_table(bool* changed) {
       plain.info.flags |= MMachAxisInfo::kNotAvailable;
     }
   };
-  MProxyNameClash clash;
-  if (!merge_into_table(axis_table_, submachines_,
-                        candidates_from<MProxyAxisEntry>(submachines_, submachine_axisinfos_), rules, changed,
-                        clash)) {
-    report_name_clash(__func__, "axis", clash);
-  }
+  merge_into_table(axis_table_, submachines_,
+                   candidates_from<MProxyAxisEntry>(submachines_, submachine_axisinfos_), rules, changed);
   axis_index_.rebuild(axis_table_);
   axis_cursor_ = axis_table_.end();
 }
@@ -269,12 +238,9 @@ void MProxyMachAbstract::update_component_table(bool* changed) {
     }
     plain.info.flags |= MMachComponentInfo::kNotAvailable;
   };
-  MProxyNameClash clash;
-  if (!merge_into_table(component_table_, submachines_,
-                        candidates_from<MProxyComponentEntry>(submachines_, submachine_componentinfos_), rules,
-                        changed, clash)) {
-    report_name_clash(__func__, "component", clash);
-  }
+  merge_into_table(component_table_, submachines_,
+                   candidates_from<MProxyComponentEntry>(submachines_, submachine_componentinfos_),
+                   rules, changed);
   MProxyComponentEntry own{MMachComponentInfo{own_config_component_, "1.00-00",
                                               MMachComponentInfo::kDefaultFlags},
                            own_config_component_, this};

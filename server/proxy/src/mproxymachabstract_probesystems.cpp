@@ -20,10 +20,7 @@ void MProxyMachAbstract::update_probesystem_table() {
   rules.rename = [](const std::string& probesystem, size_t index) {
     return append_number(probesystem, index + 1);
   };
-  MProxyNameClash clash;
-  if (!merge_into_table(probesystem_table_, submachines_, candidates, rules, nullptr, clash)) {
-    report_name_clash(__func__, "probe system", clash);
-  }
+  merge_into_table(probesystem_table_, submachines_, candidates, rules, nullptr);
 
   current_probesystem_ = current.empty() ? probesystem_table_.end() : probesystem_table_.find(current);
   probesystem_cursor_ = probesystem_table_.end();

@@ -310,8 +310,44 @@ TEST(HostDescribeTest, NamesTheSubmachineEntriesBehindEachProxyName) {
        "=   ps     one ps\n"
        "=   ps1    one ps\n"
        "=   ps2    two ps\n"},
+      // Names that look numbered or prefixed themselves: "a1_2" is both "a1" and "a1_" numbered.
+      {"1=p\n2=p.q\n3=r\n",
+       {{{"a1", "a1_", "x", "x2", "1"}, {"p.c", "c", "q"}, {"s1", "s"}},
+        {{"a1", "a1_", "x", "2"}, {"c", "q", "c1"}, {"s", "s1"}},
+        {{"x", "a1_2"}, {"c", "p.q.c"}, {"s"}}},
+       "= axes:\n"
+       "=   1       0x0   one 1\n"
+       "=   2       0x0   two 2\n"
+       "=   a1      0x10  shared: one a1, two a1\n"
+       "=   a1_     0x10  shared: one a1_, two a1_\n"
+       "=   a1_1    0x0   shared: one a1, one a1_\n"
+       "=   a1_2    0x10  shared: two a1, two a1_\n"
+       "=   a1_2_2  0x0   -\n"
+       "=   a1_2_3  0x0   three a1_2\n"
+       "=   x       0x10  shared: one x, two x, three x\n"
+       "=   x1      0x0   one x\n"
+       "=   x2      0x0   two x\n"
+       "=   x3      0x0   three x\n"
+       "= components:\n"
+       "=   p.c        0xb  one c\n"
+       "=   p.p.c      0x3  one p.c\n"
+       "=   p.q        0x3  one q\n"
+       "=   p.q.c      0xb  two c\n"
+       "=   p.q.c1     0x3  two c1\n"
+       "=   p.q.p.q.c  0x3  -\n"
+       "=   p.q.q      0x3  two q\n"
+       "=   px.config  0x3  the proxy itself\n"
+       "=   r.c        0x3  three c\n"
+       "=   r.p.q.c    0x3  three p.q.c\n"
+       "= probe systems:\n"
+       "=   s       one s\n"
+       "=   s1      one s\n"
+       "=   s1_1    one s1\n"
+       "=   s1_2    two s1\n"
+       "=   s2      two s\n"
+       "=   s3      three s\n"},
       {"",
-       {{{"9", "x_", "x1"}, {"c"}, {"p"}}, {{"x", "9"}, {"c"}, {"p1"}}},
+       {{{"9", "x_", "x1"}, {"c", "c1"}, {"p"}}, {{"x", "9"}, {"c1", "c"}, {"p1"}}},
        "= axes:\n"
        "=   9    0x10  shared: one 9, two 9\n"
        "=   9_1  0x0   one 9\n"
@@ -321,7 +357,9 @@ TEST(HostDescribeTest, NamesTheSubmachineEntriesBehindEachProxyName) {
        "=   x_   0x0   one x_\n"
        "= components:\n"
        "=   c          0xb  shared: one c, two c\n"
-       "=   c1         0x3  one c\n"
+       "=   c1         0xb  one c\n"
+       "=   c1_1       0x3  one c1\n"
+       "=   c1_2       0x3  two c1\n"
        "=   c2         0x3  two c\n"
        "=   px.config  0x3  the proxy itself\n"
        "= probe systems:\n"
