@@ -57,6 +57,14 @@ auto call(MMachAbstract* submachine, const char* operation, Call&& call) noexcep
   return failure_value<Result>();
 }
 
+// Answers `call()`, or no value after report() when it throws: for a caller that must tell a
+// throw from an answer that equals the failure value.
+template <class Call>
+auto attempt(MMachAbstract* submachine, const char* operation, Call&& call) noexcept
+    -> std::optional<decltype(call())> {
+  return mproxy_guard::call(submachine, operation, [&] { return std::optional<decltype(call())>(call()); });
+}
+
 // Answers `call(submachine)` through call().
 template <class Submachine, class Call>
 auto call_on(Submachine* submachine, const char* operation, Call&& call_with) noexcept
@@ -67,8 +75,7 @@ auto call_on(Submachine* submachine, const char* operation, Call&& call_with) no
 // Sub-commands of `submachine`. A poll that throws counts as the sub-command failed and done: an
 // internal error goes into its channel, so that its proxy command fails as for a refusal.
 inline bool poll(MMachAbstract* submachine, MMachCommand* command) noexcept {
-  const std::optional<bool> done =
-      call(submachine, "IsDone", [command] { return std::optional<bool>(command->IsDone()); });
+  const std::optional<bool> done = attempt(submachine, "IsDone", [command] { return command->IsDone(); });
   if (done) return *done;
   if (command->output != nullptr && !command->output->HasError()) command->output->Error(kMErrorInternal);
   return true;
@@ -82,7 +89,7 @@ inline void abort(MMachAbstract* submachine, MMachCommand* command) noexcept {
 template <class Make>
 auto make_subcommand(MMachAbstract* submachine, const char* operation, MOutputChannel* channel, Make&& make) noexcept
     -> decltype(make()) {
-  const auto made = call(submachine, operation, [&make] { return std::optional<decltype(make())>(make()); });
+  const auto made = attempt(submachine, operation, [&make] { return make(); });
   if (made) return *made;
   if (channel != nullptr && !channel->HasError()) channel->Error(kMErrorInternal);
   return nullptr;

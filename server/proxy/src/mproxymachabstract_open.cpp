@@ -33,8 +33,7 @@ constexpr const char* kListingThrew = "whose listing threw";
 template <class Info>
 std::optional<const Info*> list_guarded(MMachAbstract* submachine, const char* operation,
                                         const Info* (MMachAbstract::*list)()) {
-  return mproxy_guard::call(submachine, operation,
-                            [&] { return std::optional<const Info*>((submachine->*list)()); });
+  return mproxy_guard::attempt(submachine, operation, [&] { return (submachine->*list)(); });
 }
 
 // Copies a submachine's first/next listing into `infos`; false at a name met twice or a listing

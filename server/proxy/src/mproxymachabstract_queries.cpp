@@ -2,8 +2,6 @@
 // table listings, per-axis questions routed to the owner, and the possibility queries on axis sets.
 #include "mproxymachabstract.h"
 
-#include <optional>
-
 #include "errlog.h"
 #include "errtrace.h"
 #include "mproxyguard.h"
@@ -286,8 +284,8 @@ int MProxyMachAbstract::IsScandataPossibleWith(const MMachAxesSet& axes) {
   // counts as restricted, so that its answer for the axes themselves (0 when it throws) decides.
   const auto restricts = [](MMachAbstract* owner) {
     static const MMachAxesSet kNoAxes;
-    return mproxy_guard::call(owner, "IsScandataPossibleWith", [owner] {
-             return std::optional<int>(owner->IsScandataPossibleWith(kNoAxes));
+    return mproxy_guard::attempt(owner, "IsScandataPossibleWith", [owner] {
+             return owner->IsScandataPossibleWith(kNoAxes);
            }).value_or(1) != 0;
   };
   if (owners.size() == 1) {
