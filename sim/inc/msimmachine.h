@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "mmachabstract.h"
+#include "mmachcommandfactories.h"
 #include "msimbehaviour.h"
 #include "msimcommand.h"
 #include "msimtables.h"
@@ -233,86 +234,7 @@ class MSimMachine : public MMachAbstract {
   // Factories: every one with a command class creates an MSimCommand of it (the magazine set
   // an MSimMagazineSetCommand); the two without a class keep the base behaviour. The image FIFO
   // create and delete commands do the work of the real commands when their behaviour ends them.
-  MMachGetCommand* NewMMachGetCommand(MOutputChannel* output, const MMachAxesVector& axes) override;
-  MMachInitCommand* NewMMachInitCommand(MOutputChannel* output, const MMachAxesSet& axes) override;
-  MMachKeypadDisableCommand* NewMMachKeypadDisableCommand(MOutputChannel* output,
-                                                          const MMachAxesSet& axes) override;
-  MMachKeypadEnableCommand* NewMMachKeypadEnableCommand(MOutputChannel* output,
-                                                        const MMachAxesSet& axes) override;
-  MMachCommand* NewMMachMagazineSetCommand(MOutputChannel* output, uint32_t slot,
-                                           uint32_t probe) override;
-  MMachModuloCommand* NewMMachModuloCommand(MOutputChannel* output,
-                                            const MMachAxesSet& axes) override;
-  MMachMovebaseCommand* NewMMachMovebaseCommand(MOutputChannel* output,
-                                                const MMachAxesSet& axes) override;
-  MMachMoveCommand* NewMMachMoveCommand(MOutputChannel* output,
-                                        const MMachMovementPara& movement) override;
-  MMachMovecircleCommand* NewMMachMovecircleCommand(MOutputChannel* output,
-                                                    const MMachCirclePara& circle) override;
-  MMachMoveconeCommand* NewMMachMoveconeCommand(MOutputChannel* output,
-                                                const MMachConePara& cone) override;
-  MMachMovehomeCommand* NewMMachMovehomeCommand(MOutputChannel* output) override;
-  MMachMovezeroCommand* NewMMachMovezeroCommand(MOutputChannel* output,
-                                                const MMachMovementPara& movement) override;
-  MMachReceiveCommand* NewMMachReceiveCommand(MOutputChannel* output,
-                                              const std::string& component) override;
-  MMachSendCommand* NewMMachSendCommand(MOutputChannel* output, const std::string& component,
-                                        const std::string& data) override;
-  MMachSetCommand* NewMMachSetCommand(MOutputChannel* output,
-                                      const std::map<std::string, double>& values) override;
-  MMachScanCommand* NewMMachScanCommand(MOutputChannel* output,
-                                        const MMachMovementPara& movement) override;
-  MMachSpinDisableCommand* NewMMachSpinDisableCommand(MOutputChannel* output,
-                                                      const MMachAxesSet& axes) override;
-  MMachSpinEnableCommand* NewMMachSpinEnableCommand(MOutputChannel* output,
-                                                    const MMachAxesBoolMap& axes) override;
-  MMachIdleCommand* NewMMachIdleCommand(MOutputChannel* output) override;
-  MMachProbesystemLoadCommand* NewMMachProbesystemLoadCommand(MOutputChannel* output,
-                                                              const std::string& name,
-                                                              uint32_t id) override;
-  MMachProbesystemUnloadCommand* NewMMachProbesystemUnloadCommand(MOutputChannel* output) override;
-  MMachProbesystemDefineCommand* NewMMachProbesystemDefineCommand(
-      MOutputChannel* output, const MMachProbesystemInfo& info) override;
-  MMachProbesystemDeleteCommand* NewMMachProbesystemDeleteCommand(MOutputChannel* output,
-                                                                  const std::string& name,
-                                                                  uint32_t id) override;
-  MMachProbeLoadCommand* NewMMachProbeLoadCommand(MOutputChannel* output, uint32_t probe,
-                                                  uint32_t tip) override;
-  MMachProbeDeleteCommand* NewMMachProbeDeleteCommand(MOutputChannel* output, uint32_t probe,
-                                                      uint32_t tip) override;
-  MMachProbeDefineCommand* NewMMachProbeDefineCommand(MOutputChannel* output, uint32_t probe,
-                                                      uint32_t tip, uint64_t value) override;
-  MMachProbeUnloadCommand* NewMMachProbeUnloadCommand(MOutputChannel* output) override;
-  MMachCommand* NewMMachProbesystemTypeCommand(MOutputChannel* output) override;
-  MMachProbeOffsetCommand* NewMMachProbeOffsetCommand(
-      MOutputChannel* output, const MMachDestinationPara& destination) override;
-  MMachResetCommand* NewMMachResetCommand(MOutputChannel* output) override;
-  MMachScanbaseCommand* NewMMachScanbaseCommand(MOutputChannel* output,
-                                                const MMachAxesSet& axes) override;
-  MMachScancircleCommand* NewMMachScancircleCommand(MOutputChannel* output,
-                                                    const MMachCirclePara& circle) override;
-  MMachScanconeCommand* NewMMachScanconeCommand(MOutputChannel* output,
-                                                const MMachConePara& cone) override;
-  MMachScandataCommand* NewMMachScandataCommand(MOutputChannel* output,
-                                                const MMachAxesVector& axes) override;
-  MMachCommand* NewMMachImagefifoInfoCommand(MOutputChannel* output,
-                                             const std::string& name) override;
-  MMachScanpointCommand* NewMMachScanpointCommand(MOutputChannel* output,
-                                                  const MMachMovementPara& movement) override;
-  MMachMovepolyCommand* NewMMachMovepolyCommand(MOutputChannel* output,
-                                                const MMachMovepolyPara& poly) override;
-  MMachScanpolyCommand* NewMMachScanpolyCommand(MOutputChannel* output,
-                                                const MMachMovepolyPara& poly) override;
-  MMachImagefifoCreateCommand* NewMMachImagefifoCreateCommand(MOutputChannel* output,
-                                                              const std::string& name,
-                                                              uint64_t size) override;
-  MMachImagefifoDeleteCommand* NewMMachImagefifoDeleteCommand(MOutputChannel* output,
-                                                              const std::string& name) override;
-  MMachImagefifoResetCommand* NewMMachImagefifoResetCommand(MOutputChannel* output) override;
-  MMachImagefifoSelectCommand* NewMMachImagefifoSelectCommand(MOutputChannel* output,
-                                                              const std::string& name) override;
-  MMachWobbleCommand* NewMMachWobbleCommand(MOutputChannel* output,
-                                            const MMachWobbleParameters& parameters) override;
+  MMACH_COMMAND_FACTORIES(MMACH_FACTORY_OVERRIDE, MMACH_FACTORY_OVERRIDE)
 
  private:
   friend class MSimCommandCore;

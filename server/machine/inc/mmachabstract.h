@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "mmachaxisrecords.h"
+#include "mmachcommandfactories.h"
 #include "mmachcommands.h"
 #include "mmachimagefifoentry.h"
 #include "mmachmachinerecords.h"
@@ -168,80 +169,7 @@ class MMachAbstract {
   // MMachCommand). The caller owns the command and `output`, which must outlive it. Every
   // base factory but NewMMachIdleCommand writes error 15 ("transaction: command unknown") into
   // `output` and answers null; NewMMachIdleCommand answers null and writes nothing.
-  virtual MMachGetCommand* NewMMachGetCommand(MOutputChannel* output, const MMachAxesVector& axes);
-  virtual MMachInitCommand* NewMMachInitCommand(MOutputChannel* output, const MMachAxesSet& axes);
-  virtual MMachKeypadDisableCommand* NewMMachKeypadDisableCommand(MOutputChannel* output,
-                                                     const MMachAxesSet& axes);
-  virtual MMachKeypadEnableCommand* NewMMachKeypadEnableCommand(MOutputChannel* output,
-                                                    const MMachAxesSet& axes);
-  virtual MMachCommand* NewMMachMagazineSetCommand(MOutputChannel* output, uint32_t slot,
-                                                   uint32_t probe);
-  virtual MMachModuloCommand* NewMMachModuloCommand(MOutputChannel* output, const MMachAxesSet& axes);
-  virtual MMachMovebaseCommand* NewMMachMovebaseCommand(MOutputChannel* output, const MMachAxesSet& axes);
-  virtual MMachMoveCommand* NewMMachMoveCommand(MOutputChannel* output,
-                                            const MMachMovementPara& movement);
-  virtual MMachMovecircleCommand* NewMMachMovecircleCommand(MOutputChannel* output,
-                                                  const MMachCirclePara& circle);
-  virtual MMachMoveconeCommand* NewMMachMoveconeCommand(MOutputChannel* output, const MMachConePara& cone);
-  virtual MMachMovehomeCommand* NewMMachMovehomeCommand(MOutputChannel* output);
-  virtual MMachMovezeroCommand* NewMMachMovezeroCommand(MOutputChannel* output,
-                                                const MMachMovementPara& movement);
-  virtual MMachReceiveCommand* NewMMachReceiveCommand(MOutputChannel* output,
-                                               const std::string& component);
-  virtual MMachSendCommand* NewMMachSendCommand(MOutputChannel* output, const std::string& component,
-                                            const std::string& data);
-  virtual MMachSetCommand* NewMMachSetCommand(MOutputChannel* output,
-                                           const std::map<std::string, double>& values);
-  virtual MMachScanCommand* NewMMachScanCommand(MOutputChannel* output,
-                                            const MMachMovementPara& movement);
-  virtual MMachSpinDisableCommand* NewMMachSpinDisableCommand(MOutputChannel* output,
-                                                   const MMachAxesSet& axes);
-  virtual MMachSpinEnableCommand* NewMMachSpinEnableCommand(MOutputChannel* output,
-                                                  const MMachAxesBoolMap& axes);
-  virtual MMachIdleCommand* NewMMachIdleCommand(MOutputChannel* output);
-  virtual MMachProbesystemLoadCommand* NewMMachProbesystemLoadCommand(MOutputChannel* output,
-                                                       const std::string& name, uint32_t id);
-  virtual MMachProbesystemUnloadCommand* NewMMachProbesystemUnloadCommand(MOutputChannel* output);
-  virtual MMachProbesystemDefineCommand* NewMMachProbesystemDefineCommand(MOutputChannel* output,
-                                                         const MMachProbesystemInfo& info);
-  virtual MMachProbesystemDeleteCommand* NewMMachProbesystemDeleteCommand(MOutputChannel* output,
-                                                         const std::string& name, uint32_t id);
-  virtual MMachProbeLoadCommand* NewMMachProbeLoadCommand(MOutputChannel* output, uint32_t probe,
-                                                 uint32_t tip);
-  virtual MMachProbeDeleteCommand* NewMMachProbeDeleteCommand(MOutputChannel* output, uint32_t probe,
-                                                   uint32_t tip);
-  virtual MMachProbeDefineCommand* NewMMachProbeDefineCommand(MOutputChannel* output, uint32_t probe,
-                                                   uint32_t tip, uint64_t value);
-  virtual MMachProbeUnloadCommand* NewMMachProbeUnloadCommand(MOutputChannel* output);
-  // Keeps its place in the interface; the proxy does not implement it.
-  virtual MMachCommand* NewMMachProbesystemTypeCommand(MOutputChannel* output);
-  virtual MMachProbeOffsetCommand* NewMMachProbeOffsetCommand(MOutputChannel* output,
-                                                   const MMachDestinationPara& destination);
-  virtual MMachResetCommand* NewMMachResetCommand(MOutputChannel* output);
-  virtual MMachScanbaseCommand* NewMMachScanbaseCommand(MOutputChannel* output, const MMachAxesSet& axes);
-  virtual MMachScancircleCommand* NewMMachScancircleCommand(MOutputChannel* output,
-                                                  const MMachCirclePara& circle);
-  virtual MMachScanconeCommand* NewMMachScanconeCommand(MOutputChannel* output, const MMachConePara& cone);
-  virtual MMachScandataCommand* NewMMachScandataCommand(MOutputChannel* output,
-                                                const MMachAxesVector& axes);
-  // Keeps its place in the interface; the proxy does not implement it.
-  virtual MMachCommand* NewMMachImagefifoInfoCommand(MOutputChannel* output,
-                                                     const std::string& name);
-  virtual MMachScanpointCommand* NewMMachScanpointCommand(MOutputChannel* output,
-                                                 const MMachMovementPara& movement);
-  virtual MMachMovepolyCommand* NewMMachMovepolyCommand(MOutputChannel* output,
-                                                const MMachMovepolyPara& poly);
-  virtual MMachScanpolyCommand* NewMMachScanpolyCommand(MOutputChannel* output,
-                                                const MMachMovepolyPara& poly);
-  virtual MMachImagefifoCreateCommand* NewMMachImagefifoCreateCommand(MOutputChannel* output,
-                                                       const std::string& name, uint64_t size);
-  virtual MMachImagefifoDeleteCommand* NewMMachImagefifoDeleteCommand(MOutputChannel* output,
-                                                       const std::string& name);
-  virtual MMachImagefifoResetCommand* NewMMachImagefifoResetCommand(MOutputChannel* output);
-  virtual MMachImagefifoSelectCommand* NewMMachImagefifoSelectCommand(MOutputChannel* output,
-                                                       const std::string& name);
-  virtual MMachWobbleCommand* NewMMachWobbleCommand(MOutputChannel* output,
-                                              const MMachWobbleParameters& parameters);
+  MMACH_COMMAND_FACTORIES(MMACH_VIRTUAL_FACTORY, MMACH_VIRTUAL_FACTORY)
 
  protected:
   // The pointers are not owned: the server owns channel and host service; whoever sets one of

@@ -14,9 +14,11 @@
 #include <vector>
 
 #include "mmachabstract.h"
+#include "mmachcommandfactories.h"
 #include "mproxyaxesvectorpart.h"
 #include "mproxycommand.h"
 #include "mproxyentries.h"
+#include "mproxyfeaturestate.h"
 #include "mproxynameindex.h"
 
 class MProxyMachAbstract : public MMachAbstract {
@@ -164,47 +166,7 @@ class MProxyMachAbstract : public MMachAbstract {
 
   // Command factories: each splits its parameters over the owning submachines, creates the
   // sub-commands there and wraps them in the matching proxy command (null and a report on failure).
-  MMachGetCommand* NewMMachGetCommand(MOutputChannel* output, const MMachAxesVector& axes) override;
-  MMachInitCommand* NewMMachInitCommand(MOutputChannel* output, const MMachAxesSet& axes) override;
-  MMachKeypadDisableCommand* NewMMachKeypadDisableCommand(MOutputChannel* output, const MMachAxesSet& axes) override;
-  MMachKeypadEnableCommand* NewMMachKeypadEnableCommand(MOutputChannel* output, const MMachAxesSet& axes) override;
-  MMachCommand* NewMMachMagazineSetCommand(MOutputChannel* output, uint32_t slot, uint32_t probe) override;
-  MMachModuloCommand* NewMMachModuloCommand(MOutputChannel* output, const MMachAxesSet& axes) override;
-  MMachMovebaseCommand* NewMMachMovebaseCommand(MOutputChannel* output, const MMachAxesSet& axes) override;
-  MMachMoveCommand* NewMMachMoveCommand(MOutputChannel* output, const MMachMovementPara& movement) override;
-  MMachMovecircleCommand* NewMMachMovecircleCommand(MOutputChannel* output, const MMachCirclePara& circle) override;
-  MMachMoveconeCommand* NewMMachMoveconeCommand(MOutputChannel* output, const MMachConePara& cone) override;
-  MMachMovehomeCommand* NewMMachMovehomeCommand(MOutputChannel* output) override;
-  MMachMovezeroCommand* NewMMachMovezeroCommand(MOutputChannel* output, const MMachMovementPara& movement) override;
-  MMachReceiveCommand* NewMMachReceiveCommand(MOutputChannel* output, const std::string& component) override;
-  MMachSendCommand* NewMMachSendCommand(MOutputChannel* output, const std::string& component, const std::string& data) override;
-  MMachSetCommand* NewMMachSetCommand(MOutputChannel* output, const std::map<std::string, double>& values) override;
-  MMachScanCommand* NewMMachScanCommand(MOutputChannel* output, const MMachMovementPara& movement) override;
-  MMachSpinDisableCommand* NewMMachSpinDisableCommand(MOutputChannel* output, const MMachAxesSet& axes) override;
-  MMachSpinEnableCommand* NewMMachSpinEnableCommand(MOutputChannel* output, const MMachAxesBoolMap& axes) override;
-  MMachIdleCommand* NewMMachIdleCommand(MOutputChannel* output) override;
-  MMachProbesystemLoadCommand* NewMMachProbesystemLoadCommand(MOutputChannel* output, const std::string& name, uint32_t id) override;
-  MMachProbesystemUnloadCommand* NewMMachProbesystemUnloadCommand(MOutputChannel* output) override;
-  MMachProbesystemDefineCommand* NewMMachProbesystemDefineCommand(MOutputChannel* output, const MMachProbesystemInfo& info) override;
-  MMachProbesystemDeleteCommand* NewMMachProbesystemDeleteCommand(MOutputChannel* output, const std::string& name, uint32_t id) override;
-  MMachProbeLoadCommand* NewMMachProbeLoadCommand(MOutputChannel* output, uint32_t probe, uint32_t tip) override;
-  MMachProbeDeleteCommand* NewMMachProbeDeleteCommand(MOutputChannel* output, uint32_t probe, uint32_t tip) override;
-  MMachProbeDefineCommand* NewMMachProbeDefineCommand(MOutputChannel* output, uint32_t probe, uint32_t tip, uint64_t value) override;
-  MMachProbeUnloadCommand* NewMMachProbeUnloadCommand(MOutputChannel* output) override;
-  MMachProbeOffsetCommand* NewMMachProbeOffsetCommand(MOutputChannel* output, const MMachDestinationPara& destination) override;
-  MMachResetCommand* NewMMachResetCommand(MOutputChannel* output) override;
-  MMachScanbaseCommand* NewMMachScanbaseCommand(MOutputChannel* output, const MMachAxesSet& axes) override;
-  MMachScancircleCommand* NewMMachScancircleCommand(MOutputChannel* output, const MMachCirclePara& circle) override;
-  MMachScanconeCommand* NewMMachScanconeCommand(MOutputChannel* output, const MMachConePara& cone) override;
-  MMachScandataCommand* NewMMachScandataCommand(MOutputChannel* output, const MMachAxesVector& axes) override;
-  MMachScanpointCommand* NewMMachScanpointCommand(MOutputChannel* output, const MMachMovementPara& movement) override;
-  MMachMovepolyCommand* NewMMachMovepolyCommand(MOutputChannel* output, const MMachMovepolyPara& poly) override;
-  MMachScanpolyCommand* NewMMachScanpolyCommand(MOutputChannel* output, const MMachMovepolyPara& poly) override;
-  MMachImagefifoCreateCommand* NewMMachImagefifoCreateCommand(MOutputChannel* output, const std::string& name, uint64_t size) override;
-  MMachImagefifoDeleteCommand* NewMMachImagefifoDeleteCommand(MOutputChannel* output, const std::string& name) override;
-  MMachImagefifoResetCommand* NewMMachImagefifoResetCommand(MOutputChannel* output) override;
-  MMachImagefifoSelectCommand* NewMMachImagefifoSelectCommand(MOutputChannel* output, const std::string& name) override;
-  MMachWobbleCommand* NewMMachWobbleCommand(MOutputChannel* output, const MMachWobbleParameters& parameters) override;
+  MMACH_COMMAND_FACTORIES(MMACH_FACTORY_OVERRIDE, MMACH_NO_FACTORY)
 
   // The operations appended to the machine interface, in this binary order.
   // The submachines (list order) that share `axis`, an axis of the combine table; `combine`
@@ -385,12 +347,5 @@ class MProxyMachAbstract : public MMachAbstract {
   std::vector<MMachProbesystemInfo> probesystem_definitions_;
   size_t imagefifo_cursor_ = SIZE_MAX;  // a submachine index; past the end: listing over
 
-  // The started features (Close leaves them alone). Submachines are not owned.
-  MProxyAxesVectorParts autoinfo_table_;  // owners of the running autoinfo; empty: idle
-  std::vector<MProxySharedAxis> autoinfo_shared_axes_;
-  MProxyBySubmachine<std::vector<double>> autoinfo_data_;  // latest values of each owner
-  std::vector<bool> autoinfo_ready_;  // per owner in table order: delivered since the last read
-  MProxyAxesVectorParts autolatch_table_;  // the owner of the running autolatch; empty: idle
-  MMachAbstract* preview_machine_ = nullptr;
-  std::map<std::string, MMachAbstract*> preview_memory_table_;  // by proxy probe-system name
+  MProxyFeatureState features_;  // the started features (Close leaves them alone)
 };

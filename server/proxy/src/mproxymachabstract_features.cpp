@@ -16,52 +16,52 @@
 bool MProxyMachAbstract::StartAutoinfo(MOutputChannel* out, uint32_t mode, const MMachAxesVector& axes) {
   MErrTraceContext context;
   // Added to the running table: a start while autoinfo runs extends the owners' requests.
-  if (!split_axesvector_to_submachines(axes, autoinfo_table_, autoinfo_shared_axes_)) {
+  if (!split_axesvector_to_submachines(axes, features_.autoinfo_table, features_.autoinfo_shared_axes)) {
     MERRDUMP(context, "MProxyMachAbstract::StartAutoinfo(): split_axesvector_to_submachines() failed");
-    autoinfo_table_.clear();
+    features_.autoinfo_table.clear();
     return false;
   }
-  for (const auto& [owner, part] : autoinfo_table_) {
+  for (const auto& [owner, part] : features_.autoinfo_table) {
     if (!MPROXY_CALL(owner, IsAutoinfoPossible)) {
       MPROXY_DUMP_AND_FAIL(context, out, kMErrorInvalidArgument,
                            "MProxyMachAbstract::StartAutoinfo(): impossible for axis %.40s",
                            part.names.empty() ? "" : part.names.front().c_str());
-      autoinfo_table_.clear();
+      features_.autoinfo_table.clear();
       return false;
     }
   }
-  autoinfo_data_.clear();
-  for (auto it = autoinfo_table_.begin(); it != autoinfo_table_.end(); ++it) {
+  features_.autoinfo_data.clear();
+  for (auto it = features_.autoinfo_table.begin(); it != features_.autoinfo_table.end(); ++it) {
     MMachAbstract* const owner = it->first;
     if (!MPROXY_CALL(owner, StartAutoinfo, out, mode, it->second.names)) {
       // Walk back: stop the owners started so far, the latest first.
-      for (auto started = std::make_reverse_iterator(it); started != autoinfo_table_.rend(); ++started) {
+      for (auto started = std::make_reverse_iterator(it); started != features_.autoinfo_table.rend(); ++started) {
         MPROXY_CALL(started->first, StopAutoinfo);
       }
-      autoinfo_table_.clear();
+      features_.autoinfo_table.clear();
       MERRDUMP(context, "MProxyMachAbstract::StartAutoinfo(): StartAutoinfo() failed");
       return false;
     }
-    autoinfo_data_[owner].assign(it->second.names.size(), 0.0);
+    features_.autoinfo_data[owner].assign(it->second.names.size(), 0.0);
   }
-  autoinfo_ready_.assign(autoinfo_table_.size(), false);
+  features_.autoinfo_ready.assign(features_.autoinfo_table.size(), false);
   return true;
 }
 
 void MProxyMachAbstract::StopAutoinfo() {
-  for (const auto& [owner, part] : autoinfo_table_) MPROXY_CALL(owner, StopAutoinfo);
-  autoinfo_table_.clear();
+  for (const auto& [owner, part] : features_.autoinfo_table) MPROXY_CALL(owner, StopAutoinfo);
+  features_.autoinfo_table.clear();
 }
 
 // With several owners each one is drained, so that its stored vector holds its latest values. A
 // submachine reads into a copy of its stored vector, which is kept only when it answers true: a
 // final "nothing new" answer cannot spoil the values delivered before.
 bool MProxyMachAbstract::GetAutoinfoData(std::vector<double>& values) {
-  if (autoinfo_table_.empty()) return false;
-  const bool drain = autoinfo_table_.size() > 1;
+  if (features_.autoinfo_table.empty()) return false;
+  const bool drain = features_.autoinfo_table.size() > 1;
   size_t k = 0;
-  for (auto it = autoinfo_table_.begin(); it != autoinfo_table_.end(); ++it, ++k) {
-    std::vector<double>& stored = autoinfo_data_[it->first];
+  for (auto it = features_.autoinfo_table.begin(); it != features_.autoinfo_table.end(); ++it, ++k) {
+    std::vector<double>& stored = features_.autoinfo_data[it->first];
     std::vector<double> latest = stored;
     bool delivered = false;
     while (MPROXY_CALL(it->first, GetAutoinfoData, latest)) {
@@ -69,18 +69,18 @@ bool MProxyMachAbstract::GetAutoinfoData(std::vector<double>& values) {
       delivered = true;
       if (!drain) break;
     }
-    if (delivered && k < autoinfo_ready_.size()) autoinfo_ready_[k] = true;
+    if (delivered && k < features_.autoinfo_ready.size()) features_.autoinfo_ready[k] = true;
   }
-  if (autoinfo_ready_.size() != autoinfo_table_.size() ||
-      std::find(autoinfo_ready_.begin(), autoinfo_ready_.end(), false) != autoinfo_ready_.end()) {
+  if (features_.autoinfo_ready.size() != features_.autoinfo_table.size() ||
+      std::find(features_.autoinfo_ready.begin(), features_.autoinfo_ready.end(), false) != features_.autoinfo_ready.end()) {
     return false;
   }
-  values = merge_axesvector_values(autoinfo_table_, autoinfo_shared_axes_, autoinfo_data_);
-  autoinfo_ready_.assign(autoinfo_ready_.size(), false);
+  values = merge_axesvector_values(features_.autoinfo_table, features_.autoinfo_shared_axes, features_.autoinfo_data);
+  features_.autoinfo_ready.assign(features_.autoinfo_ready.size(), false);
   return true;
 }
 
-bool MProxyMachAbstract::IsAutoinfoActive() { return !autoinfo_table_.empty(); }
+bool MProxyMachAbstract::IsAutoinfoActive() { return !features_.autoinfo_table.empty(); }
 
 // Autolatch.
 
@@ -113,20 +113,20 @@ bool MProxyMachAbstract::StartAutolatch(MOutputChannel* out, const std::string& 
              mproxy_guard::description_of(owner));
     return false;
   }
-  autolatch_table_ = std::move(axes_split);
+  features_.autolatch_table = std::move(axes_split);
   return true;
 }
 
 void MProxyMachAbstract::StopAutolatch() {
-  for (const auto& [owner, part] : autolatch_table_) MPROXY_CALL(owner, StopAutolatch);
-  autolatch_table_.clear();
+  for (const auto& [owner, part] : features_.autolatch_table) MPROXY_CALL(owner, StopAutolatch);
+  features_.autolatch_table.clear();
 }
 
 bool MProxyMachAbstract::IsAutolatchTriggered() {
-  return !autolatch_table_.empty() && MPROXY_CALL(autolatch_table_.begin()->first, IsAutolatchTriggered);
+  return !features_.autolatch_table.empty() && MPROXY_CALL(features_.autolatch_table.begin()->first, IsAutolatchTriggered);
 }
 
-bool MProxyMachAbstract::IsAutolatchActive() { return !autolatch_table_.empty(); }
+bool MProxyMachAbstract::IsAutolatchActive() { return !features_.autolatch_table.empty(); }
 
 // Preview.
 
@@ -136,49 +136,49 @@ bool MProxyMachAbstract::IsAutolatchActive() { return !autolatch_table_.empty();
 bool MProxyMachAbstract::StartPreview(MOutputChannel* out, uint64_t value) {
   MMachAbstract* const active = get_active_submachine();
   if (active != nullptr && MPROXY_CALL(active, IsPreviewPossible)) {
-    preview_machine_ = active;
+    features_.preview_machine = active;
   } else {
     for (MMachAbstract* submachine : submachines_) {
       if (!MPROXY_CALL(submachine, IsPreviewPossible)) continue;
-      if (preview_machine_ == nullptr) {
-        preview_machine_ = submachine;
+      if (features_.preview_machine == nullptr) {
+        features_.preview_machine = submachine;
         continue;
       }
       MPROXY_TRACE_AND_FAIL(out, kMErrorProbesystemNotLoaded,
                             "StartPreview(): active machine does not support preview. "
                             "Where do you want to start it?");
-      preview_machine_ = nullptr;
+      features_.preview_machine = nullptr;
       return false;
     }
-    if (preview_machine_ == nullptr) {
+    if (features_.preview_machine == nullptr) {
       MPROXY_TRACE_AND_FAIL(out, kMErrorProbesystemNotLoaded,
                             "StartPreview(): no submachine supports preview");
       return false;
     }
   }
-  if (!MPROXY_CALL(preview_machine_, StartPreview, out, value)) {
-    MERRTRACE("StartPreview(): failed to start preview on %s [%s]", mproxy_guard::name_of(preview_machine_),
-              mproxy_guard::description_of(preview_machine_));
-    preview_machine_ = nullptr;
+  if (!MPROXY_CALL(features_.preview_machine, StartPreview, out, value)) {
+    MERRTRACE("StartPreview(): failed to start preview on %s [%s]", mproxy_guard::name_of(features_.preview_machine),
+              mproxy_guard::description_of(features_.preview_machine));
+    features_.preview_machine = nullptr;
     return false;
   }
-  MTRACE(3, "StartPreview(): preview started on %s [%s]", mproxy_guard::name_of(preview_machine_),
-         mproxy_guard::description_of(preview_machine_));
+  MTRACE(3, "StartPreview(): preview started on %s [%s]", mproxy_guard::name_of(features_.preview_machine),
+         mproxy_guard::description_of(features_.preview_machine));
   return true;
 }
 
 bool MProxyMachAbstract::StopPreview() {
-  if (preview_machine_ == nullptr) return true;
-  MMachAbstract* const machine = preview_machine_;
-  preview_machine_ = nullptr;
+  if (features_.preview_machine == nullptr) return true;
+  MMachAbstract* const machine = features_.preview_machine;
+  features_.preview_machine = nullptr;
   return machine->StopPreview();
 }
 
 bool MProxyMachAbstract::GetPreviewData(std::vector<double>& values) {
-  return preview_machine_ != nullptr && MPROXY_CALL(preview_machine_, GetPreviewData, values);
+  return features_.preview_machine != nullptr && MPROXY_CALL(features_.preview_machine, GetPreviewData, values);
 }
 
-bool MProxyMachAbstract::IsPreviewActive() { return preview_machine_ != nullptr; }
+bool MProxyMachAbstract::IsPreviewActive() { return features_.preview_machine != nullptr; }
 
 // Preview memory.
 
@@ -201,17 +201,17 @@ bool MProxyMachAbstract::StartPreviewMemory(MOutputChannel* out, uint32_t a, uin
     MERRTRACE("StartPreviewMemory(): command failed on the submachine");
     return false;
   }
-  preview_memory_table_[probesystem] = owner;
+  features_.preview_memory_table[probesystem] = owner;
   MTRACE(3, "StartPreviewMemory(): preview memory started on %s [%s]", mproxy_guard::name_of(owner),
          mproxy_guard::description_of(owner));
   return true;
 }
 
 bool MProxyMachAbstract::StopPreviewMemory(const std::string& probesystem) {
-  const auto entry = preview_memory_table_.find(probesystem);
-  if (entry == preview_memory_table_.end()) return true;
+  const auto entry = features_.preview_memory_table.find(probesystem);
+  if (entry == features_.preview_memory_table.end()) return true;
   MMachAbstract* const owner = entry->second;
-  preview_memory_table_.erase(entry);  // whatever the owner answers
+  features_.preview_memory_table.erase(entry);  // whatever the owner answers
   const bool stopped = MPROXY_CALL(owner, StopPreviewMemory, probesystem);
   if (stopped) {
     MTRACE(3, "StopPreviewMemory(): preview memory stopped on %s [%s]", mproxy_guard::name_of(owner),
@@ -221,11 +221,11 @@ bool MProxyMachAbstract::StopPreviewMemory(const std::string& probesystem) {
 }
 
 bool MProxyMachAbstract::IsPreviewMemoryActive(const std::string& probesystem) {
-  return preview_memory_table_.count(probesystem) != 0;
+  return features_.preview_memory_table.count(probesystem) != 0;
 }
 
 bool MProxyMachAbstract::IsPreviewMemoryReady(const std::string& probesystem) {
-  const auto entry = preview_memory_table_.find(probesystem);
-  return entry != preview_memory_table_.end() &&
+  const auto entry = features_.preview_memory_table.find(probesystem);
+  return entry != features_.preview_memory_table.end() &&
          MPROXY_CALL(entry->second, IsPreviewMemoryReady, probesystem);
 }

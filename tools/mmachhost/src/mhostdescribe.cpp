@@ -10,6 +10,7 @@
 #include <cctype>
 #include <cstdint>
 #include <functional>
+#include <ostream>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -188,89 +189,97 @@ class OwnerIndex {
   size_t mask_ = 0;
 };
 
+// The text of the entries that `name` stands for in `index`: "-" for none, the proxy's own
+// configuration file (`own_config`, null for tables other than components), or
+// "[shared: ]<submachine> <own name>, ...".
+std::string owner_text(const std::string& name, const OwnerIndex& index, const std::vector<MHostSubmachine>& subs,
+                       bool plain_is_first, const std::string* own_config) {
+  std::vector<const OwnerIndex::Entry*> found;
+  index.Find(name, plain_is_first, found);
+  if (found.empty()) return own_config != nullptr && name == *own_config ? "the proxy itself" : "-";
+  std::string text = found.size() > 1 ? "shared: " : "";
+  for (size_t i = 0; i < found.size(); ++i) {
+    if (i != 0) text += ", ";
+    text.append(subs[found[i]->submachine].name).append(" ").append(found[i]->name);
+  }
+  return text;
+}
+
+// "= <kind>:" and one line per row, the name and flags columns as wide as their widest entry.
+void print_rows(std::ostream& out, const char* kind, const std::vector<Row>& rows) {
+  size_t width = 0;
+  size_t flags_width = 0;
+  for (const Row& row : rows) {
+    width = std::max(width, row.name.size());
+    flags_width = std::max(flags_width, row.flags.size());
+  }
+  out << "= " << kind << ":\n";
+  std::string line;
+  for (const Row& row : rows) {
+    line.assign("=   ").append(row.name).append(width - row.name.size() + 2, ' ').append(row.flags);
+    line.append(flags_width - row.flags.size() + 2, ' ').append(row.owners) += '\n';
+    out.write(line.data(), static_cast<std::streamsize>(line.size()));
+  }
+}
+
+std::vector<std::string> axis_names(MMachAbstract& m) {
+  std::vector<std::string> names;
+  for (const MMachAxisInfo* a = m.GetFirstAxisInfo(); a != nullptr; a = m.GetNextAxisInfo()) names.push_back(a->name);
+  return names;
+}
+
+std::vector<std::string> component_names(MMachAbstract& m) {
+  std::vector<std::string> names;
+  for (const MMachComponentInfo* c = m.GetFirstComponentInfo(); c != nullptr; c = m.GetNextComponentInfo()) {
+    names.push_back(c->name);
+  }
+  return names;
+}
+
+std::vector<std::string> probesystem_names(MMachAbstract& m) {
+  std::vector<std::string> names;
+  if (!m.HasProbesystems()) return names;
+  for (const MMachProbesystemEntry* p = m.GetFirstProbesystem(); p != nullptr; p = m.GetNextProbesystem()) {
+    names.push_back(p->name);
+  }
+  return names;
+}
+
 }  // namespace
 
 void MHostSession::Describe() {
-  const std::vector<MHostSubmachine>& subs = submachines_;
-  std::vector<const OwnerIndex::Entry*> found;
-  // The text of the entries that `name` stands for in `index`.
-  const auto owners = [&](const std::string& name, const OwnerIndex& index, bool components, bool plain_is_first) {
-    index.Find(name, plain_is_first, found);
-    if (found.empty()) return std::string(components && name == name_ + ".config" ? "the proxy itself" : "-");
-    std::string text = found.size() > 1 ? "shared: " : "";
-    for (size_t i = 0; i < found.size(); ++i) {
-      if (i != 0) text += ", ";
-      text.append(subs[found[i]->submachine].name).append(" ").append(found[i]->name);
+  // Fills in the owners of `rows` and prints them; only a component can be the proxy's own file.
+  const std::string own_config = name_ + ".config";
+  const auto describe_owners = [&](const char* kind, std::vector<Row>& rows, const OwnerIndex& index,
+                                   bool plain_is_first, bool components) {
+    for (Row& row : rows) {
+      row.owners = owner_text(row.name, index, submachines_, plain_is_first, components ? &own_config : nullptr);
     }
-    return text;
+    print_rows(out_, kind, rows);
   };
-  const auto print = [&](const char* kind, const std::vector<Row>& rows) {
-    size_t width = 0;
-    size_t flags_width = 0;
-    for (const Row& row : rows) {
-      width = std::max(width, row.name.size());
-      flags_width = std::max(flags_width, row.flags.size());
-    }
-    out_ << "= " << kind << ":\n";
-    std::string line;
-    for (const Row& row : rows) {
-      line.assign("=   ").append(row.name).append(width - row.name.size() + 2, ' ').append(row.flags);
-      line.append(flags_width - row.flags.size() + 2, ' ').append(row.owners) += '\n';
-      out_.write(line.data(), static_cast<std::streamsize>(line.size()));
-    }
-  };
-
-  out_ << "= proxy " << name_ << " over " << subs.size()
-       << (subs.size() == 1 ? " submachine:\n" : " submachines:\n");
-  for (size_t k = 0; k < subs.size(); ++k) {
-    MMachAbstract& sub = *subs[k].machine;
-    out_ << "=   " << k + 1 << " " << subs[k].name << ": " << MHostSession_Quote(sub.GetMachineName()) << ", "
-         << MHostSession_Quote(sub.GetMachineDescription()) << '\n';
+  out_ << "= proxy " << name_ << " over " << submachines_.size()
+       << (submachines_.size() == 1 ? " submachine:\n" : " submachines:\n");
+  for (size_t k = 0; k < submachines_.size(); ++k) {
+    MMachAbstract& sub = *submachines_[k].machine;
+    out_ << "=   " << k + 1 << " " << submachines_[k].name << ": " << MHostSession_Quote(sub.GetMachineName())
+         << ", " << MHostSession_Quote(sub.GetMachineDescription()) << '\n';
   }
 
-  const Lister axis_names = [](MMachAbstract& m) {
-    std::vector<std::string> names;
-    for (const MMachAxisInfo* a = m.GetFirstAxisInfo(); a != nullptr; a = m.GetNextAxisInfo()) names.push_back(a->name);
-    return names;
-  };
   std::vector<Row> rows;
   for (const MMachAxisInfo* a = machine_.GetFirstAxisInfo(); a != nullptr; a = machine_.GetNextAxisInfo()) {
     rows.push_back({a->name, MHostSession_Hex(a->flags), ""});
   }
-  const OwnerIndex axis_owners(subs, axis_names, false, aliases_);
-  for (Row& row : rows) row.owners = owners(row.name, axis_owners, false, false);
-  print("axes", rows);
+  describe_owners("axes", rows, OwnerIndex(submachines_, axis_names, false, aliases_), false, false);
 
-  const Lister component_names = [](MMachAbstract& m) {
-    std::vector<std::string> names;
-    for (const MMachComponentInfo* c = m.GetFirstComponentInfo(); c != nullptr; c = m.GetNextComponentInfo()) {
-      names.push_back(c->name);
-    }
-    return names;
-  };
   rows.clear();
   for (const MMachComponentInfo* c = machine_.GetFirstComponentInfo(); c != nullptr;
        c = machine_.GetNextComponentInfo()) {
     rows.push_back({c->name, MHostSession_Hex(c->flags), ""});
   }
-  const OwnerIndex component_owners(subs, component_names, true, aliases_);
-  for (Row& row : rows) row.owners = owners(row.name, component_owners, true, false);
-  print("components", rows);
+  describe_owners("components", rows, OwnerIndex(submachines_, component_names, true, aliases_), false, true);
 
-  const Lister probesystem_names = [](MMachAbstract& m) {
-    std::vector<std::string> names;
-    if (!m.HasProbesystems()) return names;
-    for (const MMachProbesystemEntry* p = m.GetFirstProbesystem(); p != nullptr; p = m.GetNextProbesystem()) {
-      names.push_back(p->name);
-    }
-    return names;
-  };
   rows.clear();
   const std::string loaded = machine_.GetActiveProbesystem();
-  for (const std::string& name : probesystem_names(machine_)) {
-    rows.push_back({name, name == loaded ? "loaded" : "", ""});
-  }
-  const OwnerIndex probesystem_owners(subs, probesystem_names, false, aliases_);
-  for (Row& row : rows) row.owners = owners(row.name, probesystem_owners, false, true);
-  print("probe systems", rows);
+  for (const std::string& name : probesystem_names(machine_)) rows.push_back({name, name == loaded ? "loaded" : "", ""});
+  describe_owners("probe systems", rows, OwnerIndex(submachines_, probesystem_names, false, aliases_), true, false);
 }

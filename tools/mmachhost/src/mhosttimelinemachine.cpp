@@ -1,5 +1,6 @@
 #include "mhosttimelinemachine.h"
 
+#include <type_traits>
 #include <utility>
 
 #include "mhosttimedcommand.h"
@@ -10,13 +11,32 @@ MHostTimelineMachine::MHostTimelineMachine(MMachAbstract& real, MHostTimeline& t
 
 MHostTimelineMachine::~MHostTimelineMachine() = default;
 
+namespace {
+
+// The classes whose constructor takes only the channel, although their factory takes more (a
+// timed command copies every public field from the real one anyway). A wrong entry does not build.
+template <class C>
+constexpr bool kConstructedFromTheChannel =
+    std::is_same_v<C, MMachCommand> || std::is_same_v<C, MMachProbeLoadCommand> ||
+    std::is_same_v<C, MMachProbeDeleteCommand> || std::is_same_v<C, MMachProbeDefineCommand>;
+
+}  // namespace
+
 template <class C, class... Args>
-C* MHostTimelineMachine::timed(const char* factory, C* real, Args&&... args) {
+C* MHostTimelineMachine::timed(const char* factory, C* real, MOutputChannel* output, const Args&... args) {
   if (real == nullptr) {
     timeline_.Instant(track_, "refused", {MHostTimelineArg::Text("factory", factory)});
     return nullptr;
   }
-  return new MHostTimedCommand<C>(std::unique_ptr<C>(real), timeline_, track_, std::forward<Args>(args)...);
+  std::unique_ptr<C> owned(real);
+  if constexpr (std::is_same_v<C, MMachImagefifoCreateCommand> || std::is_same_v<C, MMachImagefifoDeleteCommand>) {
+    MMachAbstract* const machine = real->machine;  // the machine whose image FIFO table it changes
+    return new MHostTimedCommand<C>(std::move(owned), timeline_, track_, output, machine, args...);
+  } else if constexpr (kConstructedFromTheChannel<C>) {
+    return new MHostTimedCommand<C>(std::move(owned), timeline_, track_, output);
+  } else {
+    return new MHostTimedCommand<C>(std::move(owned), timeline_, track_, output, args...);
+  }
 }
 
 void MHostTimelineMachine::SetCommandSupported(const std::string& command) { real_.SetCommandSupported(command); }
@@ -272,204 +292,8 @@ bool MHostTimelineMachine::IsProbeReady() { return real_.IsProbeReady(); }
 
 bool MHostTimelineMachine::HasIdleCommand() { return real_.HasIdleCommand(); }
 
-MMachGetCommand* MHostTimelineMachine::NewMMachGetCommand(MOutputChannel* output, const MMachAxesVector& axes) {
-  return timed(__func__, real_.NewMMachGetCommand(output, axes), output, axes);
-}
-
-MMachInitCommand* MHostTimelineMachine::NewMMachInitCommand(MOutputChannel* output, const MMachAxesSet& axes) {
-  return timed(__func__, real_.NewMMachInitCommand(output, axes), output, axes);
-}
-
-MMachKeypadDisableCommand* MHostTimelineMachine::NewMMachKeypadDisableCommand(MOutputChannel* output,
-                                                                              const MMachAxesSet& axes) {
-  return timed(__func__, real_.NewMMachKeypadDisableCommand(output, axes), output, axes);
-}
-
-MMachKeypadEnableCommand* MHostTimelineMachine::NewMMachKeypadEnableCommand(MOutputChannel* output,
-                                                                            const MMachAxesSet& axes) {
-  return timed(__func__, real_.NewMMachKeypadEnableCommand(output, axes), output, axes);
-}
-
-MMachCommand* MHostTimelineMachine::NewMMachMagazineSetCommand(MOutputChannel* output, uint32_t slot, uint32_t probe) {
-  return timed(__func__, real_.NewMMachMagazineSetCommand(output, slot, probe), output);
-}
-
-MMachModuloCommand* MHostTimelineMachine::NewMMachModuloCommand(MOutputChannel* output, const MMachAxesSet& axes) {
-  return timed(__func__, real_.NewMMachModuloCommand(output, axes), output, axes);
-}
-
-MMachMovebaseCommand* MHostTimelineMachine::NewMMachMovebaseCommand(MOutputChannel* output, const MMachAxesSet& axes) {
-  return timed(__func__, real_.NewMMachMovebaseCommand(output, axes), output, axes);
-}
-
-MMachMoveCommand* MHostTimelineMachine::NewMMachMoveCommand(MOutputChannel* output, const MMachMovementPara& movement) {
-  return timed(__func__, real_.NewMMachMoveCommand(output, movement), output, movement);
-}
-
-MMachMovecircleCommand* MHostTimelineMachine::NewMMachMovecircleCommand(MOutputChannel* output,
-                                                                        const MMachCirclePara& circle) {
-  return timed(__func__, real_.NewMMachMovecircleCommand(output, circle), output, circle);
-}
-
-MMachMoveconeCommand* MHostTimelineMachine::NewMMachMoveconeCommand(MOutputChannel* output, const MMachConePara& cone) {
-  return timed(__func__, real_.NewMMachMoveconeCommand(output, cone), output, cone);
-}
-
-MMachMovehomeCommand* MHostTimelineMachine::NewMMachMovehomeCommand(MOutputChannel* output) {
-  return timed(__func__, real_.NewMMachMovehomeCommand(output), output);
-}
-
-MMachMovezeroCommand* MHostTimelineMachine::NewMMachMovezeroCommand(MOutputChannel* output,
-                                                                    const MMachMovementPara& movement) {
-  return timed(__func__, real_.NewMMachMovezeroCommand(output, movement), output, movement);
-}
-
-MMachReceiveCommand* MHostTimelineMachine::NewMMachReceiveCommand(MOutputChannel* output,
-                                                                  const std::string& component) {
-  return timed(__func__, real_.NewMMachReceiveCommand(output, component), output, component);
-}
-
-MMachSendCommand* MHostTimelineMachine::NewMMachSendCommand(MOutputChannel* output, const std::string& component,
-                                                            const std::string& data) {
-  return timed(__func__, real_.NewMMachSendCommand(output, component, data), output, component, data);
-}
-
-MMachSetCommand* MHostTimelineMachine::NewMMachSetCommand(MOutputChannel* output,
-                                                          const std::map<std::string, double>& values) {
-  return timed(__func__, real_.NewMMachSetCommand(output, values), output, values);
-}
-
-MMachScanCommand* MHostTimelineMachine::NewMMachScanCommand(MOutputChannel* output, const MMachMovementPara& movement) {
-  return timed(__func__, real_.NewMMachScanCommand(output, movement), output, movement);
-}
-
-MMachSpinDisableCommand* MHostTimelineMachine::NewMMachSpinDisableCommand(MOutputChannel* output,
-                                                                          const MMachAxesSet& axes) {
-  return timed(__func__, real_.NewMMachSpinDisableCommand(output, axes), output, axes);
-}
-
-MMachSpinEnableCommand* MHostTimelineMachine::NewMMachSpinEnableCommand(MOutputChannel* output,
-                                                                        const MMachAxesBoolMap& axes) {
-  return timed(__func__, real_.NewMMachSpinEnableCommand(output, axes), output, axes);
-}
-
-MMachIdleCommand* MHostTimelineMachine::NewMMachIdleCommand(MOutputChannel* output) {
-  return timed(__func__, real_.NewMMachIdleCommand(output), output);
-}
-
-MMachProbesystemLoadCommand* MHostTimelineMachine::NewMMachProbesystemLoadCommand(MOutputChannel* output,
-                                                                                  const std::string& name,
-                                                                                  uint32_t id) {
-  return timed(__func__, real_.NewMMachProbesystemLoadCommand(output, name, id), output, name, id);
-}
-
-MMachProbesystemUnloadCommand* MHostTimelineMachine::NewMMachProbesystemUnloadCommand(MOutputChannel* output) {
-  return timed(__func__, real_.NewMMachProbesystemUnloadCommand(output), output);
-}
-
-MMachProbesystemDefineCommand* MHostTimelineMachine::NewMMachProbesystemDefineCommand(
-    MOutputChannel* output, const MMachProbesystemInfo& info) {
-  return timed(__func__, real_.NewMMachProbesystemDefineCommand(output, info), output, info);
-}
-
-MMachProbesystemDeleteCommand* MHostTimelineMachine::NewMMachProbesystemDeleteCommand(MOutputChannel* output,
-                                                                                      const std::string& name,
-                                                                                      uint32_t id) {
-  return timed(__func__, real_.NewMMachProbesystemDeleteCommand(output, name, id), output, name, id);
-}
-
-MMachProbeLoadCommand* MHostTimelineMachine::NewMMachProbeLoadCommand(MOutputChannel* output, uint32_t probe,
-                                                                      uint32_t tip) {
-  return timed(__func__, real_.NewMMachProbeLoadCommand(output, probe, tip), output);
-}
-
-MMachProbeDeleteCommand* MHostTimelineMachine::NewMMachProbeDeleteCommand(MOutputChannel* output, uint32_t probe,
-                                                                          uint32_t tip) {
-  return timed(__func__, real_.NewMMachProbeDeleteCommand(output, probe, tip), output);
-}
-
-MMachProbeDefineCommand* MHostTimelineMachine::NewMMachProbeDefineCommand(MOutputChannel* output, uint32_t probe,
-                                                                          uint32_t tip, uint64_t value) {
-  return timed(__func__, real_.NewMMachProbeDefineCommand(output, probe, tip, value), output);
-}
-
-MMachProbeUnloadCommand* MHostTimelineMachine::NewMMachProbeUnloadCommand(MOutputChannel* output) {
-  return timed(__func__, real_.NewMMachProbeUnloadCommand(output), output);
-}
-
-MMachCommand* MHostTimelineMachine::NewMMachProbesystemTypeCommand(MOutputChannel* output) {
-  return timed(__func__, real_.NewMMachProbesystemTypeCommand(output), output);
-}
-
-MMachProbeOffsetCommand* MHostTimelineMachine::NewMMachProbeOffsetCommand(MOutputChannel* output,
-                                                                          const MMachDestinationPara& destination) {
-  return timed(__func__, real_.NewMMachProbeOffsetCommand(output, destination), output, destination);
-}
-
-MMachResetCommand* MHostTimelineMachine::NewMMachResetCommand(MOutputChannel* output) {
-  return timed(__func__, real_.NewMMachResetCommand(output), output);
-}
-
-MMachScanbaseCommand* MHostTimelineMachine::NewMMachScanbaseCommand(MOutputChannel* output, const MMachAxesSet& axes) {
-  return timed(__func__, real_.NewMMachScanbaseCommand(output, axes), output, axes);
-}
-
-MMachScancircleCommand* MHostTimelineMachine::NewMMachScancircleCommand(MOutputChannel* output,
-                                                                        const MMachCirclePara& circle) {
-  return timed(__func__, real_.NewMMachScancircleCommand(output, circle), output, circle);
-}
-
-MMachScanconeCommand* MHostTimelineMachine::NewMMachScanconeCommand(MOutputChannel* output, const MMachConePara& cone) {
-  return timed(__func__, real_.NewMMachScanconeCommand(output, cone), output, cone);
-}
-
-MMachScandataCommand* MHostTimelineMachine::NewMMachScandataCommand(MOutputChannel* output,
-                                                                    const MMachAxesVector& axes) {
-  return timed(__func__, real_.NewMMachScandataCommand(output, axes), output, axes);
-}
-
-MMachCommand* MHostTimelineMachine::NewMMachImagefifoInfoCommand(MOutputChannel* output, const std::string& name) {
-  return timed(__func__, real_.NewMMachImagefifoInfoCommand(output, name), output);
-}
-
-MMachScanpointCommand* MHostTimelineMachine::NewMMachScanpointCommand(MOutputChannel* output,
-                                                                      const MMachMovementPara& movement) {
-  return timed(__func__, real_.NewMMachScanpointCommand(output, movement), output, movement);
-}
-
-MMachMovepolyCommand* MHostTimelineMachine::NewMMachMovepolyCommand(MOutputChannel* output,
-                                                                    const MMachMovepolyPara& poly) {
-  return timed(__func__, real_.NewMMachMovepolyCommand(output, poly), output, poly);
-}
-
-MMachScanpolyCommand* MHostTimelineMachine::NewMMachScanpolyCommand(MOutputChannel* output,
-                                                                    const MMachMovepolyPara& poly) {
-  return timed(__func__, real_.NewMMachScanpolyCommand(output, poly), output, poly);
-}
-
-MMachImagefifoCreateCommand* MHostTimelineMachine::NewMMachImagefifoCreateCommand(MOutputChannel* output,
-                                                                                  const std::string& name,
-                                                                                  uint64_t size) {
-  MMachImagefifoCreateCommand* const command = real_.NewMMachImagefifoCreateCommand(output, name, size);
-  return timed(__func__, command, output, command != nullptr ? command->machine : nullptr, name, size);
-}
-
-MMachImagefifoDeleteCommand* MHostTimelineMachine::NewMMachImagefifoDeleteCommand(MOutputChannel* output,
-                                                                                  const std::string& name) {
-  MMachImagefifoDeleteCommand* const command = real_.NewMMachImagefifoDeleteCommand(output, name);
-  return timed(__func__, command, output, command != nullptr ? command->machine : nullptr, name);
-}
-
-MMachImagefifoResetCommand* MHostTimelineMachine::NewMMachImagefifoResetCommand(MOutputChannel* output) {
-  return timed(__func__, real_.NewMMachImagefifoResetCommand(output), output);
-}
-
-MMachImagefifoSelectCommand* MHostTimelineMachine::NewMMachImagefifoSelectCommand(MOutputChannel* output,
-                                                                                  const std::string& name) {
-  return timed(__func__, real_.NewMMachImagefifoSelectCommand(output, name), output, name);
-}
-
-MMachWobbleCommand* MHostTimelineMachine::NewMMachWobbleCommand(MOutputChannel* output,
-                                                                const MMachWobbleParameters& parameters) {
-  return timed(__func__, real_.NewMMachWobbleCommand(output, parameters), output, parameters);
-}
+// Every factory wraps the submachine's command in a timed command of the same class.
+#define MHOST_TIMED_FACTORY(Result, Name, Parameters, Arguments) \
+  Result* MHostTimelineMachine::Name Parameters { return timed(#Name, real_.Name Arguments, MMACH_UNPACK Arguments); }
+MMACH_COMMAND_FACTORIES(MHOST_TIMED_FACTORY, MHOST_TIMED_FACTORY)
+#undef MHOST_TIMED_FACTORY
