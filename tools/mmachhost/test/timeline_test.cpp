@@ -18,6 +18,7 @@
 #include "mhosttimelinemachine.h"
 #include "moutputchannel.h"
 #include "msimmachine.h"
+#include "mtestmachine.h"
 #include "mvtableslot.h"
 
 namespace {
@@ -333,31 +334,14 @@ TEST(TimelineMachineTest, SubCommandsRecordHowTheyEnded) {
   }
 }
 
-// A machine that overrides only the operations it must: every other slot of its table holds
-// the base class's operation.
-class BareMachine final : public MMachAbstract {
- public:
-  explicit BareMachine(MOutputChannel* channel) : MMachAbstract(channel, nullptr, "bare", ".") {}
-  bool Open() override { return true; }
-  void Close() override {}
-  void Poll() override {}
-  const char* GetMachineName() override { return "bare"; }
-  const char* GetMachineVersion() override { return ""; }
-  const char* GetMachineDescription() override { return ""; }
-  const MMachAxisInfo* GetAxisInfo(const std::string&) override { return nullptr; }
-  const MMachAxisInfo* GetFirstAxisInfo() override { return nullptr; }
-  const MMachAxisInfo* GetNextAxisInfo() override { return nullptr; }
-  double GetAxisValue(const char*) override { return 0; }
-  bool IsReady() override { return true; }
-};
-
 // An operation the decorator does not override would answer the base class's default instead
-// of the submachine's: every slot of its table must differ from the bare machine's.
+// of the submachine's: every slot of its table must differ from that of a machine that overrides
+// only the operations it must.
 TEST(TimelineMachineTest, OverridesEveryOperationOfTheInterface) {
   const std::ptrdiff_t slots = MTestVtableSlot(&MMachAbstract::NewMMachWobbleCommand) + 1;
   ASSERT_EQ(slots, 148);
   MOutputChannel channel(0);
-  BareMachine bare(&channel);
+  MTestMachine bare(&channel);
   MHostTimeline timeline(ticking_clock());
   MHostTimelineMachine machine(bare, timeline, timeline.AddTrack("bare"), "bare", ".");
   const auto table = [](const MMachAbstract& object) {
