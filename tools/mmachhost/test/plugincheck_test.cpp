@@ -226,7 +226,9 @@ const FaultCase kFaults[] = {
     {"exports.functions", nullptr, trace_level(nullptr), "SetDefaultTracelevel"},
     {"exports.is-proxy", nullptr, [](MPluginCheckTarget& t) { t.is_proxy = [] { return true; }; }, "answers true"},
     {"exports.new-machine", nullptr,
-     [](MPluginCheckTarget& t) { t.new_machine = [](auto&, auto&, auto, auto, auto&) -> MMachAbstract* { return nullptr; }; },
+     [](MPluginCheckTarget& t) {
+       t.new_machine = [](auto&, auto&, auto, auto, auto&) -> MMachAbstract* { return nullptr; };
+     },
      "answered null"},
     {"exports.independent", nullptr, reuse_live_machine, "the first machine again"},
     {"exports.trace-levels", nullptr, trace_level([](int) { return 0; }), "setting 2 answered 0"},

@@ -113,7 +113,8 @@ struct Trace {
     timeline.Write(out);
     root = parse(out.str());
     for (const Json& event : root["traceEvents"].items) {
-      if (event["name"].text == "thread_name") track[event["args"]["name"].text] = static_cast<int>(event["tid"].number);
+      if (event["name"].text != "thread_name") continue;
+      track[event["args"]["name"].text] = static_cast<int>(event["tid"].number);
     }
   }
   // The events on the track named `name` with phase `phase`.
