@@ -202,28 +202,8 @@ TEST_P(PluginCheckFaultTest, FaultFailsItsCheckAndTheGroupFinishes) {
   EXPECT_THAT(lines.at(check), HasSubstr(fault.seen));
 }
 
-// The switches that several rows share.
-SimSetup sim_crashes_in(const std::string& operation) {
-  return [operation](MSimMachine& m) { m.Tables().crash_operations.insert(operation); };
-}
-FaultCase crash(const std::string& check, const std::string& operation, const std::string& seen = "crashed") {
-  return {check, sim_crashes_in(operation), nullptr, seen, true};
-}
-SimSetup fails_at_first_poll(const std::string& command, int code) {
-  return [command, code](MSimMachine& m) { m.Command(command).FailAtPoll(1, code); };
-}
-SimSetup command(const std::string& name, const std::function<void(MSimCommandBehaviour&)>& change) {
-  return [name, change](MSimMachine& m) { change(m.Command(name)); };
-}
-const SimSetup kEndlessMove = command("MMachMoveCommand", [](auto& b) { b.Endless(); });
-const SimSetup kRaggedScan = command("MMachScanCommand", [](auto& b) { b.ScanData({{1, 2, 3}, {4, 5}}); });
-const SimSetup kTwiceY = [](MSimMachine& m) { m.AddAxis("y"); };
-TargetSetup trace_level(std::function<int(int)> set) {
-  return [set](MPluginCheckTarget& t) { t.set_trace_level = set; };
-}
-
 const FaultCase kFaults[] = {
-    {"exports.functions", nullptr, trace_level(nullptr), "SetDefaultTracelevel"},
+    {"exports.functions", nullptr, [](MPluginCheckTarget& t) { t.set_trace_level = nullptr; }, "SetDefaultTracelevel"},
     {"exports.is-proxy", nullptr, [](MPluginCheckTarget& t) { t.is_proxy = [] { return true; }; }, "answers true"},
     {"exports.new-machine", nullptr,
      [](MPluginCheckTarget& t) {
@@ -231,23 +211,26 @@ const FaultCase kFaults[] = {
      },
      "answered null"},
     {"exports.independent", nullptr, reuse_live_machine, "the first machine again"},
-    {"exports.trace-levels", nullptr, trace_level([](int) { return 0; }), "setting 2 answered 0"},
+    {"exports.trace-levels", nullptr, [](MPluginCheckTarget& t) { t.set_trace_level = [](int) { return 0; }; },
+     "setting 2 answered 0"},
     {"lifecycle.open", [](MSimMachine& m) { m.Tables().open_succeeds = false; }, nullptr, "Open answered false"},
     {"lifecycle.reopen", [](MSimMachine& m) { m.Tables().reopen_succeeds = false; }, nullptr, "after Close"},
-    crash("lifecycle.close-unopened", "Close"),
+    {"lifecycle.close-unopened", [](MSimMachine& m) { m.Tables().crash_operations.insert("Close"); }, nullptr,
+     "crashed", true},
     {"lifecycle.delete-after-failed-open",
      [](MSimMachine& m) {
        m.Tables().open_succeeds = false;
-       sim_crashes_in("~MSimMachine")(m);
+       m.Tables().crash_operations.insert("~MSimMachine");
      },
      nullptr, "crashed", true},
     {"lifecycle.channel", [](MSimMachine& m) { m.AtNextPoll([](MSimMachine& s) { s.Output()->Error(16); }); },
      nullptr, "internal error"},
     {"lifecycle.channel", [](MSimMachine& m) { m.AtNextPoll([](MSimMachine& s) { s.Output()->Warning(3); }); },
      nullptr, "unknown warning number 3"},
-    {"tables.axes", kTwiceY, nullptr, "\"y\" listed twice"},
+    {"tables.axes", [](MSimMachine& m) { m.AddAxis("y"); }, nullptr, "\"y\" listed twice"},
     {"tables.axes", [](MSimMachine& m) { m.AddAxis(""); }, nullptr, "empty name"},
-    crash("tables.axes", "GetAxisValue"),
+    {"tables.axes", [](MSimMachine& m) { m.Tables().crash_operations.insert("GetAxisValue"); }, nullptr, "crashed",
+     true},
     {"tables.components", [](MSimMachine& m) { m.AddComponent("bench.config"); }, nullptr, "listed twice"},
     {"tables.versions", [](MSimMachine& m) { m.AddVersion("", "1"); }, nullptr, "empty name"},
     {"tables.probesystems", [](MSimMachine& m) { m.Tables().active_probesystem = "ghost"; }, nullptr,
@@ -262,10 +245,11 @@ const FaultCase kFaults[] = {
        });
      },
      nullptr, "\"x\" listed twice"},
-    {"commands.MMachMoveCommand", kEndlessMove, nullptr, "not done after 20 polls"},
-    {"commands.MMachInitCommand", command("MMachInitCommand", [](auto& b) { b.Refuse(); }), nullptr,
+    {"commands.MMachMoveCommand", [](MSimMachine& m) { m.Command("MMachMoveCommand").Endless(); }, nullptr,
+     "not done after 20 polls"},
+    {"commands.MMachInitCommand", [](MSimMachine& m) { m.Command("MMachInitCommand").Refuse(); }, nullptr,
      "supported, but the factory answered null"},
-    {"commands.MMachWobbleCommand", command("MMachWobbleCommand", [](auto& b) { b.refuse = false; }), nullptr,
+    {"commands.MMachWobbleCommand", [](MSimMachine& m) { m.Command("MMachWobbleCommand").refuse = false; }, nullptr,
      "not supported, but the factory made a command"},
     {"commands.MMachResetCommand",
      [](MSimMachine& m) {
@@ -273,12 +257,14 @@ const FaultCase kFaults[] = {
        m.Command("MMachResetCommand").Refuse();
      },
      nullptr, "null without an error"},
-    crash("commands.MMachScanCommand", "NewMMachScanCommand", "signal"),
-    {"commands.MMachGetCommand", command("MMachGetCommand", [](auto& b) { b.text_name = "fetch"; }), nullptr,
+    {"commands.MMachScanCommand", [](MSimMachine& m) { m.Tables().crash_operations.insert("NewMMachScanCommand"); },
+     nullptr, "signal", true},
+    {"commands.MMachGetCommand", [](MSimMachine& m) { m.Command("MMachGetCommand").text_name = "fetch"; }, nullptr,
      "GetName answers \"fetch\""},
-    {"commands.abort", command("MMachSetCommand", [](auto& b) { b.Endless().IgnoreAbort(); }), nullptr,
+    {"commands.abort", [](MSimMachine& m) { m.Command("MMachSetCommand").Endless().IgnoreAbort(); }, nullptr,
      "MMachSetCommand still running 20 polls after Abort"},
-    crash("queries.flags", "HasKeypad"),
+    {"queries.flags", [](MSimMachine& m) { m.Tables().crash_operations.insert("HasKeypad"); }, nullptr, "crashed",
+     true},
     {"queries.axes", [](MSimMachine& m) { m.Tables().limit_tolerances["y"] = -1; }, nullptr,
      "GetLimitTolerance(\"y\") answers -1"},
     {"queries.axes", [](MSimMachine& m) { m.SetAxisValue("x", std::nan("")); }, nullptr, "not finite"},
@@ -290,7 +276,7 @@ const FaultCase kFaults[] = {
      nullptr, "the second axis list names \"ghost\""},
     {"queries.possibility", [](MSimMachine& m) { m.SetPossibility(MSimPossibility::kStrobe, [](auto&) { return 1; }); },
      nullptr, "IsStrobePossibleWith answers possible for {orvexcheck-no-axis}"},
-    {"queries.possible-made", command("MMachMovezeroCommand", [](auto& b) { b.RefuseWithError(4); }), nullptr,
+    {"queries.possible-made", [](MSimMachine& m) { m.Command("MMachMovezeroCommand").RefuseWithError(4); }, nullptr,
      "IsMovezeroingPossibleWith({x}) answers true, but the factory of MMachMovezeroCommand answered null"},
     {"queries.features",
      [](MSimMachine& m) {
@@ -302,23 +288,28 @@ const FaultCase kFaults[] = {
      "preview is active before any start"},
     {"probesystems.definitions", [](MSimMachine& m) { m.AddProbesystem("twin", {3, 3}); }, nullptr,
      "twin/3 defined twice"},
-    {"probesystems.load-unload", fails_at_first_poll("MMachProbesystemLoadCommand", 16), nullptr,
-     "probesystem load ps/1 ended with error"},
-    {"probesystems.load-unload", fails_at_first_poll("MMachProbesystemUnloadCommand", 16), nullptr,
-     "probesystem unload ended with error"},
-    {"scans.scandata-scan", kRaggedScan, nullptr, "vector 2 has 2 values, the scandata asked for 3"},
-    {"scans.scandata-scan", fails_at_first_poll("MMachScandataCommand", 5), nullptr, "the scandata ended with error"},
+    {"probesystems.load-unload", [](MSimMachine& m) { m.Command("MMachProbesystemLoadCommand").FailAtPoll(1, 16); },
+     nullptr, "probesystem load ps/1 ended with error"},
+    {"probesystems.load-unload", [](MSimMachine& m) { m.Command("MMachProbesystemUnloadCommand").FailAtPoll(1, 16); },
+     nullptr, "probesystem unload ended with error"},
+    {"scans.scandata-scan", [](MSimMachine& m) { m.Command("MMachScanCommand").ScanData({{1, 2, 3}, {4, 5}}); },
+     nullptr, "vector 2 has 2 values, the scandata asked for 3"},
+    {"scans.scandata-scan", [](MSimMachine& m) { m.Command("MMachScandataCommand").FailAtPoll(1, 5); }, nullptr,
+     "the scandata ended with error"},
     {"magazine.slots", [](MSimMachine& m) { m.Tables().denied_magazine_slots.insert(2); }, nullptr,
      "lists slot 2, but IsMagazineSlot(2) answers false"},
-    crash("magazine.programs", "GetMagazineChangeProgram"),
-    {"imagefifos.create-delete", fails_at_first_poll("MMachImagefifoCreateCommand", 48), nullptr,
-     "imagefifo create ended with error"},
+    {"magazine.programs", [](MSimMachine& m) { m.Tables().crash_operations.insert("GetMagazineChangeProgram"); },
+     nullptr, "crashed", true},
+    {"imagefifos.create-delete", [](MSimMachine& m) { m.Command("MMachImagefifoCreateCommand").FailAtPoll(1, 48); },
+     nullptr, "imagefifo create ended with error"},
     {"imagefifos.released", [](MSimMachine& m) { m.Tables().keep_imagefifo_blocks = true; }, nullptr, "is still held"},
-    {"proxy.open", kTwiceY, nullptr, "the proxy did not open"},
-    {"proxy.move-machine", kEndlessMove, nullptr, "not done after 20 polls"},
+    {"proxy.open", [](MSimMachine& m) { m.AddAxis("y"); }, nullptr, "the proxy did not open"},
+    {"proxy.move-machine", [](MSimMachine& m) { m.Command("MMachMoveCommand").Endless(); }, nullptr,
+     "not done after 20 polls"},
     {"proxy.move-sim", [](MSimMachine& m) { m.Tables().poll_error = kMErrorInternal; }, nullptr,
      "the proxy aborted the move of orvexcheck-simaxis on the simulated machine"},
-    {"proxy.scan", kRaggedScan, nullptr, "vector 2 has 2 values"},
+    {"proxy.scan", [](MSimMachine& m) { m.Command("MMachScanCommand").ScanData({{1, 2, 3}, {4, 5}}); }, nullptr,
+     "vector 2 has 2 values"},
 };
 
 // The table, and for every command class the check of that class: its own factory throws.

@@ -130,7 +130,6 @@ struct Trace {
   std::map<std::string, int> track;  // tid by thread name
 };
 
-
 struct QuoteCase {
   const char* text;
   const char* quoted;
@@ -149,7 +148,7 @@ TEST(TimelineWriterTest, StringsStayValidJsonWhateverTheBytes) {
   };
   for (const QuoteCase& c : cases) {
     EXPECT_EQ(MHostTimeline_Quote(c.text), c.quoted) << c.text;
-    EXPECT_EQ(parse(MHostTimeline_Quote(c.text)).text, c.text);  // bytes that are not UTF-8 come back as \u00XX
+    EXPECT_EQ(parse(MHostTimeline_Quote(c.text)).text, c.text);  // each \u00XX reads back as its byte
   }
 }
 
