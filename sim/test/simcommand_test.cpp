@@ -1,13 +1,16 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <functional>
 #include <ostream>
 #include <memory>
+#include <random>
 #include <string>
 #include <variant>
 #include <vector>
 
+#include "msharedmem.h"
 #include "msimmachine.h"
 
 using ::testing::ElementsAre;
@@ -30,6 +33,18 @@ class SimCommandTest : public ::testing::Test {
     return std::unique_ptr<MMachCommand>(sim.NewMMachMoveCommand(&output, movement));
   }
 
+  // Polls the command to its end; answers the channel's text and clears the channel.
+  std::string Run(MMachCommand* created) {
+    std::unique_ptr<MMachCommand> command(created);
+    EXPECT_NE(command, nullptr);
+    while (command != nullptr && !command->IsDone()) {
+    }
+    std::string text;
+    output.Take(text, true);
+    output.Clear();
+    return text;
+  }
+
   // The answers of `polls` IsDone() calls.
   static std::vector<bool> poll(MMachCommand& command, int polls) {
     std::vector<bool> answers;
@@ -42,11 +57,13 @@ class SimCommandTest : public ::testing::Test {
   MOutputChannel output{7};
 };
 
+// No answers: the factory refuses. An abort comes after `abort_after` polls.
 struct CourseCase {
   const char* label;
   std::function<void(MSimCommandBehaviour&)> setup;
   std::vector<bool> answers;
   std::string text;
+  int abort_after = 0;
   friend void PrintTo(const CourseCase& c, std::ostream* os) { *os << c.label; }
 };
 
@@ -54,16 +71,28 @@ class SimCommandCourseTest : public SimCommandTest,
                              public ::testing::WithParamInterface<CourseCase> {};
 
 TEST_P(SimCommandCourseTest, FollowsItsBehaviourPollByPoll) {
-  GetParam().setup(sim.Command("MMachMoveCommand"));
+  const CourseCase& c = GetParam();
+  c.setup(sim.Command("MMachMoveCommand"));
   auto command = move();
-  ASSERT_NE(command, nullptr);
-  const int polls = static_cast<int>(GetParam().answers.size());
-  EXPECT_EQ(poll(*command, polls), GetParam().answers);
-  EXPECT_EQ(text_of(output), GetParam().text);
-  const MSimCommandRecord* record = sim.LastCommand("MMachMoveCommand");
-  ASSERT_NE(record, nullptr);
-  EXPECT_EQ(record->polls, static_cast<uint32_t>(polls));
-  EXPECT_EQ(record->done, GetParam().answers.back());
+  if (c.answers.empty()) {  // refused, logged nowhere, and only this class is refused
+    EXPECT_EQ(command, nullptr);
+    EXPECT_TRUE(sim.CommandLog().empty());
+    EXPECT_NE(std::unique_ptr<MMachCommand>(sim.NewMMachInitCommand(&output, {"x"})), nullptr);
+  } else {
+    ASSERT_NE(command, nullptr);
+    std::vector<bool> answers = poll(*command, c.abort_after);
+    if (c.abort_after > 0) command->Abort();
+    for (const bool answer : poll(*command, static_cast<int>(c.answers.size()) - c.abort_after)) {
+      answers.push_back(answer);
+    }
+    EXPECT_EQ(answers, c.answers);
+    const MSimCommandRecord* record = sim.LastCommand("MMachMoveCommand");
+    ASSERT_NE(record, nullptr);
+    EXPECT_EQ(record->polls, c.answers.size());
+    EXPECT_EQ(record->aborts, c.abort_after > 0 ? 1u : 0u);
+    EXPECT_EQ(record->done, c.answers.back());
+  }
+  EXPECT_EQ(text_of(output), c.text);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -83,49 +112,15 @@ INSTANTIATE_TEST_SUITE_P(
                    {false, true},
                    "0000\tevent \"movement: begin\"\r\n0000\tevent \"movement: end\"\r\n"},
         CourseCase{"EndlessNeverFinishesByItself", [](MSimCommandBehaviour& b) { b.Endless(); },
-                   {false, false, false, false}, ""}),
+                   {false, false, false, false}, ""},
+        CourseCase{"EndlessEndsAtThePollAfterAbort", [](MSimCommandBehaviour& b) { b.Endless(); },
+                   {false, false, true}, "", 2},
+        CourseCase{"AbortedWithAnError", [](MSimCommandBehaviour& b) { b.Endless().AbortWithError(); },
+                   {false, false, true}, "0007\terror \"aborted\"\r\n", 2},
+        CourseCase{"RefusedSilently", [](MSimCommandBehaviour& b) { b.Refuse(); }, {}, ""},
+        CourseCase{"RefusedWithAnErrorLine", [](MSimCommandBehaviour& b) { b.RefuseWithError(4); }, {},
+                   "0007\terror \"invalid axis\"\r\n"}),
     [](const auto& info) { return std::string(info.param.label); });
-
-struct RefusalCase {
-  const char* label;
-  std::function<void(MSimCommandBehaviour&)> setup;
-  std::string text;
-  friend void PrintTo(const RefusalCase& c, std::ostream* os) { *os << c.label; }
-};
-
-class SimRefusalTest : public SimCommandTest,
-                       public ::testing::WithParamInterface<RefusalCase> {};
-
-TEST_P(SimRefusalTest, FactoryAnswersNullAndLogsNothing) {
-  GetParam().setup(sim.Command("MMachMoveCommand"));
-  EXPECT_EQ(move(), nullptr);
-  EXPECT_EQ(text_of(output), GetParam().text);
-  EXPECT_TRUE(sim.CommandLog().empty());
-  EXPECT_NE(std::unique_ptr<MMachCommand>(sim.NewMMachInitCommand(&output, {"x"})), nullptr);
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Refusals, SimRefusalTest,
-    ::testing::Values(
-        RefusalCase{"Silent", [](MSimCommandBehaviour& b) { b.Refuse(); }, ""},
-        RefusalCase{"WithErrorLine", [](MSimCommandBehaviour& b) { b.RefuseWithError(4); },
-                    "0007\terror \"invalid axis\"\r\n"}),
-    [](const auto& info) { return std::string(info.param.label); });
-
-class SimAbortTest : public SimCommandTest, public ::testing::WithParamInterface<bool> {};
-
-TEST_P(SimAbortTest, EndlessCommandEndsAtThePollAfterAbort) {
-  const bool with_error = GetParam();
-  auto& behaviour = sim.Command("MMachScanCommand").Endless();
-  if (with_error) behaviour.AbortWithError();
-  std::unique_ptr<MMachScanCommand> scan(sim.NewMMachScanCommand(&output, {}));
-  EXPECT_THAT(poll(*scan, 2), ElementsAre(false, false));
-  scan->Abort();
-  EXPECT_TRUE(scan->IsDone());
-  EXPECT_EQ(text_of(output), with_error ? "0007\terror \"aborted\"\r\n" : "");
-}
-
-INSTANTIATE_TEST_SUITE_P(WithAndWithoutError, SimAbortTest, ::testing::Bool());
 
 TEST_F(SimCommandTest, ScanDataIsDeliveredOneVectorPerCallFromItsPoll) {
   sim.Command("MMachScanpointCommand").DoneAfter(3).ScanData({{1.0, 2.0}, {3.0}}, 2);
@@ -231,37 +226,28 @@ TEST_F(SimCommandTest, BoundedLogKeepsTheNewestRecordsInStep) {
 // Commands that change the machine's tables when they finish, and their failures.
 TEST_F(SimCommandTest, ProbesystemCommandsChangeTheTablesWhenTheyFinish) {
   sim.AddProbesystem("ps", {1});
-  const auto run = [&](MMachCommand* command) {
-    std::unique_ptr<MMachCommand> owned(command);
-    while (!owned->IsDone()) {
-    }
-    std::string text;
-    output.Take(text, true);
-    output.ClearError();
-    return text;
-  };
   MMachProbesystemInfo info;
   info.name = "probe2";
   info.id = 7;
-  EXPECT_EQ(run(sim.NewMMachProbesystemDefineCommand(&output, info)), "");
+  EXPECT_EQ(Run(sim.NewMMachProbesystemDefineCommand(&output, info)), "");
   EXPECT_TRUE(sim.IsProbesystemIdDefined("probe2", 7));
 
-  EXPECT_EQ(run(sim.NewMMachProbesystemLoadCommand(&output, "probe2", 7)), "");
+  EXPECT_EQ(Run(sim.NewMMachProbesystemLoadCommand(&output, "probe2", 7)), "");
   EXPECT_EQ(sim.GetActiveProbesystemId(), 7u);
-  EXPECT_EQ(run(sim.NewMMachProbesystemLoadCommand(&output, "nothere", 1)),
+  EXPECT_EQ(Run(sim.NewMMachProbesystemLoadCommand(&output, "nothere", 1)),
             "0007\terror \"unknown probesystem\"\r\n");
-  EXPECT_EQ(run(sim.NewMMachProbesystemLoadCommand(&output, "probe2", 8)),
+  EXPECT_EQ(Run(sim.NewMMachProbesystemLoadCommand(&output, "probe2", 8)),
             "0007\terror \"undefined probesystem id\"\r\n");
   EXPECT_EQ(sim.GetActiveProbesystem(), "probe2");
 
-  EXPECT_EQ(run(sim.NewMMachProbesystemDeleteCommand(&output, "probe2", 8)),
+  EXPECT_EQ(Run(sim.NewMMachProbesystemDeleteCommand(&output, "probe2", 8)),
             "0007\terror \"undefined probesystem id\"\r\n");
-  EXPECT_EQ(run(sim.NewMMachProbesystemDeleteCommand(&output, "probe2", 0)), "");
+  EXPECT_EQ(Run(sim.NewMMachProbesystemDeleteCommand(&output, "probe2", 0)), "");
   EXPECT_FALSE(sim.HasActiveProbesystem());
 
   sim.SetActiveProbesystem("ps", 1);
   sim.Command("MMachProbesystemUnloadCommand").FailAtPoll(1);
-  EXPECT_EQ(run(sim.NewMMachProbesystemUnloadCommand(&output)),
+  EXPECT_EQ(Run(sim.NewMMachProbesystemUnloadCommand(&output)),
             "0007\terror \"internal error\"\r\n");
   EXPECT_EQ(sim.GetActiveProbesystem(), "ps");
 }
@@ -275,6 +261,62 @@ TEST_F(SimCommandTest, GetUsesTheAxisTable) {
   EXPECT_TRUE(unknown->IsDone());
   EXPECT_TRUE(unknown->values.empty());
   EXPECT_EQ(text_of(output), "0007\terror \"unknown axis\"\r\n");
+}
+
+constexpr MMachImageFormat kVga{640, 480, 1};
+
+// Unique per process, as test processes may run side by side.
+std::string unique_name(const std::string& tag) {
+  static const std::string prefix =
+      "orvex-sim-test-" +
+      std::to_string(std::chrono::steady_clock::now().time_since_epoch().count()) + "-" +
+      std::to_string(std::random_device{}());
+  return prefix + "-" + tag;
+}
+
+// An optical probe system, loaded.
+void add_optic(MSimMachine& machine) {
+  machine.AddProbesystem("Optic", {2}).SetImageFormat("Optic", kVga).SetActiveProbesystem("Optic", 2);
+}
+
+// The block appears when the command's behaviour ends it, laid out as the machine asks.
+TEST_F(SimCommandTest, ImagefifoCreateLaysOutABlockThatDeleteReleases) {
+  add_optic(sim);
+  for (const bool wide : {false, true}) {
+    SCOPED_TRACE(wide ? "64-bit layout" : "32-bit layout");
+    const std::string name = unique_name(wide ? "wide" : "narrow");
+    sim.Tables().wide_imagefifos = wide;
+    sim.Command("MMachImagefifoCreateCommand").DoneAfter(2);
+    std::unique_ptr<MMachCommand> create(sim.NewMMachImagefifoCreateCommand(&output, name, 1000000));
+    EXPECT_FALSE(create->IsDone());
+    EXPECT_EQ(sim.FindImagefifo(name), nullptr);
+    EXPECT_TRUE(create->IsDone());
+    const MMachImagefifoEntry* entry = sim.FindImagefifo(name);
+    ASSERT_NE(entry, nullptr);
+    auto* block = static_cast<unsigned char*>(wide ? entry->buffer64 : entry->buffer32);
+    ASSERT_NE(block, nullptr);
+    EXPECT_EQ(wide ? entry->buffer32 : entry->buffer64, nullptr);
+    EXPECT_TRUE(entry->format == kVga);
+    EXPECT_EQ(block[0], wide ? 8 : 4);
+    EXPECT_EQ(block[wide ? 16 : 8], 3);  // slots
+
+    EXPECT_EQ(Run(sim.NewMMachImagefifoDeleteCommand(&output, name)), "");
+    EXPECT_EQ(sim.FindImagefifo(name), nullptr);
+    EXPECT_EQ(MSharedMem_GetSize(block), -1);
+  }
+}
+
+// A block created twice holds two links; the machine drops both when it goes.
+TEST_F(SimCommandTest, ADestroyedMachineReleasesTheImagefifoBlocksItStillHolds) {
+  const std::string name = unique_name("kept");
+  auto machine = std::make_unique<MSimMachine>(&output, nullptr, "gone", "");
+  add_optic(*machine);
+  EXPECT_EQ(Run(machine->NewMMachImagefifoCreateCommand(&output, name, 1000000)), "");
+  EXPECT_EQ(Run(machine->NewMMachImagefifoCreateCommand(&output, name, 1000000)), "");
+  void* const block = machine->FindImagefifo(name)->buffer32;
+  ASSERT_NE(block, nullptr);
+  machine.reset();
+  EXPECT_EQ(MSharedMem_GetSize(block), -1);
 }
 
 }  // namespace

@@ -89,6 +89,7 @@ TEST_F(SimLoaderTest, DescriptionSetsUpTablesCommandsAndBehaviours) {
   EXPECT_EQ(output.Peek(text), "0003\terror \"internal error\"\r\n");
 }
 
+// Empty content: no file. Line 0: the reason follows "<path>: ".
 struct MalformedCase {
   const char* label;
   std::string content;
@@ -101,14 +102,15 @@ class SimMalformedDescriptionTest : public SimLoaderTest,
                                     public ::testing::WithParamInterface<MalformedCase> {};
 
 TEST_P(SimMalformedDescriptionTest, IsReportedAndChangesNothing) {
-  const std::string path = write(GetParam().content);
+  const std::string path = GetParam().content.empty() ? dir.File("missing.ini") : write(GetParam().content);
+  const std::string line = GetParam().line == 0 ? "" : ":" + std::to_string(GetParam().line);
   MSimMachine sim(&output, nullptr, "bench", "/etc/sim");
   sim.AddAxis("kept");
   MErrCapture capture;
   EXPECT_FALSE(sim.LoadDescription(path));
   EXPECT_THAT(capture.LogTexts(),
               ElementsAre("MSimMachine::LoadDescription(): \"" + path + "\" not loaded",
-                          path + ":" + std::to_string(GetParam().line) + ": " + GetParam().reason));
+                          path + line + ": " + GetParam().reason));
   ASSERT_NE(sim.GetFirstAxisInfo(), nullptr);
   EXPECT_EQ(sim.GetNextAxisInfo(), nullptr);
   EXPECT_EQ(sim.NewFromDescription(&output, nullptr, "bench", "", path), nullptr);
@@ -117,6 +119,7 @@ TEST_P(SimMalformedDescriptionTest, IsReportedAndChangesNothing) {
 INSTANTIATE_TEST_SUITE_P(
     Inputs, SimMalformedDescriptionTest,
     ::testing::Values(
+        MalformedCase{"MissingFile", "", 0, "file not found"},
         MalformedCase{"NotAFlag", "[Axis x]\nflags=abc\n", 2,
                       "[Axis x] flags: \"abc\" is not an unsigned 32-bit number"},
         MalformedCase{"FlagBeyond32Bits", "[Axis x]\nflags=4294967296\n", 2,
@@ -182,15 +185,9 @@ TEST_F(SimLoaderTest, EveryProblemIsFoundWithItsLine) {
   EXPECT_THAT(problems[1].message, testing::StartsWith("[Machine] magazine: \"" + dir.path().string() + "\\mag.database\" not read: "));
 }
 
-TEST_F(SimLoaderTest, MissingOrUnreadableFileIsReported) {
+TEST_F(SimLoaderTest, UnreadableFileIsReportedWithTheReaderReason) {
   MErrCapture capture;
   MSimMachine sim(&output, nullptr, "bench", "/etc/sim");
-  const std::string missing = dir.File("missing.ini");
-  EXPECT_FALSE(sim.LoadDescription(missing));
-  EXPECT_THAT(capture.LogTexts(),
-              ElementsAre("MSimMachine::LoadDescription(): \"" + missing + "\" not loaded",
-                          missing + ": file not found"));
-  capture.Reset();
   const std::string broken = write("[Machine]\nname\n");
   EXPECT_FALSE(sim.LoadDescription(broken));
   const std::vector<std::string> texts = capture.LogTexts();

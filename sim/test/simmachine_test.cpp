@@ -5,7 +5,6 @@
 #include <functional>
 #include <iterator>
 #include <memory>
-#include <ostream>
 #include <string>
 #include <utility>
 #include <vector>
@@ -43,36 +42,18 @@ TEST_F(SimMachineTest, CountsEveryCallByOperationUntilReset) {
   EXPECT_THAT(sim.CallCounts(), IsEmpty());
 }
 
-// The possibility queries answer from the axis table unless a rule is set.
-struct PossibilityCase {
-  MMachAxesSet axes;
-  bool usable;
-  friend void PrintTo(const PossibilityCase& c, std::ostream* os) {
-    *os << ::testing::PrintToString(c.axes);
+// The possibility queries answer from the axis table unless a rule is set: every named axis usable.
+TEST_F(SimMachineTest, DefaultRuleIsEveryNamedAxisUsable) {
+  sim.AddAxis("x").AddAxis("y", MMachAxisInfo::kNotAvailable | MMachAxisInfo::kHasRange);
+  const std::pair<MMachAxesSet, bool> cases[] = {{{}, true}, {{"x"}, true}, {{"y"}, false}, {{"x", "z"}, false}};
+  for (const auto& [axes, usable] : cases) {
+    SCOPED_TRACE(::testing::PrintToString(axes));
+    EXPECT_EQ(sim.IsScanningPossibleWith(axes), usable);
+    EXPECT_EQ(sim.IsMovezeroingPossibleWith(axes), usable);
+    EXPECT_EQ(sim.IsTrackingPossibleWith({}, axes), usable);
+    EXPECT_EQ(sim.IsScandataPossibleWith(axes), usable ? 1 : 0);
   }
-};
-
-class SimPossibilityTest : public SimMachineTest,
-                           public ::testing::WithParamInterface<PossibilityCase> {
- protected:
-  SimPossibilityTest() {
-    sim.AddAxis("x").AddAxis("y", MMachAxisInfo::kNotAvailable | MMachAxisInfo::kHasRange);
-  }
-};
-
-TEST_P(SimPossibilityTest, DefaultRuleIsEveryNamedAxisUsable) {
-  const MMachAxesSet& axes = GetParam().axes;
-  const bool usable = GetParam().usable;
-  EXPECT_EQ(sim.IsScanningPossibleWith(axes), usable);
-  EXPECT_EQ(sim.IsMovezeroingPossibleWith(axes), usable);
-  EXPECT_EQ(sim.IsTrackingPossibleWith({}, axes), usable);
-  EXPECT_EQ(sim.IsScandataPossibleWith(axes), usable ? 1 : 0);
 }
-
-INSTANTIATE_TEST_SUITE_P(Axes, SimPossibilityTest,
-                         ::testing::Values(PossibilityCase{{}, true}, PossibilityCase{{"x"}, true},
-                                           PossibilityCase{{"y"}, false},
-                                           PossibilityCase{{"x", "z"}, false}));
 
 TEST_F(SimMachineTest, RulesReplaceTheDefaultPerQuery) {
   sim.AddAxis("x");

@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "mhostplugin.h"
+#include "hosttestproxy.h"
 #include "mplugincheck.h"
 #include "mplugincheckreport.h"
 #include "mplugincheckrunner.h"
@@ -39,20 +39,6 @@ std::string magazine_file() {
     return file.string();
   }();
   return path;
-}
-
-// Our proxy, loaded as the host loads it.
-std::function<MMachAbstract*(const std::string&, const std::string&, MOutputChannel*, MMachHostService*,
-                             const std::vector<MMachAbstract*>&)>
-proxy_export() {
-  static MHostPlugin* const proxy = [] {
-    auto* plugin = new MHostPlugin;
-    std::string error;
-    EXPECT_TRUE(plugin->Load(ORVEX_PROXY_PLUGIN, error)) << error;
-    return plugin;
-  }();
-  if (proxy->new_machine == nullptr) return nullptr;
-  return proxy->new_machine;
 }
 
 void well_behaved(MSimMachine& sim) {
@@ -84,7 +70,7 @@ MPluginCheckTarget sim_target(SimSetup fault = nullptr) {
     if (fault) fault(*sim);
     return sim;
   };
-  target.new_proxy = proxy_export();
+  target.new_proxy = host_test_proxy_plugin().new_machine;
   target.is_proxy = [] { return false; };
   target.set_trace_level = [](int level) { return _MTrace_SetLevel("default", level); };
   target.name = "bench";

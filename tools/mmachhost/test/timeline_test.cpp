@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cctype>
+#include <cstdlib>
 #include <cstring>
 #include <functional>
 #include <fstream>
@@ -10,27 +12,26 @@
 #include <string>
 #include <vector>
 
-#include "mhostplatform.h"
+#include "hosttestproxy.h"
 #include "mhostsession.h"
 #include "mhosttimeline.h"
 #include "mhosttimelinemachine.h"
 #include "moutputchannel.h"
 #include "msimmachine.h"
+#include "mtestmachine.h"
 #include "mvtableslot.h"
-#include "orvexplugin.h"
 
 namespace {
 
-// --- a small JSON reader, strict enough to reject what a trace viewer would reject ---
+// --- a small JSON reader: the grammar a trace viewer checks, numbers and \u escapes only as far
+// as the writer uses them ---
 
 struct Json {
-  std::string text;  // strings
+  std::string text;  // of a string
   double number = 0;
   std::map<std::string, Json> members;
   std::vector<Json> items;
-  bool is_string = false;
 
-  bool Has(const std::string& key) const { return members.count(key) != 0; }
   const Json& operator[](const std::string& key) const {
     static const Json kMissing;
     const auto found = members.find(key);
@@ -38,89 +39,63 @@ struct Json {
   }
 };
 
-class JsonReader {
- public:
-  explicit JsonReader(const std::string& text) : text_(text) {}
+// Skips white space; consumes `c` when it comes next.
+bool next_is(const std::string& s, size_t& at, char c) {
+  at = std::min(s.find_first_not_of(" \t\r\n", at), s.size());
+  return at < s.size() && s[at] == c && ++at;
+}
 
-  // False when `text` is not one JSON value.
-  bool Read(Json& out) {
-    const bool good = value(out) && (skip(), at_ == text_.size());
-    return good;
-  }
-
- private:
-  void skip() {
-    while (at_ < text_.size() && std::string(" \t\r\n").find(text_[at_]) != std::string::npos) ++at_;
-  }
-  bool eat(char c) {
-    skip();
-    if (at_ >= text_.size() || text_[at_] != c) return false;
-    ++at_;
-    return true;
-  }
-  bool string(std::string& out) {
-    if (!eat('"')) return false;
-    while (at_ < text_.size() && text_[at_] != '"') {
-      const unsigned char c = static_cast<unsigned char>(text_[at_++]);
-      if (c < 0x20) return false;
-      if (c != '\\') {
-        out += static_cast<char>(c);
-        continue;
-      }
-      if (at_ >= text_.size()) return false;
-      const char e = text_[at_++];
-      const std::string simple = "\"\\/bfnrt";
-      if (simple.find(e) != std::string::npos) {
-        out += std::string("\"\\/\b\f\n\r\t")[simple.find(e)];
-      } else if (e == 'u' && at_ + 4 <= text_.size()) {
-        out += static_cast<char>(std::stoi(text_.substr(at_, 4), nullptr, 16));  // enough for \u00XX
-        at_ += 4;
-      } else {
-        return false;
-      }
+bool read_string(const std::string& s, size_t& at, std::string& text) {
+  if (!next_is(s, at, '"')) return false;
+  while (at < s.size() && s[at] != '"') {
+    const unsigned char c = static_cast<unsigned char>(s[at++]);
+    if (c < 0x20) return false;
+    if (c != '\\') {
+      text += static_cast<char>(c);
+      continue;
     }
-    return eat('"');
-  }
-  bool value(Json& out) {
-    skip();
-    if (at_ >= text_.size()) return false;
-    if (text_[at_] == '"') {
-      out.is_string = true;
-      return string(out.text);
-    }
-    if (eat('{')) {
-      if (eat('}')) return true;
-      do {
-        std::string key;
-        if (!string(key) || !eat(':') || !value(out.members[key])) return false;
-      } while (eat(','));
-      return eat('}');
-    }
-    if (eat('[')) {
-      if (eat(']')) return true;
-      do {
-        out.items.emplace_back();
-        if (!value(out.items.back())) return false;
-      } while (eat(','));
-      return eat(']');
-    }
-    size_t used = 0;
-    try {
-      out.number = std::stod(text_.substr(at_, 32), &used);
-    } catch (...) {
+    const size_t simple = at < s.size() ? std::string("\"\\/bfnrt").find(s[at++]) : std::string::npos;
+    if (simple != std::string::npos) {
+      text += "\"\\/\b\f\n\r\t"[simple];
+    } else if (s[at - 1] == 'u' && at + 4 <= s.size()) {
+      text += static_cast<char>(std::stoi(s.substr(at, 4), nullptr, 16));  // enough for \u00XX
+      at += 4;
+    } else {
       return false;
     }
-    at_ += used;
-    return true;
   }
+  return next_is(s, at, '"');
+}
 
-  const std::string& text_;
-  size_t at_ = 0;
-};
+bool read_value(const std::string& s, size_t& at, Json& out) {
+  if (next_is(s, at, '{')) {
+    if (next_is(s, at, '}')) return true;
+    do {
+      std::string key;
+      if (!read_string(s, at, key) || !next_is(s, at, ':') || !read_value(s, at, out.members[key])) return false;
+    } while (next_is(s, at, ','));
+    return next_is(s, at, '}');
+  }
+  if (next_is(s, at, '[')) {
+    if (next_is(s, at, ']')) return true;
+    do {
+      out.items.emplace_back();
+      if (!read_value(s, at, out.items.back())) return false;
+    } while (next_is(s, at, ','));
+    return next_is(s, at, ']');
+  }
+  if (at < s.size() && s[at] == '"') return read_string(s, at, out.text);
+  if (at >= s.size() || (s[at] != '-' && std::isdigit(static_cast<unsigned char>(s[at])) == 0)) return false;
+  char* end = nullptr;
+  out.number = std::strtod(s.c_str() + at, &end);
+  at = static_cast<size_t>(end - s.c_str());
+  return true;
+}
 
 Json parse(const std::string& text) {
   Json json;
-  EXPECT_TRUE(JsonReader(text).Read(json)) << text;
+  size_t at = 0;
+  EXPECT_TRUE(read_value(text, at, json) && text.find_first_not_of(" \t\r\n", at) == std::string::npos) << text;
   return json;
 }
 
@@ -130,6 +105,30 @@ MHostTimeline::Clock ticking_clock() {
 }
 
 // --- the writer ---
+
+// The events of a written trace by what the tests look at.
+struct Trace {
+  explicit Trace(const MHostTimeline& timeline) {
+    std::ostringstream out;
+    timeline.Write(out);
+    root = parse(out.str());
+    for (const Json& event : root["traceEvents"].items) {
+      if (event["name"].text != "thread_name") continue;
+      track[event["args"]["name"].text] = static_cast<int>(event["tid"].number);
+    }
+  }
+  // The events on the track named `name` with phase `phase`.
+  std::vector<const Json*> On(const std::string& name, const std::string& phase) const {
+    std::vector<const Json*> found;
+    for (const Json& event : root["traceEvents"].items) {
+      if (event["tid"].number == track.at(name) && event["ph"].text == phase) found.push_back(&event);
+    }
+    return found;
+  }
+
+  Json root;
+  std::map<std::string, int> track;  // tid by thread name
+};
 
 struct QuoteCase {
   const char* text;
@@ -149,7 +148,7 @@ TEST(TimelineWriterTest, StringsStayValidJsonWhateverTheBytes) {
   };
   for (const QuoteCase& c : cases) {
     EXPECT_EQ(MHostTimeline_Quote(c.text), c.quoted) << c.text;
-    EXPECT_TRUE(parse(MHostTimeline_Quote(c.text)).is_string) << c.text;
+    EXPECT_EQ(parse(MHostTimeline_Quote(c.text)).text, c.text);  // each \u00XX reads back as its byte
   }
 }
 
@@ -175,48 +174,21 @@ TEST(TimelineWriterTest, SpansThatDoNotNestGoToFurtherLanes) {
     for (size_t i = 0; i < c.spans.size(); ++i) {
       timeline.Span(track, span_name(i), c.spans[i].first * 1000, c.spans[i].second * 1000, {});
     }
-    std::ostringstream out;
-    timeline.Write(out);
-    const Json trace = parse(out.str());
+    const Trace trace(timeline);
     std::map<std::string, int> tid_of;
-    std::map<int, std::string> thread_names;
-    for (const Json& event : trace["traceEvents"].items) {
+    for (const Json& event : trace.root["traceEvents"].items) {
       if (event["ph"].text == "X") tid_of[event["name"].text] = static_cast<int>(event["tid"].number);
-      if (event["name"].text == "thread_name") thread_names[static_cast<int>(event["tid"].number)] = event["args"]["name"].text;
     }
     for (size_t i = 0; i < c.tids.size(); ++i) {
       EXPECT_EQ(tid_of[span_name(i)], c.tids[i]) << c.what << ", span " << i;
       std::string thread = "sub";
       if (c.tids[i] != 1) thread.append(" (").append(std::to_string(c.tids[i])).append(")");
-      EXPECT_EQ(thread_names[c.tids[i]], thread) << c.what;
+      EXPECT_EQ(trace.track.count(thread) ? trace.track.at(thread) : 0, c.tids[i]) << c.what;
     }
   }
 }
 
 // --- sessions with a timeline ---
-
-// The events of a written trace by what the tests look at.
-struct Trace {
-  explicit Trace(const MHostTimeline& timeline) {
-    std::ostringstream out;
-    timeline.Write(out);
-    root = parse(out.str());
-    for (const Json& event : root["traceEvents"].items) {
-      if (event["name"].text == "thread_name") track[event["args"]["name"].text] = static_cast<int>(event["tid"].number);
-    }
-  }
-  // The events on the track named `name` with phase `phase`.
-  std::vector<const Json*> On(const std::string& name, const std::string& phase) const {
-    std::vector<const Json*> found;
-    for (const Json& event : root["traceEvents"].items) {
-      if (event["tid"].number == track.at(name) && event["ph"].text == phase) found.push_back(&event);
-    }
-    return found;
-  }
-
-  Json root;
-  std::map<std::string, int> track;  // tid by thread name
-};
 
 double end_of(const Json& span) { return span["ts"].number + span["dur"].number; }
 
@@ -225,10 +197,6 @@ double end_of(const Json& span) { return span["ts"].number + span["dur"].number;
 class TimelineSessionTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    std::string error;
-    ASSERT_TRUE(library.Load(ORVEX_PROXY_PLUGIN, error)) << error;
-    const auto new_machine = library.Find<NewMMachAbstractFunction>(kNewMMachAbstractName);
-    ASSERT_TRUE(new_machine);
     const int proxy_track = timeline.AddTrack("cmm");
     std::vector<MMachAbstract*> submachines;
     for (const char* name : {"gantry", "table", "sensor"}) {
@@ -238,17 +206,11 @@ class TimelineSessionTest : public ::testing::Test {
                                                                   name, ORVEX_EXAMPLES_DIR));
       submachines.push_back(decorators.back().get());
     }
-    proxy.reset(new_machine("cmm", ORVEX_EXAMPLES_DIR, &channel, nullptr, submachines));
-    ASSERT_TRUE(proxy && proxy->Open());
-    session = std::make_unique<MHostSession>(*proxy, "cmm", channel, std::vector<MHostSubmachine>{},
+    proxy = std::make_unique<MHostTestProxy>("cmm", ORVEX_EXAMPLES_DIR, channel, submachines);
+    ASSERT_TRUE(proxy->get());
+    session = std::make_unique<MHostSession>(*proxy->get(), "cmm", channel, std::vector<MHostSubmachine>{},
                                              std::vector<std::string>{}, out);
     session->RecordOn(timeline, proxy_track);
-  }
-  void TearDown() override {
-    if (proxy) proxy->Close();
-    proxy.reset();
-    std::string rest;
-    channel.Take(rest, true);
   }
 
   void RunScript(const std::string& path) {
@@ -260,12 +222,11 @@ class TimelineSessionTest : public ::testing::Test {
     }
   }
 
-  MHostLibrary library;  // unloaded after the proxy
   MOutputChannel channel{0};
   MHostTimeline timeline{ticking_clock()};
   std::vector<std::unique_ptr<MSimMachine>> sims;
   std::vector<std::unique_ptr<MHostTimelineMachine>> decorators;
-  std::unique_ptr<MMachAbstract> proxy;
+  std::unique_ptr<MHostTestProxy> proxy;
   std::ostringstream out;
   std::unique_ptr<MHostSession> session;
 };
@@ -278,7 +239,7 @@ TEST_F(TimelineSessionTest, ScanSessionGivesWellFormedNestedSpansAndCountsEveryV
   // What a viewer requires of every event, and one named thread per track.
   std::map<int, int> names_per_tid;
   for (const Json& event : trace.root["traceEvents"].items) {
-    for (const char* field : {"name", "ph", "ts", "pid", "tid"}) EXPECT_TRUE(event.Has(field)) << field;
+    for (const char* field : {"name", "ph", "ts", "pid", "tid"}) EXPECT_EQ(event.members.count(field), 1u) << field;
     EXPECT_TRUE(event["ph"].text != "X" || event["dur"].number >= 0);
     EXPECT_TRUE(event["ph"].text != "i" || event["s"].text == "t");
     if (event["name"].text == "thread_name") ++names_per_tid[static_cast<int>(event["tid"].number)];
@@ -373,31 +334,14 @@ TEST(TimelineMachineTest, SubCommandsRecordHowTheyEnded) {
   }
 }
 
-// A machine that overrides only the operations it must: every other slot of its table holds
-// the base class's operation.
-class BareMachine final : public MMachAbstract {
- public:
-  explicit BareMachine(MOutputChannel* channel) : MMachAbstract(channel, nullptr, "bare", ".") {}
-  bool Open() override { return true; }
-  void Close() override {}
-  void Poll() override {}
-  const char* GetMachineName() override { return "bare"; }
-  const char* GetMachineVersion() override { return ""; }
-  const char* GetMachineDescription() override { return ""; }
-  const MMachAxisInfo* GetAxisInfo(const std::string&) override { return nullptr; }
-  const MMachAxisInfo* GetFirstAxisInfo() override { return nullptr; }
-  const MMachAxisInfo* GetNextAxisInfo() override { return nullptr; }
-  double GetAxisValue(const char*) override { return 0; }
-  bool IsReady() override { return true; }
-};
-
 // An operation the decorator does not override would answer the base class's default instead
-// of the submachine's: every slot of its table must differ from the bare machine's.
+// of the submachine's: every slot of its table must differ from that of a machine that overrides
+// only the operations it must.
 TEST(TimelineMachineTest, OverridesEveryOperationOfTheInterface) {
   const std::ptrdiff_t slots = MTestVtableSlot(&MMachAbstract::NewMMachWobbleCommand) + 1;
   ASSERT_EQ(slots, 148);
   MOutputChannel channel(0);
-  BareMachine bare(&channel);
+  MTestMachine bare(&channel);
   MHostTimeline timeline(ticking_clock());
   MHostTimelineMachine machine(bare, timeline, timeline.AddTrack("bare"), "bare", ".");
   const auto table = [](const MMachAbstract& object) {
