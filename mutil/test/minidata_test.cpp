@@ -2,8 +2,6 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
-#include <fstream>
-#include <iterator>
 #include <string>
 #include <vector>
 
@@ -16,15 +14,6 @@ using ::testing::IsEmpty;
 
 namespace {
 
-void write_file(const std::string& path, const std::string& bytes) {
-  std::ofstream(path, std::ios::binary) << bytes;
-}
-
-std::string read_file(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
 std::vector<std::string> section_names(const MIniData& ini) {
   std::vector<std::string> names{"stale"};
   ini.GetSectionNames(names);
@@ -33,11 +22,7 @@ std::vector<std::string> section_names(const MIniData& ini) {
 
 class MIniDataTest : public ::testing::Test {
  protected:
-  std::string File(const std::string& content) {
-    const std::string path = dir_.File("test.ini");
-    write_file(path, content);
-    return path;
-  }
+  std::string File(const std::string& content) { return dir_.Write("test.ini", content); }
   MTestTempDir dir_;
 };
 
@@ -50,21 +35,21 @@ TEST_F(MIniDataTest, SaveWritesHeaderLinesThenSortedSectionsWithCrLf) {
   EXPECT_EQ(value, " 5 ");
   ASSERT_TRUE(ini.Save());
   // The UTF-8 mark and empty lines are dropped, blank-only lines kept; every line ends with CR LF.
-  EXPECT_EQ(read_file(path),
+  EXPECT_EQ(dir_.Read("test.ini"),
             "# head\r\n \t\r\n[A] trailing text\r\nx=1\r\n[Z]\r\n[a]\r\n[b]\r\nkey = 5 \r\n; note\r\n[\xE4]\r\n");
   const MIniData reopened(path);
   EXPECT_THAT(section_names(reopened), ElementsAre("A", "Z", "a", "b", "\xE4"));
 }
 
 TEST_F(MIniDataTest, MissingFileOpensEmptyAndSaveCreatesIt) {
-  const std::string path = dir_.File("new.ini");
+  const std::string path = dir_.File("test.ini");
   MIniData ini;
   EXPECT_FALSE(ini.Reload());  // nothing opened yet
   ASSERT_TRUE(ini.Open(path));
   EXPECT_THAT(section_names(ini), IsEmpty());
   ASSERT_TRUE(ini.Save());
-  EXPECT_EQ(read_file(path), "");
-  write_file(path, "[c]\ny=2\n");
+  EXPECT_EQ(dir_.Read("test.ini"), "");
+  File("[c]\ny=2\n");
   ASSERT_TRUE(ini.Reload());
   EXPECT_TRUE(ini.SectionExists("c"));
 }
@@ -77,7 +62,7 @@ TEST_F(MIniDataTest, SetEntryReplacesValueOrAppendsAtEndOfSection) {
   EXPECT_TRUE(ini.SetStringEntry("u", "y", " a b "));
   EXPECT_TRUE(ini.SetLongEntry("t", "n", 1));
   ASSERT_TRUE(ini.Save());
-  EXPECT_EQ(read_file(path), "[s]\r\ncount =7\r\n; c\r\nnew=-2147483648\r\n[t]\r\nn=1\r\n[u]\r\ny= a b \r\n");
+  EXPECT_EQ(dir_.Read("test.ini"), "[s]\r\ncount =7\r\n; c\r\nnew=-2147483648\r\n[t]\r\nn=1\r\n[u]\r\ny= a b \r\n");
   int32_t value = 0;
   EXPECT_TRUE(MIniData(path).GetLongEntry("s", "new", value));
   EXPECT_EQ(value, -2147483647 - 1);

@@ -226,14 +226,12 @@ TEST(MagazineDBFaultTest, FailedSaveKeepsTheFileAndTheModel) {
           return false;
         };
       },
-      MFileFaultsReportedBy(
-          MFileFaultsReportedBy(
-              MFileFaultsReportedBy(MFileFaultsOfWriteAtOnce(std::string("{").append(kFile).append("}"), kMFastFileReplace),
-                                    std::string("MFastFile_WriteLinesAtOnce(): MFastFile_WriteAtOnce(\"{")
-                                        .append(kFile)
-                                        .append("}\",..,*,10) failed")),
-              "MIniData::Save(): MFastFile_WriteLinesAtOnce(\"*\") failed"),
-          "MMachMagazineDB::SetSlot(): inidata.Save() failed"),
+      MFileFaultsReportedBy(MFileFaultsOfWriteAtOnce(std::string("{").append(kFile).append("}"), kMFastFileReplace),
+                            {std::string("MFastFile_WriteLinesAtOnce(): MFastFile_WriteAtOnce(\"{")
+                                 .append(kFile)
+                                 .append("}\",..,*,10) failed"),
+                             "MIniData::Save(): MFastFile_WriteLinesAtOnce(\"*\") failed",
+                             "MMachMagazineDB::SetSlot(): inidata.Save() failed"}),
       kFile};
   ExpectFileFaultMatrix(set_slot);
 }
