@@ -2,8 +2,6 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <memory>
 #include <string>
 #include <vector>
@@ -35,13 +33,10 @@ class MagazineDBTest : public ::testing::Test {
   }
   // Writes the database file of the machine's configuration directory and opens it.
   bool Load(const std::string& text) {
-    std::ofstream(path, std::ios::binary) << text;
+    dir.Write("magazine.database", text);
     return db.OpenInConfigdir(dir.path().string());
   }
-  std::string FileText() const {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-  }
+  std::string FileText() const { return dir.Read("magazine.database"); }
   // "key: slot ..|" per magazine.
   std::string Kept() const {
     std::string text;
@@ -213,7 +208,7 @@ TEST(MagazineDBFaultTest, FailedSaveKeepsTheFileAndTheModel) {
   const MFileFaultCase set_slot{
       "MMachMagazineDB::SetSlot",
       [kFile](const MTestTempDir& dir) -> std::function<bool()> {
-        std::ofstream(dir.File(kFile), std::ios::binary) << kSlot1;
+        dir.Write(kFile, kSlot1);
         auto machine = std::make_shared<MTestProbesystemMachine>();
         machine->defined = {{"Optic", 2}};
         machine->active = {"Optic", 2};
