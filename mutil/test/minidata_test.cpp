@@ -94,86 +94,72 @@ TEST(MIniDataSetTest, CommentNamesAreRefused) {
   }
 }
 
-struct NumberCase {
-  const char* raw;
-  int32_t value;
-  bool converted;
-};
-
-class MIniDataNumberTest : public MIniDataTest, public ::testing::WithParamInterface<NumberCase> {};
-
-TEST_P(MIniDataNumberTest, ValuesSaturateAtThe32BitRange) {
-  MIniData ini(File(std::string("[n]\nk=") + GetParam().raw + "\n"));
-  int32_t value = 99;
-  EXPECT_EQ(ini.GetLongEntry("n", "k", value), GetParam().converted) << "raw: " << GetParam().raw;
-  EXPECT_EQ(value, GetParam().value) << "raw: " << GetParam().raw;
-  value = 99;
-  EXPECT_FALSE(ini.GetLongEntry("n", "other", value));
-  EXPECT_EQ(value, 99);
+TEST_F(MIniDataTest, ValuesSaturateAtThe32BitRange) {
+  const struct {
+    const char* raw;
+    int32_t value;
+    bool converted;
+  } cases[] = {{"2147483647", 2147483647, true},       {"2147483648", 2147483647, true},
+               {"99999999999999999999", 2147483647, true}, {"-2147483648", -2147483647 - 1, true},
+               {"-2147483649", -2147483647 - 1, true}, {" \t+5 ", 5, true},
+               {"-12xyz", -12, true},                   {"abc", 0, false},
+               {"", 0, false},                          {" -", 0, false}};
+  for (const auto& c : cases) {
+    MIniData ini(File(std::string("[n]\nk=") + c.raw + "\n"));
+    int32_t value = 99;
+    EXPECT_EQ(ini.GetLongEntry("n", "k", value), c.converted) << "raw: " << c.raw;
+    EXPECT_EQ(value, c.value) << "raw: " << c.raw;
+    value = 99;
+    EXPECT_FALSE(ini.GetLongEntry("n", "other", value));
+    EXPECT_EQ(value, 99);
+  }
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Table, MIniDataNumberTest,
-    ::testing::Values(NumberCase{"2147483647", 2147483647, true}, NumberCase{"2147483648", 2147483647, true},
-                      NumberCase{"99999999999999999999", 2147483647, true},
-                      NumberCase{"-2147483648", -2147483647 - 1, true},
-                      NumberCase{"-2147483649", -2147483647 - 1, true}, NumberCase{" \t+5 ", 5, true},
-                      NumberCase{"-12xyz", -12, true}, NumberCase{"abc", 0, false}, NumberCase{"", 0, false},
-                      NumberCase{" -", 0, false}));
-
-struct ParseErrorCase {
-  std::string content;
-  std::string bad_line;
-  std::string error_text;
-  size_t error_line;  // empty lines and every kind of line end count
-};
-
-class MIniDataParseTest : public MIniDataTest, public ::testing::WithParamInterface<ParseErrorCase> {};
-
-TEST_P(MIniDataParseTest, FirstBadLineStopsOpenWithItsReason) {
-  const std::string path = File(GetParam().content);
-  MErrCapture capture;
-  const MIniData ini(path);
-  EXPECT_FALSE(ini.IsOpened());
-  EXPECT_EQ(ini.GetErrorText(), GetParam().error_text);
-  EXPECT_EQ(ini.GetErrorLine(), GetParam().error_line);
-  EXPECT_EQ(ini.SectionExists("s"), GetParam().content[0] == '[');  // lines before the bad one stay
-  EXPECT_THAT(capture.LogTexts(),
-              ElementsAre("MIniData::MIniData(): Open(\"" + path.substr(0, 60) + "\") failed",
-                          "MIniData::parse_line(): " + GetParam().error_text.substr(0, 70),
-                          "MIniData::Open(): parse_line(" + GetParam().bad_line.substr(0, 60) + ") failed"));
+TEST_F(MIniDataTest, FirstBadLineStopsOpenWithItsReason) {
+  const std::string long_line(2000, 'k');
+  const struct {
+    std::string content;
+    std::string bad_line;
+    std::string error_text;
+    size_t error_line;  // empty lines and every kind of line end count
+  } cases[] = {
+      {"[s]\nx=1\n[s]\n", "[s]", "Section [s] seen twice", 3},
+      {"[s]\r\nx=1\r\n\r\n x =2\r\n", " x =2", "Entry \"x\" seen twice in section [s]", 4},
+      {"[s]\r\r[A\n", "[A", "no matching ']' found in \"[A\"", 3},
+      {"[s]\n[\n", "[", "no matching ']' found in \"[\"", 2},
+      {"[s] tail\n  [Sec]\n", "  [Sec]", "No '=' found in \"  [Sec]\" in section [s] tail", 2},
+      {"[s]\n \t=5\n", " \t=5", "No entry name found before '=' in \" \t=5\" in section [s]", 2},
+      {"[s]\n" + long_line + "\n", long_line, "No '=' found in \"" + long_line.substr(0, 50) + "\" in section [s]", 2},
+      {"# c\n  [Sec]\n", "  [Sec]", "Possible entry \"  [Sec]\" found before first section", 2},
+      {"\n" + long_line + "\n", long_line,
+       ("Possible entry \"" + long_line + "\" found before first section").substr(0, 1023), 2}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.content.substr(0, 40));
+    const std::string path = File(c.content);
+    MErrCapture capture;
+    const MIniData ini(path);
+    EXPECT_FALSE(ini.IsOpened());
+    EXPECT_EQ(ini.GetErrorText(), c.error_text);
+    EXPECT_EQ(ini.GetErrorLine(), c.error_line);
+    EXPECT_EQ(ini.SectionExists("s"), c.content[0] == '[');  // lines before the bad one stay
+    EXPECT_THAT(capture.LogTexts(),
+                ElementsAre("MIniData::MIniData(): Open(\"" + path.substr(0, 60) + "\") failed",
+                            "MIniData::parse_line(): " + c.error_text.substr(0, 70),
+                            "MIniData::Open(): parse_line(" + c.bad_line.substr(0, 60) + ") failed"));
+  }
 }
 
-const std::string kLong(2000, 'k');
-
-INSTANTIATE_TEST_SUITE_P(
-    Table, MIniDataParseTest,
-    ::testing::Values(
-        ParseErrorCase{"[s]\nx=1\n[s]\n", "[s]", "Section [s] seen twice", 3},
-        ParseErrorCase{"[s]\r\nx=1\r\n\r\n x =2\r\n", " x =2", "Entry \"x\" seen twice in section [s]", 4},
-        ParseErrorCase{"[s]\r\r[A\n", "[A", "no matching ']' found in \"[A\"", 3},
-        ParseErrorCase{"[s]\n[\n", "[", "no matching ']' found in \"[\"", 2},
-        ParseErrorCase{"[s] tail\n  [Sec]\n", "  [Sec]", "No '=' found in \"  [Sec]\" in section [s] tail", 2},
-        ParseErrorCase{"[s]\n \t=5\n", " \t=5", "No entry name found before '=' in \" \t=5\" in section [s]", 2},
-        ParseErrorCase{"[s]\n" + kLong + "\n", kLong, "No '=' found in \"" + kLong.substr(0, 50) + "\" in section [s]", 2},
-        ParseErrorCase{"# c\n  [Sec]\n", "  [Sec]", "Possible entry \"  [Sec]\" found before first section", 2},
-        ParseErrorCase{"\n" + kLong + "\n", kLong,
-                       ("Possible entry \"" + kLong + "\" found before first section").substr(0, 1023), 2}));
-
-class MIniDataBomTest : public MIniDataTest, public ::testing::WithParamInterface<std::string> {};
-
-TEST_P(MIniDataBomTest, Utf16And32AreRefused) {
-  const std::string path = File(GetParam() + "[A]\nx=1\n");
-  MErrCapture capture;
-  MIniData ini;
-  EXPECT_FALSE(ini.Open(path));
-  EXPECT_EQ(ini.GetErrorText(), "UTF16/32 Unicode format not supported.");
-  EXPECT_EQ(ini.GetErrorLine(), 1u);
-  EXPECT_THAT(capture.ContextTexts(),
-              ElementsAre("MIniData::Open(\"" + path.substr(0, 80) + "\"): UTF16/32 Unicode format not supported"));
+TEST_F(MIniDataTest, Utf16And32AreRefused) {
+  for (const std::string& mark : {std::string("\xFF\xFE"), std::string("\xFE\xFF"), std::string("\0\0\xFE\xFF", 4)}) {
+    const std::string path = File(mark + "[A]\nx=1\n");
+    MErrCapture capture;
+    MIniData ini;
+    EXPECT_FALSE(ini.Open(path));
+    EXPECT_EQ(ini.GetErrorText(), "UTF16/32 Unicode format not supported.");
+    EXPECT_EQ(ini.GetErrorLine(), 1u);
+    EXPECT_THAT(capture.ContextTexts(),
+                ElementsAre("MIniData::Open(\"" + path.substr(0, 80) + "\"): UTF16/32 Unicode format not supported"));
+  }
 }
-
-INSTANTIATE_TEST_SUITE_P(Marks, MIniDataBomTest,
-                         ::testing::Values("\xFF\xFE", "\xFE\xFF", std::string("\0\0\xFE\xFF", 4)));
 
 }  // namespace
