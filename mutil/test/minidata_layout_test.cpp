@@ -20,14 +20,16 @@ std::string numbered(char letter, int number) {
   return text;
 }
 
+// 50 sections of a header and 19 entries, then 10 of a header and 99 entries.
 constexpr int kLines = 2000;
-constexpr int kSectionLines = 20;  // a header and 19 entries
-constexpr int kSections = kLines / kSectionLines;
+constexpr int kSections = 60;
+int group_of(int line) { return line < 1000 ? line / 20 : 50 + (line - 1000) / 100; }
+bool is_header(int line) { return line == 0 || group_of(line) != group_of(line - 1); }
 
 // Lines of one length, shifted by a leading comment, put every byte of a line (the CR and the LF
 // of a CR LF included) once onto the end of the reader's first 8192-byte block; the second block
-// is full, so a line left pointing into the first is overwritten. The 100 sections of 19 entries
-// grow the section table and every entry table several times, colliding on the way.
+// is full, so a line left pointing into the first is overwritten. The sections grow the section
+// table and the entry tables several times, colliding on the way.
 class MIniDataBlockTest : public ::testing::TestWithParam<std::tuple<const char*, int>> {};
 
 TEST_P(MIniDataBlockTest, LinesAcrossBlockEndsReadWhole) {
@@ -35,9 +37,9 @@ TEST_P(MIniDataBlockTest, LinesAcrossBlockEndsReadWhole) {
   const std::string comment = std::string(";").append(static_cast<size_t>(std::get<1>(GetParam())), 'c');
   std::string content = comment + line_end;
   // The sections come in reverse order, so that saving sorts them.
-  const auto section_of = [](int line) { return numbered('s', kSections - 1 - line / kSectionLines); };
+  const auto section_of = [](int line) { return numbered('s', kSections - 1 - group_of(line)); };
   for (int i = 0; i < kLines; ++i) {
-    content += (i % kSectionLines == 0 ? "[" + section_of(i) + "]" : numbered('k', i) + "=" + numbered('v', i));
+    content += (is_header(i) ? "[" + section_of(i) + "]" : numbered('k', i) + "=" + numbered('v', i));
     content += line_end;
   }
   MTestTempDir dir;
@@ -48,16 +50,18 @@ TEST_P(MIniDataBlockTest, LinesAcrossBlockEndsReadWhole) {
   ASSERT_EQ(sections.size(), static_cast<size_t>(kSections));
   for (int i = 0; i < kSections; ++i) EXPECT_EQ(sections[static_cast<size_t>(i)], numbered('s', i));
   for (int i = 0; i < kLines; ++i) {
-    if (i % kSectionLines == 0) continue;
+    if (is_header(i)) continue;
     std::string value = "none";
     EXPECT_TRUE(ini.GetStringEntry(section_of(i), numbered('k', i), value)) << i;
     EXPECT_EQ(value, numbered('v', i));
   }
   ASSERT_TRUE(ini.Save());
   std::string saved = comment + "\r\n";
-  for (int first = kLines - kSectionLines; first >= 0; first -= kSectionLines) {
-    saved.append("[").append(section_of(first)).append("]\r\n");
-    for (int i = first + 1; i < first + kSectionLines; ++i) saved += numbered('k', i) + "=" + numbered('v', i) + "\r\n";
+  for (int group = kSections - 1; group >= 0; --group) {
+    for (int i = 0; i < kLines; ++i) {
+      if (group_of(i) != group) continue;
+      saved += is_header(i) ? "[" + section_of(i) + "]\r\n" : numbered('k', i) + "=" + numbered('v', i) + "\r\n";
+    }
   }
   EXPECT_EQ(dir.Read("blocks.ini"), saved);
 }

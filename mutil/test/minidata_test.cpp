@@ -68,16 +68,30 @@ TEST_F(MIniDataTest, SetEntryReplacesValueOrAppendsAtEndOfSection) {
   EXPECT_EQ(value, -2147483647 - 1);
 }
 
+// Names are hashed eight bytes at a time: every length up to two steps and a rest is found, in a
+// file whose first bytes resemble a byte-order mark in one byte only.
+TEST_F(MIniDataTest, NamesOfEveryLengthAreFound) {
+  std::string content = "#\xFF not a mark\n";
+  for (int n = 1; n <= 17; ++n) content += "[" + std::string(n, 's') + "]\n" + std::string(n, 'k') + "=" + std::to_string(n) + "\n";
+  MIniData ini(File(content));
+  ASSERT_TRUE(ini.IsOpened());
+  for (int n = 1; n <= 17; ++n) {
+    int32_t value = 0;
+    EXPECT_TRUE(ini.GetLongEntry(std::string(n, 's'), std::string(n, 'k'), value) && value == n) << n;
+  }
+}
+
 TEST_F(MIniDataTest, LinesKeepTheirNumberInTheFile) {
   MIniData ini(File("; head\r\n\r\n[a]\rx=1\n\n  y = 2\n[b]\nz=3"));
   ini.SetLongEntry("b", "new", 1);
+  ini.SetLongEntry("c", "new", 1);
   EXPECT_EQ(ini.GetLineNumber("a"), 3u);
   EXPECT_EQ(ini.GetLineNumber("a", "x"), 4u);
   EXPECT_EQ(ini.GetLineNumber("a", "y "), 6u);
   EXPECT_EQ(ini.GetLineNumber("b", "z"), 8u);
   EXPECT_EQ(ini.GetLineNumber("b", "new"), 0u);
   EXPECT_EQ(ini.GetLineNumber("a", "z"), 0u);
-  EXPECT_EQ(ini.GetLineNumber("c"), 0u);
+  EXPECT_EQ(ini.GetLineNumber("c") + ini.GetLineNumber("c", "new") + ini.GetLineNumber("d"), 0u);
   EXPECT_EQ(ini.GetErrorLine(), 0u);
 }
 
