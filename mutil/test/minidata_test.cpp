@@ -32,6 +32,7 @@ TEST_F(MIniDataTest, SaveWritesHeaderLinesThenSortedSectionsWithCrLf) {
   ASSERT_TRUE(ini.IsOpened());
   std::string value;
   EXPECT_TRUE(ini.GetStringEntry("b", "key  ", value));
+  EXPECT_FALSE(ini.GetStringEntry("b", "other", value) || ini.GetStringEntry("c", "key", value));
   EXPECT_EQ(value, " 5 ");
   ASSERT_TRUE(ini.Save());
   // The UTF-8 mark and empty lines are dropped, blank-only lines kept; every line ends with CR LF.
@@ -68,16 +69,16 @@ TEST_F(MIniDataTest, SetEntryReplacesValueOrAppendsAtEndOfSection) {
   EXPECT_EQ(value, -2147483647 - 1);
 }
 
-// Names are hashed eight bytes at a time: every length up to two steps and a rest is found, in a
-// file whose first bytes resemble a byte-order mark in one byte only.
+// Names are hashed eight bytes at a time: every length up to two steps and a rest is found (the
+// empty section name too), in a file whose first bytes resemble a byte-order mark in one byte only.
 TEST_F(MIniDataTest, NamesOfEveryLengthAreFound) {
   std::string content = "#\xFF not a mark\n";
-  for (int n = 1; n <= 17; ++n) content += "[" + std::string(n, 's') + "]\n" + std::string(n, 'k') + "=" + std::to_string(n) + "\n";
+  for (int n = 0; n <= 17; ++n) content += "[" + std::string(n, 's') + "]\n" + std::string(n + 1, 'k') + "=" + std::to_string(n) + "\n";
   MIniData ini(File(content));
   ASSERT_TRUE(ini.IsOpened());
-  for (int n = 1; n <= 17; ++n) {
-    int32_t value = 0;
-    EXPECT_TRUE(ini.GetLongEntry(std::string(n, 's'), std::string(n, 'k'), value) && value == n) << n;
+  for (int n = 0; n <= 17; ++n) {
+    int32_t value = -1;
+    EXPECT_TRUE(ini.GetLongEntry(std::string(n, 's'), std::string(n + 1, 'k'), value) && value == n) << n;
   }
 }
 
