@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <fstream>
 #include <memory>
 #include <string>
 #include <vector>
@@ -14,13 +13,10 @@ namespace {
 const std::string kOld = "old\r";  // a CR at the end makes the reader look ahead once more
 const std::string kFile = "\"{target}\"";
 
-void write_raw(const std::string& path, const std::string& bytes) { std::ofstream(path, std::ios::binary) << bytes; }
-
 // A scenario whose file "target" holds kOld (unless `create` is false), with `operation` on its path.
 auto on_target(std::function<bool(const std::string& target)> operation, bool create = true) {
   return [operation, create](const MTestTempDir& dir) -> std::function<bool()> {
-    const std::string target = dir.File("target");
-    if (create) write_raw(target, kOld);
+    const std::string target = create ? dir.Write("target", kOld) : dir.File("target");
     return [operation, target] { return operation(target); };
   };
 }
@@ -28,9 +24,8 @@ auto on_target(std::function<bool(const std::string& target)> operation, bool cr
 // A scenario with a reader opened on "target" (holding kOld), with `step` on the reader.
 auto on_reader(std::function<bool(MFastFileReader&)> step) {
   return [step](const MTestTempDir& dir) -> std::function<bool()> {
-    write_raw(dir.File("target"), kOld);
     auto reader = std::make_shared<MFastFileReader>();
-    if (!reader->Open(dir.File("target").c_str())) ADD_FAILURE() << "cannot open the target";
+    if (!reader->Open(dir.Write("target", kOld).c_str())) ADD_FAILURE() << "cannot open the target";
     return [reader, step] { return step(*reader); };
   };
 }
@@ -49,7 +44,7 @@ TEST(FileFaultTest, EveryFailingPlatformCallIsReportedAndLeavesNothingBehind) {
   const std::string size_failed = "MFastFile_ReadAtOnce(): file_size(" + kFile + ") returned -1";
   std::vector<MFileFault> read_string_faults =
       MFileFaultsReportedBy(MFileFaultsOfReadAtOnce("target", kOld.size()),
-                            "MFastFile_ReadAtOnce(): MFastFile_ReadAtOnce(" + kFile + ",..,4) failed");
+                            {"MFastFile_ReadAtOnce(): MFastFile_ReadAtOnce(" + kFile + ",..,4) failed"});
   read_string_faults.insert(read_string_faults.begin(),
                             {{{"file_type(): _findfirst(" + kFile + ") failed: *", size_failed}},
                              {{"file_size(): _stat64(" + kFile + ") failed: *", size_failed}}});
@@ -65,7 +60,7 @@ TEST(FileFaultTest, EveryFailingPlatformCallIsReportedAndLeavesNothingBehind) {
          return MFastFile_WriteLinesAtOnce(target.c_str(), "a\nb\n", 4, kMFastFileReplace) == 6;
        }),
        MFileFaultsReportedBy(MFileFaultsOfWriteAtOnce("{target}", kMFastFileReplace),
-                             "MFastFile_WriteLinesAtOnce(): MFastFile_WriteAtOnce(" + kFile + ",..,6,10) failed"),
+                             {"MFastFile_WriteLinesAtOnce(): MFastFile_WriteAtOnce(" + kFile + ",..,6,10) failed"}),
        "target"});
   cases.push_back({"MFastFile_ReadAtOnce into a buffer",
                    on_target([](const std::string& target) {
@@ -108,9 +103,7 @@ TEST(FileFaultTest, EveryFailingPlatformCallIsReportedAndLeavesNothingBehind) {
                    {{{"MFastFileReader::Close(): CloseHandle() failed: {code}"}}}});
   cases.push_back({"file_rename",
                    [](const MTestTempDir& dir) -> std::function<bool()> {
-                     write_raw(dir.File("source"), "new");
-                     write_raw(dir.File("target"), kOld);
-                     return [from = dir.File("source"), to = dir.File("target")] {
+                     return [from = dir.Write("source", "new"), to = dir.Write("target", kOld)] {
                        return file_rename(from.c_str(), to.c_str());
                      };
                    },

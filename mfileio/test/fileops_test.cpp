@@ -5,7 +5,6 @@
 
 #include <algorithm>
 #include <filesystem>
-#include <fstream>
 #include <string>
 
 #include "merrcapture.h"
@@ -25,21 +24,20 @@ TEST(FileOpsTest, TypeSizeExistenceAndRenameWithEitherSeparator) {
   MErrCapture capture;
   MTestTempDir dir;
   std::filesystem::create_directory(dir.path() / "sub");
-  std::ofstream(dir.File("sub/file.txt"), std::ios::binary) << "12345";
-  std::ofstream(dir.File("sub/.hidden"), std::ios::binary) << "1";
-  struct Case {
+  dir.Write("sub/file.txt", "12345");
+  dir.Write("sub/.hidden", "1");
+  const struct {
     std::string path;
     int type;
     int64_t size;
     bool exists;
-  };
-  const Case cases[] = {
+  } cases[] = {
       {dir.File("sub"), 'd', 0, true},
       {backslashed(dir.File("sub/file.txt")), '-', 5, true},
       {dir.File("sub/.hidden"), ' ', 1, true},
       {dir.File("sub/missing"), -1, -1, false},
   };
-  for (const Case& c : cases) {
+  for (const auto& c : cases) {
     SCOPED_TRACE(c.path);
     EXPECT_EQ(file_type(c.path.c_str()), c.type);
     EXPECT_EQ(file_size(c.path.c_str()), c.size);

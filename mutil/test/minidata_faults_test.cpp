@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <fstream>
 #include <memory>
 #include <string>
 #include <vector>
@@ -13,8 +12,6 @@ namespace {
 
 constexpr char kContent[] = "[s]\nk=1\n";
 
-void write_raw(const std::string& path, const std::string& bytes) { std::ofstream(path, std::ios::binary) << bytes; }
-
 // Open fails with every failing read; Save with every failing step of the replacing write, and
 // the file that it would have replaced stays byte-identical.
 TEST(MIniDataFaultTest, OpenAndSaveFailWithTheFileLayer) {
@@ -26,8 +23,7 @@ TEST(MIniDataFaultTest, OpenAndSaveFailWithTheFileLayer) {
   const MFileFaultCase open{
       "MIniData::Open",
       [](const MTestTempDir& dir) -> std::function<bool()> {
-        write_raw(dir.File("ini"), kContent);
-        return [path = dir.File("ini")] {
+        return [path = dir.Write("ini", kContent)] {
           MIniData ini;
           return ini.Open(path) && ini.SectionExists("s");
         };
@@ -45,15 +41,13 @@ TEST(MIniDataFaultTest, OpenAndSaveFailWithTheFileLayer) {
   const MFileFaultCase save{
       "MIniData::Save",
       [](const MTestTempDir& dir) -> std::function<bool()> {
-        write_raw(dir.File("ini"), kContent);
-        auto ini = std::make_shared<MIniData>(dir.File("ini"));
+        auto ini = std::make_shared<MIniData>(dir.Write("ini", kContent));
         ini->SetLongEntry("s", "k", 2);
         return [ini] { return ini->Save(); };
       },
-      MFileFaultsReportedBy(
-          MFileFaultsReportedBy(MFileFaultsOfWriteAtOnce("{ini}", kMFastFileReplace),
-                                "MFastFile_WriteLinesAtOnce(): MFastFile_WriteAtOnce(\"{ini}\",..,10,10) failed"),
-          "MIniData::Save(): MFastFile_WriteLinesAtOnce(\"*\") failed"),  // the name is cut at 40 characters
+      MFileFaultsReportedBy(MFileFaultsOfWriteAtOnce("{ini}", kMFastFileReplace),
+                            {"MFastFile_WriteLinesAtOnce(): MFastFile_WriteAtOnce(\"{ini}\",..,10,10) failed",
+                             "MIniData::Save(): MFastFile_WriteLinesAtOnce(\"*\") failed"}),  // the name is cut at 40
       "ini"};
   ExpectFileFaultMatrix(open);
   ExpectFileFaultMatrix(save);

@@ -66,6 +66,7 @@ struct RollCase {
   std::vector<Step> steps;
   std::vector<int> results;            // answers of RollThrough, last one MR_DONE
   std::vector<std::string> journal;    // actions in call order
+  std::vector<std::string> trace = {};  // error-trace entries
 };
 
 class RollThroughTest : public ::testing::TestWithParam<RollCase> {};
@@ -76,6 +77,7 @@ TEST_P(RollThroughTest, RunsForwardThenBackInTheRightOrder) {
   MErrCapture capture;
   EXPECT_EQ(engine.RunThrough(), c.results);
   EXPECT_EQ(engine.journal, c.journal);
+  EXPECT_EQ(capture.ContextTexts(), c.trace);
   EXPECT_TRUE(engine.rollback.IsRolledBack());
 }
 
@@ -95,13 +97,15 @@ INSTANTIATE_TEST_SUITE_P(
                  {0, -1, 0, 1},
                  {"f1", "f2", "b2", "b1"}},
         // An unrecognised forward answer counts as a failure.
-        RollCase{"unknown forward", {{"f1", {7}, "b1", {1}}}, {-1, 1}, {"f1", "b1"}},
+        RollCase{"unknown forward", {{"f1", {7}, "b1", {1}}}, {-1, 1}, {"f1", "b1"},
+                 {"unknown return value from func: 7"}},
         // A backward action that is not complete is asked again; one that fails or answers
         // something else hands that up and the roll back goes on below it.
         RollCase{"backward answers",
                  {{nullptr, {}, "b1", {1}}, {nullptr, {}, "b2", {5}}, {nullptr, {}, "b3", {0, -1}}},
                  {0, 0, -1, 5, 1},
-                 {"b3", "b3", "b2", "b1"}},
+                 {"b3", "b3", "b2", "b1"},
+                 {"unknown return value from func: 5"}},
         // Steps without backward actions are passed in the same call.
         RollCase{"no backward", {{"f1", {1}, nullptr, {}}, {"f2", {1}, nullptr, {}}}, {0, 0, 1}, {"f1", "f2"}}),
     [](const auto& info) {
@@ -110,19 +114,15 @@ INSTANTIATE_TEST_SUITE_P(
       return name;
     });
 
-TEST(RollbackTest, UnknownForwardAnswerIsTraced) {
-  Engine engine({{"f1", {7}, nullptr, {}}});
+// A failed roll forward stays failed; a roll back before any forward call has nothing to undo.
+TEST(RollbackTest, FailureStaysAndAnEarlyRollBackIsComplete) {
+  Engine engine({{"f1", {7}, "b1", {1}}});
+  EXPECT_EQ(engine.rollback.RollBack(), MR_DONE);
+  EXPECT_TRUE(engine.rollback.IsRolledBack() && engine.journal.empty());
   MErrCapture capture;
   EXPECT_EQ(engine.rollback.RollForward(), MR_FAILED);
-  EXPECT_EQ(engine.rollback.RollForward(), MR_FAILED);  // stays failed
-  EXPECT_EQ(capture.ContextTexts(), std::vector<std::string>{"unknown return value from func: 7"});
-}
-
-TEST(RollbackTest, RollBackBeforeAnyForwardCallIsComplete) {
-  Engine engine({{"f1", {1}, "b1", {1}}});
-  EXPECT_EQ(engine.rollback.RollBack(), MR_DONE);
-  EXPECT_TRUE(engine.rollback.IsRolledBack());
-  EXPECT_TRUE(engine.journal.empty());
+  EXPECT_EQ(engine.rollback.RollForward(), MR_FAILED);
+  EXPECT_EQ(engine.journal, std::vector<std::string>{"f1"});
 }
 
 TEST(RollbackTest, MemberFunctionAction) {

@@ -4,6 +4,7 @@
 #include <chrono>
 #include <cmath>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "merrcapture.h"
@@ -12,30 +13,23 @@
 
 namespace {
 
-struct CleanCase {
-  const char* input;
-  const char* cut;    // after stl_string_cut_comment
-  const char* clean;  // after stl_string_clean
-};
-
-class ConfigValueTest : public ::testing::TestWithParam<CleanCase> {};
-
-TEST_P(ConfigValueTest, CommentIsCutByPriorityAndAllWhiteSpaceRemoved) {
-  std::string cut = GetParam().input;
-  stl_string_cut_comment(cut);
-  EXPECT_EQ(cut, GetParam().cut) << "input: '" << GetParam().input << "'";
-  std::string clean = GetParam().input;
-  stl_string_clean(clean);
-  EXPECT_EQ(clean, GetParam().clean) << "input: '" << GetParam().input << "'";
+TEST(ConfigValueTest, CommentIsCutByPriorityAndAllWhiteSpaceRemoved) {
+  const struct {
+    const char* input;
+    const char* cut;    // after stl_string_cut_comment
+    const char* clean;  // after stl_string_clean
+  } cases[] = {{" ab c ; comment", " ab c ", "abc"}, {"x // y ; z", "x ", "x"}, {"a/*b*/c", "a", "a"},
+               {"a;b//c", "a;b", "a;b"}, {"a;b/*c", "a;b", "a;b"}, {"p/q", "p/q", "p/q"},
+               {"\t m\r\n1\v\f", "\t m\r\n1\v\f", "m1"}, {"", "", ""}, {";all comment", "", ""}};
+  for (const auto& c : cases) {
+    std::string cut = c.input;
+    stl_string_cut_comment(cut);
+    EXPECT_EQ(cut, c.cut) << "input: '" << c.input << "'";
+    std::string clean = c.input;
+    stl_string_clean(clean);
+    EXPECT_EQ(clean, c.clean) << "input: '" << c.input << "'";
+  }
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    Table, ConfigValueTest,
-    ::testing::Values(CleanCase{" ab c ; comment", " ab c ", "abc"}, CleanCase{"x // y ; z", "x ", "x"},
-                      CleanCase{"a/*b*/c", "a", "a"}, CleanCase{"a;b//c", "a;b", "a;b"},
-                      CleanCase{"a;b/*c", "a;b", "a;b"}, CleanCase{"p/q", "p/q", "p/q"},
-                      CleanCase{"\t m\r\n1\v\f", "\t m\r\n1\v\f", "m1"}, CleanCase{"", "", ""},
-                      CleanCase{";all comment", "", ""}));
 
 TEST(ConfigWordsTest, TrimKeepsInnerBlanksAndSplitSkipsEmptyWords) {
   EXPECT_EQ(stl_string_trim(" \t a b\t "), "a b");
@@ -45,38 +39,27 @@ TEST(ConfigWordsTest, TrimKeepsInnerBlanksAndSplitSkipsEmptyWords) {
   EXPECT_THAT(stl_string_split_words(" ,\t"), ::testing::IsEmpty());
 }
 
-class StlStringPrintfLengthTest : public ::testing::TestWithParam<size_t> {};
-
-// The local buffer holds 1023 characters; longer results take the second pass.
-TEST_P(StlStringPrintfLengthTest, DeliversTheWholeTextAndItsLength) {
-  const std::string body(GetParam(), 'b');
-  std::string out = "previous contents";
-  const int length = stl_string_printf(out, "<%s|%d>", body.c_str(), 42);
-  EXPECT_EQ(out, "<" + body + "|42>");
-  EXPECT_EQ(length, static_cast<int>(out.size()));
+// The local buffer holds 1023 characters; longer results take the second pass. Results of 5,
+// 1022, 1023, 1024 and 1025 characters, and one far beyond.
+TEST(StlStringPrintfTest, DeliversTheWholeTextAndItsLength) {
+  for (const size_t size : {0u, 1017u, 1018u, 1019u, 1020u, 70000u}) {
+    const std::string body(size, 'b');
+    std::string out = "previous contents";
+    const int length = stl_string_printf(out, "<%s|%d>", body.c_str(), 42);
+    EXPECT_EQ(out, "<" + body + "|42>");
+    EXPECT_EQ(length, static_cast<int>(out.size())) << size;
+  }
 }
 
-// Results of 5, 1022, 1023, 1024 and 1025 characters, and one far beyond.
-INSTANTIATE_TEST_SUITE_P(Boundary, StlStringPrintfLengthTest,
-                         ::testing::Values(0u, 1017u, 1018u, 1019u, 1020u, 70000u));
-
-struct SleepCase {
-  double seconds;
-  int result;
-};
-
-class MSleepSecTest : public ::testing::TestWithParam<SleepCase> {};
-
-TEST_P(MSleepSecTest, OutOfRangeIsRefusedWithATraceEntry) {
-  MErrCapture capture;
-  EXPECT_EQ(msleep_sec(GetParam().seconds), GetParam().result) << "seconds: " << GetParam().seconds;
-  const std::vector<std::string> expected{"msleep_sec(): invalid argument"};
-  EXPECT_EQ(capture.ContextTexts(), GetParam().result == 0 ? std::vector<std::string>{} : expected);
+TEST(MSleepSecTest, OutOfRangeIsRefusedWithATraceEntry) {
+  const std::pair<double, int> cases[] = {{0.0, 0}, {0.0009, 0}, {-0.001, -1}, {2678400.5, -1}, {std::nan(""), -1}};
+  for (const auto& [seconds, result] : cases) {
+    MErrCapture capture;
+    EXPECT_EQ(msleep_sec(seconds), result) << "seconds: " << seconds;
+    EXPECT_EQ(capture.ContextTexts(),
+              result == 0 ? std::vector<std::string>{} : std::vector<std::string>{"msleep_sec(): invalid argument"});
+  }
 }
-
-INSTANTIATE_TEST_SUITE_P(Range, MSleepSecTest,
-                         ::testing::Values(SleepCase{0.0, 0}, SleepCase{0.0009, 0}, SleepCase{-0.001, -1},
-                                           SleepCase{2678400.5, -1}, SleepCase{std::nan(""), -1}));
 
 TEST(MSleepSecTest, SleepsAtLeastTheTruncatedMilliseconds) {
   const auto start = std::chrono::steady_clock::now();

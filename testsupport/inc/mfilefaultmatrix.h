@@ -7,10 +7,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include <filesystem>
-#include <fstream>
 #include <functional>
-#include <iterator>
 #include <string>
 #include <vector>
 
@@ -84,18 +81,6 @@ inline void expect_texts(const char* what, const std::vector<std::string>& actua
                      << "\n  expected: " << ::testing::PrintToString(expected);
 }
 
-inline std::string read_file(const std::filesystem::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-inline bool has_temp_file(const MTestTempDir& dir) {
-  for (const auto& entry : std::filesystem::directory_iterator(dir.path())) {
-    if (entry.path().filename().string().rfind("ffw", 0) == 0) return true;
-  }
-  return false;
-}
-
 }  // namespace mfilefaultmatrix_detail
 
 // `fail_at` 0 runs without a failure. Answers the number of platform calls made.
@@ -108,7 +93,7 @@ inline uint64_t MFileFaultRun(const MFileFaultCase& c, uint64_t fail_at, const M
   {
     MErrCapture capture;
     std::function<bool()> operation = c.prepare(dir);
-    const std::string kept_before = c.kept_file.empty() ? "" : detail::read_file(dir.File(c.kept_file));
+    const std::string kept_before = c.kept_file.empty() ? "" : dir.Read(c.kept_file);
     MFileFaults_FailCall(fail_at);
     const bool succeeded = operation();
     calls = MFileFaults_CallCount();
@@ -120,11 +105,11 @@ inline uint64_t MFileFaultRun(const MFileFaultCase& c, uint64_t fail_at, const M
     detail::expect_texts("error log", capture.LogTexts(), expected.log, dir);
     operation = nullptr;
     if (!c.kept_file.empty() && !succeeded) {
-      EXPECT_EQ(detail::read_file(dir.File(c.kept_file)), kept_before) << c.kept_file << " was changed";
+      EXPECT_EQ(dir.Read(c.kept_file), kept_before) << c.kept_file << " was changed";
     }
   }
   EXPECT_EQ(MFileFaults_OpenHandles(), handles_before) << "a handle was left open";
-  EXPECT_FALSE(detail::has_temp_file(dir)) << "a temporary file was left behind";
+  EXPECT_FALSE(dir.HasTempFile()) << "a temporary file was left behind";
   return calls;
 }
 
@@ -136,11 +121,12 @@ inline void ExpectFileFaultMatrix(const MFileFaultCase& c) {
   for (size_t i = 0; i < c.faults.size(); ++i) MFileFaultRun(c, i + 1, c.faults[i]);
 }
 
-// `faults` with `entry` added after the trace of each failure that is not survived: the entry of
-// a caller that reports the failure in its turn.
-inline std::vector<MFileFault> MFileFaultsReportedBy(std::vector<MFileFault> faults, const std::string& entry) {
+// `faults` with `entries` added after the trace of each failure that is not survived: the entries
+// of the callers that report the failure in their turn, innermost first.
+inline std::vector<MFileFault> MFileFaultsReportedBy(std::vector<MFileFault> faults,
+                                                     const std::vector<std::string>& entries) {
   for (MFileFault& fault : faults) {
-    if (!fault.succeeds) fault.trace.push_back(entry);
+    if (!fault.succeeds) fault.trace.insert(fault.trace.end(), entries.begin(), entries.end());
   }
   return faults;
 }

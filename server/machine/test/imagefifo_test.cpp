@@ -13,7 +13,6 @@
 #include "merrcapture.h"
 #include "mmachimagefifocommands.h"
 #include "msharedmem.h"
-#include "mtestchildprocess.h"
 #include "mtestprobesystemmachine.h"
 
 using ::testing::ElementsAre;
@@ -23,26 +22,6 @@ namespace {
 
 constexpr MMachImageFormat kVga{640, 480, 1};
 constexpr unsigned char kUntouched = 0xAA;
-
-// The child mode of this binary: "<binary> --imagefifo-child <block name> <header in hex>".
-constexpr char kChildFlag[] = "--imagefifo-child";
-
-std::string hex(const unsigned char* bytes, size_t size) {
-  static const char kDigits[] = "0123456789abcdef";
-  std::string text;
-  for (size_t i = 0; i < size; ++i) (text += kDigits[bytes[i] >> 4]) += kDigits[bytes[i] & 15];
-  return text;
-}
-
-// Attaches to the block by name, as the consumer of the images does, and compares its header:
-// 0 when it reads the same, 2 without a block, 3 when it reads something else.
-int run_child(const char* name, const std::string& header) {
-  auto* block = static_cast<unsigned char*>(MSharedMem_LinkOrCreate(name, 1));
-  if (block == nullptr) return 2;
-  const bool same = hex(block, header.size() / 2) == header;
-  MSharedMem_Unlink(block);
-  return same ? 0 : 3;
-}
 
 // Unique per process, as test processes may run side by side.
 std::string unique_name(const std::string& tag) {
@@ -234,26 +213,4 @@ TEST_F(ImagefifoTest, DeleteFailuresReportAndRemoveOnlyTheirEntry) {
                           "MSharedMem_Unlink(): no shared memory registered at " + at));
 }
 
-// Another process finds the block under its name and reads the header that the command wrote.
-TEST_F(ImagefifoTest, AnotherProcessAttachesByNameAndReadsTheSameHeader) {
-  for (const bool wide : {false, true}) {
-    SCOPED_TRACE(wide ? "64-bit layout" : "32-bit layout");
-    const std::string name = unique_name(wide ? "child64" : "child32");
-    EXPECT_EQ(Create(name, 1000000, wide), "");
-    const MMachImagefifoEntry& entry = machine.imagefifos.at(name);
-    const auto* block = static_cast<const unsigned char*>(wide ? entry.buffer64 : entry.buffer32);
-    const std::string header = hex(block, wide ? 40 : 20);
-    MTestChildProcess child({kChildFlag, name, header});
-    ASSERT_TRUE(child.started());
-    EXPECT_EQ(child.Wait(), 0);
-    EXPECT_EQ(Delete(name), "");
-  }
-}
-
 }  // namespace
-
-int main(int argc, char** argv) {
-  if (argc == 4 && std::strcmp(argv[1], kChildFlag) == 0) return run_child(argv[2], argv[3]);
-  ::testing::InitGoogleTest(&argc, argv);
-  return RUN_ALL_TESTS();
-}

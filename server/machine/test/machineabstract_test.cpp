@@ -106,40 +106,16 @@ TEST(MachineAbstractTest, GuardedOperationsAnswerEmptyValuesWithoutTheirService)
     EXPECT_EQ(machine.GetProbeStatus(), 0u);
     EXPECT_EQ(machine.GetLoadedProbe(), 0u);
     EXPECT_EQ(machine.GetLoadedTip(), 0u);
+
+    std::string text = "unchanged";
+    EXPECT_FALSE(machine.HasMagazine());
+    EXPECT_EQ(machine.GetMagazineSlotOfProbe(7), 0u);
+    EXPECT_FALSE(machine.IsMagazineSlot(1) || machine.SetMagazineSlot(1, 7));
+    EXPECT_FALSE(machine.GetMagazineLoadProgram(text, 1) || machine.GetMagazineUnloadProgram(text, 1) ||
+                 machine.GetMagazineChangeProgram(text, 1, 4));
+    EXPECT_EQ(text, "unchanged");
+    EXPECT_THAT(machine.GetMagazineSlots("Optic", 2), IsEmpty());
   }
-}
-
-// Forwarding keeps argument order and the full 64-bit results.
-TEST(MachineAbstractTest, OperationsForwardArgumentsAndResults) {
-  StrictMock<MockProbesystemService> probesystems;
-  StrictMock<MockProbeService> probes;
-  TestMachine machine;
-  machine.probesystems = &probesystems;
-  machine.probes = &probes;
-  const std::vector<MMachProbesystemInfo> infos = {{"Optic", 2, {1, 2, 3}, {0.5, 0.0, 0.0}}};
-  EXPECT_CALL(probesystems, GetProbesystemInfos("Optic", 2u)).WillOnce(Return(infos));
-  EXPECT_CALL(probesystems, GetActiveProbesystem()).WillOnce(Return("Optic"));
-  EXPECT_CALL(probes, GetProbeTipData(3u, 4u)).WillOnce(Return(std::vector<double>{1.5, 2.5}));
-  EXPECT_CALL(probes, GetProbeInfo()).WillOnce(Return(0x1122334455667788u));
-  EXPECT_TRUE(machine.HasProbesystems() && machine.HasProbes());
-  EXPECT_EQ(machine.GetProbesystemInfos("Optic", 2), infos);
-  EXPECT_EQ(machine.GetActiveProbesystem(), "Optic");
-  EXPECT_THAT(machine.GetProbeTipData(3, 4), ElementsAre(1.5, 2.5));
-  EXPECT_EQ(machine.GetProbeInfo(), 0x1122334455667788u);
-}
-
-TEST(MachineAbstractTest, MagazineOperationsWithoutMagazineLeaveTheirArgumentsAlone) {
-  TestMachine machine;
-  std::string text = "unchanged";
-  EXPECT_FALSE(machine.HasMagazine());
-  EXPECT_EQ(machine.GetMagazineSlotOfProbe(7), 0u);
-  EXPECT_FALSE(machine.IsMagazineSlot(1));
-  EXPECT_FALSE(machine.SetMagazineSlot(1, 7));
-  EXPECT_FALSE(machine.GetMagazineLoadProgram(text, 1));
-  EXPECT_FALSE(machine.GetMagazineUnloadProgram(text, 1));
-  EXPECT_FALSE(machine.GetMagazineChangeProgram(text, 1, 4));
-  EXPECT_EQ(text, "unchanged");
-  EXPECT_THAT(machine.GetMagazineSlots("Optic", 2), IsEmpty());
 }
 
 TEST(MachineAbstractTest, HostServiceCallsAreForwardedAndReadinessConverted) {

@@ -2,8 +2,6 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <memory>
 #include <string>
 #include <vector>
@@ -35,13 +33,10 @@ class MagazineDBTest : public ::testing::Test {
   }
   // Writes the database file of the machine's configuration directory and opens it.
   bool Load(const std::string& text) {
-    std::ofstream(path, std::ios::binary) << text;
+    dir.Write("magazine.database", text);
     return db.OpenInConfigdir(dir.path().string());
   }
-  std::string FileText() const {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-  }
+  std::string FileText() const { return dir.Read("magazine.database"); }
   // "key: slot ..|" per magazine.
   std::string Kept() const {
     std::string text;
@@ -137,39 +132,38 @@ TEST_F(MagazineDBTest, ProgramsLoseTheirQuotesAndChangesFallBackToUnloadAndLoad)
   }
 }
 
-TEST_F(MagazineDBTest, SetSlotSavesAFileThatReadsBackToTheSameModel) {
-  ASSERT_TRUE(
-      Load("; magazine\n" + kSlot1 + "[Optic_2_slot4]\nload.program=l4\nunload.program=u4\n"));
-  EXPECT_TRUE(machine.SetMagazineSlot(1, 12));
-  EXPECT_TRUE(machine.SetMagazineSlot(4, 3000000000u));  // beyond the file's signed range
-  EXPECT_EQ(FileText(),
-            "; magazine\r\n[Optic_2_slot1]\r\nload.program=\"l1\"\r\nunload.program=\"u1\"\r\n"
-            "probe =12\r\n[Optic_2_slot4]\r\nload.program=l4\r\nunload.program=u4\r\n"
-            "probe=-1294967296\r\n");
-  MMachMagazineDB reread(&machine);
-  ASSERT_TRUE(reread.Open(path));
-  EXPECT_EQ(reread.Magazines(), db.Magazines());
-  EXPECT_THAT(reread.GetSlots("", 0), ElementsAre(Pair(1u, 12u), Pair(4u, 3000000000u)));
-}
-
-// A section whose name is not the one the database would form for its slot (leading zeros, a
-// probe-system name beyond 90 characters) still receives the probe, and no other section appears.
-TEST_F(MagazineDBTest, SetSlotWritesIntoTheSectionTheSlotCameFrom) {
+// The probe goes into the section that the slot came from, also where its name is not the one the
+// database would form (leading zeros, a probe-system name beyond 90 characters), and the saved file
+// reads back to the same model, a probe beyond the file's signed range included.
+TEST_F(MagazineDBTest, SetSlotSavesIntoTheSectionTheSlotCameFrom) {
   const std::string long_name(95, 'L');
-  machine.defined.insert({"ps", 1});
-  machine.defined.insert({long_name, 1});
+  machine.defined.insert({{"ps", 1}, {long_name, 1}});
+  const auto section = [](const std::string& name, const char* probe, const char* end) {
+    return std::string("[").append(name).append("]").append(end).append("load.program=l").append(end)
+        .append("unload.program=u").append(end).append("probe=").append(probe).append(end);
+  };
   const struct {
-    std::string section;
+    std::string file;
     std::pair<std::string, uint32_t> active;
-  } cases[] = {{"ps_01_slot1", {"ps", 1}},
-               {"ps_1_slot0001", {"ps", 1}},
-               {long_name + "_1_slot1", {long_name, 1}}};
+    std::vector<std::pair<uint32_t, uint32_t>> slot_probes;
+    std::string saved;
+  } cases[] = {
+      {"; magazine\n" + kSlot1 + "[Optic_2_slot4]\nload.program=l\nunload.program=u\n",
+       {"Optic", 2},
+       {{1, 12}, {4, 3000000000u}},
+       "; magazine\r\n[Optic_2_slot1]\r\nload.program=\"l1\"\r\nunload.program=\"u1\"\r\nprobe =12\r\n" +
+           section("Optic_2_slot4", "-1294967296", "\r\n")},
+      {section("ps_01_slot1", "7", "\n"), {"ps", 1}, {{1, 12}}, section("ps_01_slot1", "12", "\r\n")},
+      {section("ps_1_slot0001", "7", "\n"), {"ps", 1}, {{1, 12}}, section("ps_1_slot0001", "12", "\r\n")},
+      {section(long_name + "_1_slot1", "7", "\n"), {long_name, 1}, {{1, 12}},
+       section(long_name + "_1_slot1", "12", "\r\n")},
+  };
   for (const auto& c : cases) {
-    SCOPED_TRACE(c.section);
-    ASSERT_TRUE(Load("[" + c.section + "]\nload.program=l\nunload.program=u\nprobe=7\n"));
+    SCOPED_TRACE(c.file.substr(0, 40));
+    ASSERT_TRUE(Load(c.file));
     machine.active = c.active;
-    EXPECT_TRUE(machine.SetMagazineSlot(1, 12));
-    EXPECT_EQ(FileText(), "[" + c.section + "]\r\nload.program=l\r\nunload.program=u\r\nprobe=12\r\n");
+    for (const auto& [slot, probe] : c.slot_probes) EXPECT_TRUE(machine.SetMagazineSlot(slot, probe));
+    EXPECT_EQ(FileText(), c.saved);
     MMachMagazineDB reread(&machine);
     EXPECT_TRUE(reread.Open(path));
     EXPECT_EQ(reread.Magazines(), db.Magazines());
@@ -213,7 +207,7 @@ TEST(MagazineDBFaultTest, FailedSaveKeepsTheFileAndTheModel) {
   const MFileFaultCase set_slot{
       "MMachMagazineDB::SetSlot",
       [kFile](const MTestTempDir& dir) -> std::function<bool()> {
-        std::ofstream(dir.File(kFile), std::ios::binary) << kSlot1;
+        dir.Write(kFile, kSlot1);
         auto machine = std::make_shared<MTestProbesystemMachine>();
         machine->defined = {{"Optic", 2}};
         machine->active = {"Optic", 2};
@@ -226,14 +220,12 @@ TEST(MagazineDBFaultTest, FailedSaveKeepsTheFileAndTheModel) {
           return false;
         };
       },
-      MFileFaultsReportedBy(
-          MFileFaultsReportedBy(
-              MFileFaultsReportedBy(MFileFaultsOfWriteAtOnce(std::string("{").append(kFile).append("}"), kMFastFileReplace),
-                                    std::string("MFastFile_WriteLinesAtOnce(): MFastFile_WriteAtOnce(\"{")
-                                        .append(kFile)
-                                        .append("}\",..,*,10) failed")),
-              "MIniData::Save(): MFastFile_WriteLinesAtOnce(\"*\") failed"),
-          "MMachMagazineDB::SetSlot(): inidata.Save() failed"),
+      MFileFaultsReportedBy(MFileFaultsOfWriteAtOnce(std::string("{").append(kFile).append("}"), kMFastFileReplace),
+                            {std::string("MFastFile_WriteLinesAtOnce(): MFastFile_WriteAtOnce(\"{")
+                                 .append(kFile)
+                                 .append("}\",..,*,10) failed"),
+                             "MIniData::Save(): MFastFile_WriteLinesAtOnce(\"*\") failed",
+                             "MMachMagazineDB::SetSlot(): inidata.Save() failed"}),
       kFile};
   ExpectFileFaultMatrix(set_slot);
 }
