@@ -15,6 +15,7 @@
 
 #include "mmachabstract.h"
 #include "mproxyaxesvectorpart.h"
+#include "mproxyaxislistings.h"
 #include "mproxycommand.h"
 #include "mproxyentries.h"
 #include "mproxynameindex.h"
@@ -357,7 +358,7 @@ class MProxyMachAbstract : public MMachAbstract {
   std::vector<MMachAbstract*> submachines_;  // not owned
   AxisTable axis_table_;
   MProxyNameIndex<MProxyAxisEntry> axis_index_;  // rebuilt with axis_table_
-  std::vector<std::map<std::string, MMachAxisInfo>> submachine_axisinfos_;
+  MProxyAxisListings axis_listings_;  // what each submachine listed, kept against axis_table_
   ComponentTable component_table_;
   std::vector<std::map<std::string, MMachComponentInfo>> submachine_componentinfos_;
   ProbesystemTable probesystem_table_;
