@@ -25,8 +25,8 @@ class MProxyAxisListings {
   // Every listing whole, by submachine index; the table entries kept since compact() must still
   // be as they were. Stays valid until compact() or reset().
   std::vector<Listing>& expand();
-  // While expanded: the merge stored listed element number n (in listing order) of submachine
-  // `index` as the n-th call for that index told, in `entry`.
+  // Called by a merge of the expanded listings for each element of listing `index`, in listing
+  // order, with the table entry it stored the element in.
   void stored(size_t index, const MProxyAxisEntry& entry) { kept_[index].push_back(&entry); }
   // After the merge of the whole listings into the table: keeps a pointer to each element's
   // stored entry where that entry still holds it unchanged, a copy otherwise, and frees the maps.

@@ -89,7 +89,7 @@ void merge_into_table(std::map<std::string, Entry>& table, const std::vector<MMa
     for (const auto& element : listings[k]) {
       const std::string& own_name = own_name_of(element);
       Entry candidate = entry_of(element, submachines[k]);
-      if (collided.empty() || collided.count(own_name) == 0) {
+      if (collided.count(own_name) == 0) {
         const auto plain = table.lower_bound(own_name);
         if (plain != table.end() && plain->first == own_name) {
           rename_earlier_entry(table, plain->second, own_name, k, index, rules);
