@@ -109,6 +109,38 @@ std::string RecordingReporter::ErrorOf(const std::string& name) const {
   return found == errors_.end() ? std::string() : found->second;
 }
 
+namespace {
+
+// One line of counter medians with their goals; false when the benchmark failed or a goal is missed.
+bool print_counter_report(const RecordingReporter& reporter, const CounterReport& report, std::ostream& out) {
+  out << report.name;
+  if (const std::string failure = reporter.ErrorOf(report.benchmark); !failure.empty()) {
+    out << " FAILED: " << failure << "\n";
+    return false;
+  }
+  bool any = false;
+  bool met = true;
+  for (const std::string& counter : report.counters) {
+    double value = 0;
+    if (!reporter.MedianCounter(report.benchmark, counter, value)) continue;
+    out << " " << counter << "=" << format_number(value);
+    any = true;
+    if (const auto limit = report.at_most.find(counter); limit != report.at_most.end()) {
+      const bool counter_met = value <= limit->second;
+      out << " goal<=" << format_limit(limit->second) << (counter_met ? " ok" : " MISSED");
+      met = met && counter_met;
+    }
+  }
+  if (!any) {
+    out << " not run\n";
+  } else {
+    out << (report.at_most.empty() ? " (no goal)\n" : "\n");
+  }
+  return met;
+}
+
+}  // namespace
+
 bool PrintPairSummary(const RecordingReporter& reporter, std::ostream& out) {
   bool all_met = true;
   out << "\n";
@@ -146,20 +178,7 @@ bool PrintPairSummary(const RecordingReporter& reporter, std::ostream& out) {
     out << "  [" << format_cost(ours, pair.cost) << " vs " << format_cost(reference, pair.cost) << "]\n";
   }
   for (const CounterReport& report : registered_reports()) {
-    out << report.name;
-    if (const std::string failure = reporter.ErrorOf(report.benchmark); !failure.empty()) {
-      out << " FAILED: " << failure << "\n";
-      all_met = false;
-      continue;
-    }
-    bool any = false;
-    for (const std::string& counter : report.counters) {
-      double value = 0;
-      if (!reporter.MedianCounter(report.benchmark, counter, value)) continue;
-      out << " " << counter << "=" << format_number(value);
-      any = true;
-    }
-    out << (any ? " (no goal)\n" : " not run\n");
+    all_met = print_counter_report(reporter, report, out) && all_met;
   }
   return all_met;
 }

@@ -41,11 +41,13 @@ class PairRegistration {
 };
 
 // A benchmark whose result is a set of counters (State::counters) rather than a time: the
-// summary prints their medians under the name, without a verdict.
+// summary prints their medians under the name, each with its goal when it has an upper limit
+// (a median above it misses the goal), and "(no goal)" when none has one.
 struct CounterReport {
   std::string name;       // as printed, e.g. "memory.Open.16x256"
   std::string benchmark;  // run name
   std::vector<std::string> counters;
+  std::map<std::string, double> at_most{};  // upper limits by counter name
 };
 
 class CounterRegistration {

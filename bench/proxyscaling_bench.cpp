@@ -115,7 +115,9 @@ const PairRegistration kOpenByAxes({"scaling.Open.per_axis.16x1024_vs_16x64", "B
                                     "BM_ProxyOpen/16/64", Goal::kRatioAtMost, 1.3, Cost::kPerItem});
 const PairRegistration kPoll({"scaling.Poll.per_submachine.64_vs_1", "BM_ProxyPoll/64", "BM_ProxyPoll/1",
                               Goal::kRatioAtMost, 1.3, Cost::kPerItem});
-const orvex_bench::CounterRegistration kMemory({"memory.Open.16x256", "BM_ProxyOpenMemory/iterations:3",
-                                                {"peak_per_axis", "held_per_axis", "blocks_per_axis"}});
+const orvex_bench::CounterRegistration kMemory({"memory.Open.16x256",
+                                                "BM_ProxyOpenMemory/iterations:3",
+                                                {"peak_per_axis", "held_per_axis", "blocks_per_axis"},
+                                                {{"peak_per_axis", 500}, {"held_per_axis", 300}}});
 
 }  // namespace

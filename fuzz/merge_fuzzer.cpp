@@ -63,6 +63,17 @@ void check_table(const Table& table, const std::set<Owned>& listed, Lookup looku
   }
 }
 
+// What a re-merge must give back: each proxy name with its owner, own name and description.
+std::vector<std::pair<std::string, Owned>> owners_of(const MProxyMachAbstract::AxisTable& table) {
+  std::vector<std::pair<std::string, Owned>> owners;
+  for (const auto& [proxy_name, entry] : table) {
+    owners.emplace_back(proxy_name + "/" + std::to_string(entry.info.flags) + "/" + entry.info.name,
+                        Owned{entry.submachine, entry.submachine_name});
+  }
+  return owners;
+}
+bool operator==(const Owned& a, const Owned& b) { return a.submachine == b.submachine && a.name == b.name; }
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
@@ -134,6 +145,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     return it != proxy.probesystem_table().end() ? std::set<Owned>{{it->second.submachine, it->second.submachine_name}}
                                                  : std::set<Owned>{};
   });
+  // Re-reading the unchanged submachines merges the kept listings into the same axis table.
+  const auto merged = owners_of(MProxyTestAccess::axis_table(proxy));
+  proxy.UpdateCapabilities(nullptr);
+  MFUZZ_CHECK(owners_of(MProxyTestAccess::axis_table(proxy)) == merged,
+              "re-reading unchanged submachines changed the axis table");
   proxy.Close();
   return 0;
 }

@@ -7,7 +7,6 @@
 
 #include <map>
 #include <memory>
-#include <set>
 #include <string>
 
 #include "mmachabstract.h"
@@ -26,6 +25,7 @@ class MProxyCommand {
     Subcommand& operator=(const Subcommand&) = delete;
 
     MMachCommand* command;
+    bool finished = false;  // has reported done to its proxy command
   };
   // Ordered by the submachine object's address.
   using SubcommandMap = std::map<MMachAbstract*, std::shared_ptr<Subcommand>>;
@@ -45,9 +45,12 @@ class MProxyCommand {
   virtual void Abort();
 
  protected:
+  // Forgets every sub-command (destroying those that no other map holds), so that sub-commands
+  // added later are polled afresh.
+  void drop_subcommands();
+
   bool aborted = false;
   SubcommandMap subcommands;
-  std::set<MMachCommand*> finished;
   MProxyMachAbstract* machine;  // not owned
   MOutputChannel* output;       // not owned; the same channel as the MMach<Name>Command part's
 

@@ -16,6 +16,7 @@
 #include "mmachabstract.h"
 #include "mmachcommandfactories.h"
 #include "mproxyaxesvectorpart.h"
+#include "mproxyaxislistings.h"
 #include "mproxycommand.h"
 #include "mproxyentries.h"
 #include "mproxyfeaturestate.h"
@@ -319,7 +320,7 @@ class MProxyMachAbstract : public MMachAbstract {
   std::vector<MMachAbstract*> submachines_;  // not owned
   AxisTable axis_table_;
   MProxyNameIndex<MProxyAxisEntry> axis_index_;  // rebuilt with axis_table_
-  std::vector<std::map<std::string, MMachAxisInfo>> submachine_axisinfos_;
+  MProxyAxisListings axis_listings_;  // what each submachine listed, kept against axis_table_
   ComponentTable component_table_;
   std::vector<std::map<std::string, MMachComponentInfo>> submachine_componentinfos_;
   ProbesystemTable probesystem_table_;

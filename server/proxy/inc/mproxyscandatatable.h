@@ -1,7 +1,8 @@
 // MProxyScanDataTable: the flat table behind a running proxy scan's GetData. Once the real scan
 // runs its sub-commands no longer change, so each one gets a slot (in sub-command order) holding
-// its scan part, whether it is an endless scan, the request positions of its values and its
-// latest values; a read then walks the slots without a map lookup. Nothing in it is owned but
+// its scan part, whether it is an endless scan, where each of its values goes in the merged
+// vector and its latest values. A delivery is placed into the staged merged vector at once, so a
+// read walks the slots once, without a map lookup, and hands the staged vector over. Nothing in it is owned but
 // the values; the table is rebuilt when the sub-commands or the scandata assignment change.
 #pragma once
 
@@ -30,11 +31,18 @@ class MProxyScanDataTable {
   bool read(std::vector<double>& merged);
 
  private:
+  // Value `index` of a slot goes to `position` of the merged vector.
+  struct Placement {
+    size_t index;
+    size_t position;
+  };
+
   struct Slot {
     MMachAbstract* submachine = nullptr;
-    MMachScanCommand* scan = nullptr;                 // null: the sub-command is no scan
-    bool endless = false;                             // an endless scan of a recording submachine
-    const std::vector<uint64_t>* positions = nullptr;  // the assignment's positions; null: none
+    MMachScanCommand* scan = nullptr;  // null: the sub-command is no scan
+    bool endless = false;              // an endless scan of a recording submachine
+    // By rising index; the assignment's "no position" entries are left out.
+    std::vector<Placement> placements;
     // Two vectors used in turn: the next read goes into the one that is not the latest, so a
     // failed read leaves the latest values as they were.
     std::vector<double> values[2];
@@ -42,8 +50,13 @@ class MProxyScanDataTable {
     bool known = false;   // has delivered at least once
   };
 
+  static std::vector<Placement> placements_of(const std::vector<uint64_t>& positions);
+  // Puts a slot's `values` at their places of `staged_` (0.0 where it delivered too few).
+  void stage(const std::vector<Placement>& placements, const std::vector<double>& values);
+
   std::vector<Slot> slots_;
-  size_t merged_size_ = 0;        // one place per request position of the assignment
+  size_t unknown_ = 0;            // slots that have not delivered yet
+  std::vector<double> staged_;    // the latest values of every slot, in request order
   uint64_t assignment_version_ = 0;
   bool built_ = false;
 };

@@ -36,7 +36,7 @@ bool MProxyCommand::IsDone() {
         }
       }
     }
-    if (finished.count(command) != 0) continue;
+    if (record->finished) continue;
 
     const bool done = mproxy_guard::poll(submachine, command);
     if (channel->HasEvent(kMEventCapabilitiesChanged)) {
@@ -47,12 +47,17 @@ bool MProxyCommand::IsDone() {
 
     if (done) {
       handle_finished_subcommand(submachine, command);
-      finished.insert(command);
+      record->finished = true;
     } else {
       result = false;
     }
   }
   return result;
+}
+
+void MProxyCommand::drop_subcommands() {
+  for (const auto& entry : subcommands) entry.second->finished = false;
+  subcommands.clear();
 }
 
 void MProxyCommand::Abort() {

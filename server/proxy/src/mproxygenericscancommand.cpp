@@ -110,8 +110,7 @@ void MProxyGenericScanCommand::join_owner(MMachAbstract* submachine,
 int MProxyGenericScanCommand::wait_for_subcommands() {
   if (!owner_->MProxyCommand::IsDone()) return MR_AGAIN;
   if (owner_->MProxyCommand::output->HasError()) return MR_FAILED;
-  owner_->subcommands.clear();
-  owner_->finished.clear();
+  owner_->drop_subcommands();
   return MR_DONE;
 }
 
@@ -215,7 +214,7 @@ int MProxyGenericScanCommand::wait_for_scan_end() {
   bool all_finished = true;
   bool moving_finished = true;
   for (const auto& [submachine, record] : owner_->subcommands) {
-    if (owner_->finished.count(record->command) != 0) continue;
+    if (record->finished) continue;
     all_finished = false;
     const auto endless = infinite_scans_.find(submachine);
     if (endless == infinite_scans_.end() || endless->second != record) moving_finished = false;

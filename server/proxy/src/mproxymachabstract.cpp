@@ -40,7 +40,6 @@ MProxyMachAbstract::MProxyMachAbstract(MOutputChannel* output, MMachHostService*
                            "probe.hardware", "probe.system",      "probe.tip"},
       own_config_component_(name + ".config"),
       submachines_(submachines),
-      submachine_axisinfos_(submachines.size()),
       submachine_componentinfos_(submachines.size()),
       current_probesystem_(probesystem_table_.end()),
       submachine_probesystem_infos_(submachines.size()),
@@ -57,6 +56,7 @@ MProxyMachAbstract::MProxyMachAbstract(MOutputChannel* output, MMachHostService*
       keypad_axis_cursor_(keypad_axis_list_.end()),
       keypad_value_cursor_(keypad_values_.end()),
       probesystem_cursor_(probesystem_table_.end()) {
+  axis_listings_.reset(submachines.size());
   combine_index_.rebuild(combine_functions_);
 }
 

@@ -50,27 +50,22 @@ bool copy_listing(const char* function, MMachAbstract* submachine, std::map<std:
     }
     if (*info == nullptr) return true;
     const std::string& name = (*info)->name;
-    if (infos.count(name) != 0) {
+    if (!infos.try_emplace(name, **info).second) {
       MERRTRACE("MProxyMachAbstract::%s(): \"%.20s\" found twice", function, name.c_str());
       refused = listed_twice(name);
       return false;
     }
-    infos.emplace(name, **info);
   }
 }
 
-// Each submachine's stored infos as (own name, table entry) pairs, in name order.
-template <class Entry, class Info>
-std::vector<std::vector<std::pair<std::string, Entry>>> candidates_from(
-    const std::vector<MMachAbstract*>& submachines, const std::vector<std::map<std::string, Info>>& infos) {
-  std::vector<std::vector<std::pair<std::string, Entry>>> candidates(submachines.size());
-  for (size_t k = 0; k < submachines.size() && k < infos.size(); ++k) {
-    for (const auto& [own_name, info] : infos[k]) {
-      candidates[k].emplace_back(own_name, Entry{info, own_name, submachines[k]});
-    }
+// The table entry of a stored (own name, info) pair of `submachine`.
+template <class Entry>
+struct EntryOfInfo {
+  template <class Info>
+  Entry operator()(const std::pair<const std::string, Info>& stored, MMachAbstract* submachine) const {
+    return Entry{stored.second, stored.first, submachine};
   }
-  return candidates;
-}
+};
 
 // What `channel` gained since it held `before` (all of it when it was emptied meanwhile), its
 // lines joined with "; " so that it fits into one error-log entry.
@@ -87,7 +82,8 @@ std::string text_since(const MOutputChannel* channel, const std::string& before)
 
 bool MProxyMachAbstract::Open() {
   const size_t count = submachines_.size();
-  submachine_axisinfos_.resize(count);
+  std::vector<MProxyAxisListings::Listing>& axis_listings = axis_listings_.expand();
+  axis_listings.resize(count);
   submachine_componentinfos_.resize(count);
   submachine_probesystem_infos_.resize(count);
   submachine_probesystem_names_.resize(count);
@@ -113,7 +109,7 @@ bool MProxyMachAbstract::Open() {
     const char* failed = nullptr;
     const char* kind = nullptr;
     std::string refused;
-    if (!get_axisinfos(submachine, submachine_axisinfos_[i], refused)) {
+    if (!get_axisinfos(submachine, axis_listings[i], refused)) {
       failed = "get_axisinfos";
       kind = "axis";
     } else if (!get_componentinfos(submachine, submachine_componentinfos_[i], refused)) {
@@ -187,11 +183,13 @@ bool MProxyMachAbstract::get_probesystems(MMachAbstract* submachine,
 }
 
 void MProxyMachAbstract::update_axis_table(bool* changed) {
+  const std::vector<MProxyAxisListings::Listing>& listings = axis_listings_.expand();
   MProxyMergeRules<MProxyAxisEntry> rules;
+  rules.stored = [this](size_t index, const MProxyAxisEntry& entry) { axis_listings_.stored(index, entry); };
   rules.rename = [](const std::string& axis, size_t index) { return append_number(axis, index + 1); };
   // The plain name follows the active submachine; without one it stays usable only for a
   // shared axis (combined over the submachines) that some submachine offers.
-  rules.settle_plain = [this](MProxyAxisEntry& plain, const std::string& axis) {
+  rules.settle_plain = [this, &listings](MProxyAxisEntry& plain, const std::string& axis) {
     MMachAbstract* active = get_active_submachine();
     if (const MMachAxisInfo* info = active ? MPROXY_CALL(active, GetAxisInfo, axis) : nullptr) {
       plain = MProxyAxisEntry{*info, axis, active};
@@ -199,7 +197,7 @@ void MProxyMachAbstract::update_axis_table(bool* changed) {
       return;
     }
     bool offered = false;
-    for (const auto& infos : submachine_axisinfos_) {
+    for (const auto& infos : listings) {
       const auto it = infos.find(axis);
       if (it != infos.end() && it->second.IsAvailable()) {
         offered = true;
@@ -212,8 +210,8 @@ void MProxyMachAbstract::update_axis_table(bool* changed) {
       plain.info.flags |= MMachAxisInfo::kNotAvailable;
     }
   };
-  merge_into_table(axis_table_, submachines_,
-                   candidates_from<MProxyAxisEntry>(submachines_, submachine_axisinfos_), rules, changed);
+  merge_into_table(axis_table_, submachines_, listings, EntryOfInfo<MProxyAxisEntry>(), rules, changed);
+  axis_listings_.compact(submachines_);
   axis_index_.rebuild(axis_table_);
   axis_cursor_ = axis_table_.end();
 }
@@ -237,9 +235,8 @@ void MProxyMachAbstract::update_component_table(bool* changed) {
     }
     plain.info.flags |= MMachComponentInfo::kNotAvailable;
   };
-  merge_into_table(component_table_, submachines_,
-                   candidates_from<MProxyComponentEntry>(submachines_, submachine_componentinfos_),
-                   rules, changed);
+  merge_into_table(component_table_, submachines_, submachine_componentinfos_,
+                   EntryOfInfo<MProxyComponentEntry>(), rules, changed);
   MProxyComponentEntry own{MMachComponentInfo{own_config_component_, "1.00-00",
                                               MMachComponentInfo::kDefaultFlags},
                            own_config_component_, this};
@@ -307,10 +304,11 @@ void MProxyMachAbstract::UpdateCapabilities(MMachAbstract* submachine, bool* axe
                          mproxy_guard::name_of(submachine));
     return;
   }
-  submachine_axisinfos_[k].clear();
+  MProxyAxisListings::Listing& axis_listing = axis_listings_.expand()[k];
+  axis_listing.clear();
   submachine_componentinfos_[k].clear();
   std::string refused;
-  if (!get_axisinfos(submachine, submachine_axisinfos_[k], refused) ||
+  if (!get_axisinfos(submachine, axis_listing, refused) ||
       !get_componentinfos(submachine, submachine_componentinfos_[k], refused)) {
     MPROXY_DUMP_AND_FAIL(context, output, kMErrorInternal,
                          "UpdateCapabilities(): failed to update axis infos for machine %s",

@@ -239,7 +239,7 @@ void MProxyMachAbstract::Close() {
   axis_table_.clear();
   axis_index_.clear();
   axis_cursor_ = axis_table_.end();
-  for (auto& infos : submachine_axisinfos_) infos.clear();
+  axis_listings_.clear();
   component_table_.clear();
   component_cursor_ = component_table_.end();
   for (auto& infos : submachine_componentinfos_) infos.clear();

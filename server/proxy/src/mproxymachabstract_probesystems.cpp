@@ -8,19 +8,15 @@
 void MProxyMachAbstract::update_probesystem_table() {
   const std::string current = GetActiveProbesystem();
 
-  std::vector<std::vector<std::pair<std::string, MProxyProbesystemEntry>>> candidates(
-      submachines_.size());
-  for (size_t k = 0; k < submachines_.size() && k < submachine_probesystem_names_.size(); ++k) {
-    for (const std::string& own_name : submachine_probesystem_names_[k]) {
-      candidates[k].emplace_back(own_name, MProxyProbesystemEntry{own_name, submachines_[k]});
-    }
-  }
   // Colliding names are numbered per submachine; the plain name keeps meaning the first one's.
   MProxyMergeRules<MProxyProbesystemEntry> rules;
   rules.rename = [](const std::string& probesystem, size_t index) {
     return append_number(probesystem, index + 1);
   };
-  merge_into_table(probesystem_table_, submachines_, candidates, rules, nullptr);
+  const auto entry_of = [](const std::string& own_name, MMachAbstract* submachine) {
+    return MProxyProbesystemEntry{own_name, submachine};
+  };
+  merge_into_table(probesystem_table_, submachines_, submachine_probesystem_names_, entry_of, rules, nullptr);
 
   current_probesystem_ = current.empty() ? probesystem_table_.end() : probesystem_table_.find(current);
   probesystem_cursor_ = probesystem_table_.end();

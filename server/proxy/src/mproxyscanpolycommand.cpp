@@ -9,8 +9,7 @@ bool MProxyScanpolyCommand::IsDone() {
   if (check_pending) {
     if (scandata_moved_away()) {
       // Released without Abort(): the sub-command has not been polled yet.
-      subcommands.clear();
-      finished.clear();
+      drop_subcommands();
       done = true;
       return true;
     }

@@ -46,9 +46,14 @@ TEST_P(MergeTest, CollidingNamesAreRenamedPerSubmachine) {
   if (c.active >= 0) Sim(static_cast<size_t>(c.active)).AddProbesystem("ps").SetActiveProbesystem("ps", 1);
   if (c.ini) WriteConfig(*c.ini);
   MProxyMachAbstract& proxy = OpenProxy();
-  EXPECT_THAT(c.components ? Describe(MProxyTestAccess::component_table(proxy))
-                           : Describe(MProxyTestAccess::axis_table(proxy)),
-              ElementsAreArray(c.expected));
+  const auto merged = [this, &proxy, &c] {
+    return c.components ? Describe(MProxyTestAccess::component_table(proxy))
+                        : Describe(MProxyTestAccess::axis_table(proxy));
+  };
+  EXPECT_THAT(merged(), ElementsAreArray(c.expected));
+  // Re-reading each unchanged submachine merges the kept listings of the others into the same table.
+  proxy.UpdateCapabilities(nullptr);
+  EXPECT_THAT(merged(), ElementsAreArray(c.expected));
 }
 
 INSTANTIATE_TEST_SUITE_P(
