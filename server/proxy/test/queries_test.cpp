@@ -240,4 +240,21 @@ TEST_F(QueryTest, ImagefifoListingWalksEverySubmachine) {
   EXPECT_EQ(proxy.GetNextImagefifo(), nullptr);
 }
 
+// Wobble parameters come from the one submachine that offers wobble; with none or two the
+// proxy answers as a machine without wobble (zeroed parameters) and logs why.
+TEST_F(QueryTest, WobbleParametersComeFromTheOneWobbler) {
+  const MMachWobbleParameters own{{1, 2, 3, 4, 5, 6}};
+  for (size_t wobblers = 0; wobblers <= 2; ++wobblers) {
+    MakeSims(3);
+    for (size_t i = 0; i < 3; ++i) Sim(i).Tables().wobble = own;
+    for (size_t i = 0; i < wobblers; ++i) Sim(i + 1).SetCommandSupported("MMachWobbleCommand");
+    MProxyMachAbstract& proxy = OpenProxy();
+    MErrCapture capture;
+    MMachWobbleParameters out{{9, 9, 9, 9, 9, 9}};
+    EXPECT_EQ(proxy.GetWobbleParameters(out), wobblers == 1) << wobblers;
+    EXPECT_EQ(out, wobblers == 1 ? own : MMachWobbleParameters{}) << wobblers;
+    EXPECT_EQ(capture.LogTexts().size(), wobblers == 1 ? 0u : 1u) << wobblers;
+  }
+}
+
 }  // namespace
