@@ -39,7 +39,7 @@ TEST_P(MIniDataBlockTest, LinesAcrossBlockEndsReadWhole) {
   // The sections come in reverse order, so that saving sorts them.
   const auto section_of = [](int line) { return numbered('s', kSections - 1 - group_of(line)); };
   for (int i = 0; i < kLines; ++i) {
-    content += (is_header(i) ? "[" + section_of(i) + "]" : numbered('k', i) + "=" + numbered('v', i));
+    content += is_header(i) ? std::string("[").append(section_of(i)).append("]") : numbered('k', i) + "=" + numbered('v', i);
     content += line_end;
   }
   MTestTempDir dir;
@@ -60,7 +60,8 @@ TEST_P(MIniDataBlockTest, LinesAcrossBlockEndsReadWhole) {
   for (int group = kSections - 1; group >= 0; --group) {
     for (int i = 0; i < kLines; ++i) {
       if (group_of(i) != group) continue;
-      saved += is_header(i) ? "[" + section_of(i) + "]\r\n" : numbered('k', i) + "=" + numbered('v', i) + "\r\n";
+      saved += is_header(i) ? std::string("[").append(section_of(i)).append("]\r\n")
+                            : numbered('k', i) + "=" + numbered('v', i) + "\r\n";
     }
   }
   EXPECT_EQ(dir.Read("blocks.ini"), saved);

@@ -73,7 +73,10 @@ TEST_F(MIniDataTest, SetEntryReplacesValueOrAppendsAtEndOfSection) {
 // empty section name too), in a file whose first bytes resemble a byte-order mark in one byte only.
 TEST_F(MIniDataTest, NamesOfEveryLengthAreFound) {
   std::string content = "#\xFF not a mark\n";
-  for (int n = 0; n <= 17; ++n) content += "[" + std::string(n, 's') + "]\n" + std::string(n + 1, 'k') + "=" + std::to_string(n) + "\n";
+  for (int n = 0; n <= 17; ++n) {
+    const size_t length = static_cast<size_t>(n);
+    content.append("[").append(length, 's').append("]\n").append(length + 1, 'k').append("=") += std::to_string(n) + "\n";
+  }
   MIniData ini(File(content));
   ASSERT_TRUE(ini.IsOpened());
   for (int n = 0; n <= 17; ++n) {

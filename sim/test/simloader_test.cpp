@@ -103,7 +103,7 @@ class SimMalformedDescriptionTest : public SimLoaderTest,
 
 TEST_P(SimMalformedDescriptionTest, IsReportedAndChangesNothing) {
   const std::string path = GetParam().content.empty() ? dir.File("missing.ini") : write(GetParam().content);
-  const std::string line = GetParam().line == 0 ? "" : ":" + std::to_string(GetParam().line);
+  const std::string line = GetParam().line == 0 ? "" : std::string(":").append(std::to_string(GetParam().line));
   MSimMachine sim(&output, nullptr, "bench", "/etc/sim");
   sim.AddAxis("kept");
   MErrCapture capture;
