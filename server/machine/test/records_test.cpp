@@ -36,7 +36,7 @@ TEST(AxisInfoEqualityTest, ComparesOnlyWhatTheFlagsMakeSignificant) {
   } cases[] = {
       {"identical", [](Axis&, Axis&) {}, true},
       {"names differ although both unavailable",
-       [](Axis& a, Axis& b) { a.flags = b.flags |= kNotAvailable, b.name = "C"; }, false},
+       [](Axis& a, Axis& b) { a.flags = b.flags |= kNotAvailable, b.name.assign(1, 'C'); }, false},
       {"both unavailable, everything else differs",
        [](Axis& a, Axis& b) {
          a.flags = kNotAvailable;
