@@ -32,7 +32,9 @@ auto on_reader(std::function<bool(MFastFileReader&)> step) {
 
 MFileFaultCase write_at_once_case(int mode) {
   const auto write = [mode](const std::string& target) {
-    return MFastFile_WriteAtOnce(target.c_str(), "new", 3, mode) == 3;
+    const int64_t written = MFastFile_WriteAtOnce(target.c_str(), "new", 3, mode);
+    EXPECT_TRUE(written == 3 || written == -1) << written;  // a failure answers -1, nothing else
+    return written == 3;
   };
   return {"MFastFile_WriteAtOnce mode " + std::to_string(mode), on_target(write, mode != kMFastFileCreateNew),
           MFileFaultsOfWriteAtOnce("{target}", mode), mode == kMFastFileReplace ? "target" : ""};
