@@ -78,6 +78,17 @@ std::string text_since(const MOutputChannel* channel, const std::string& before)
   return text;
 }
 
+// The server learns which submachine (list index `index`) did not open, and what it wrote into
+// `output` after `before` about it.
+void report_not_opened(MOutputChannel* output, MMachAbstract* submachine, size_t index, const std::string& before) {
+  const std::string reason = text_since(output, before);
+  MERRLOG("MProxyMachAbstract::Open(): submachine %zu (%s [%s]) not opened%s%s", index + 1,
+          mproxy_guard::name_of(submachine), mproxy_guard::description_of(submachine), reason.empty() ? "" : ": ",
+          reason.c_str());
+  MPROXY_TRACE_AND_FAIL(output, kMErrorInternal, "MProxyMachAbstract::Open(): Open() for submachine index %zu failed",
+                        index);
+}
+
 }  // namespace
 
 bool MProxyMachAbstract::Open() {
@@ -95,13 +106,7 @@ bool MProxyMachAbstract::Open() {
     std::string before;
     if (output) output->Peek(before);
     if (!MPROXY_CALL(submachine, Open)) {
-      // The server learns which submachine failed, and what it wrote about it.
-      const std::string reason = text_since(output, before);
-      MERRLOG("MProxyMachAbstract::Open(): submachine %zu (%s [%s]) not opened%s%s", i + 1,
-              mproxy_guard::name_of(submachine), mproxy_guard::description_of(submachine),
-              reason.empty() ? "" : ": ", reason.c_str());
-      MPROXY_TRACE_AND_FAIL(output, kMErrorInternal,
-                            "MProxyMachAbstract::Open(): Open() for submachine index %zu failed", i);
+      report_not_opened(output, submachine, i, before);
       submachines_.resize(i);
       Close();
       return false;
