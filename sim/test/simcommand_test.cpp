@@ -1,17 +1,16 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include <chrono>
 #include <functional>
 #include <ostream>
 #include <memory>
-#include <random>
 #include <string>
 #include <variant>
 #include <vector>
 
 #include "msharedmem.h"
 #include "msimmachine.h"
+#include "mtestuniquename.h"
 
 using ::testing::ElementsAre;
 
@@ -266,14 +265,6 @@ TEST_F(SimCommandTest, GetUsesTheAxisTable) {
 constexpr MMachImageFormat kVga{640, 480, 1};
 
 // Unique per process, as test processes may run side by side.
-std::string unique_name(const std::string& tag) {
-  static const std::string prefix =
-      "orvex-sim-test-" +
-      std::to_string(std::chrono::steady_clock::now().time_since_epoch().count()) + "-" +
-      std::to_string(std::random_device{}());
-  return prefix + "-" + tag;
-}
-
 // An optical probe system, loaded.
 void add_optic(MSimMachine& machine) {
   machine.AddProbesystem("Optic", {2}).SetImageFormat("Optic", kVga).SetActiveProbesystem("Optic", 2);
@@ -284,7 +275,7 @@ TEST_F(SimCommandTest, ImagefifoCreateLaysOutABlockThatDeleteReleases) {
   add_optic(sim);
   for (const bool wide : {false, true}) {
     SCOPED_TRACE(wide ? "64-bit layout" : "32-bit layout");
-    const std::string name = unique_name(wide ? "wide" : "narrow");
+    const std::string name = MTestUniqueName(wide ? "wide" : "narrow");
     sim.Tables().wide_imagefifos = wide;
     sim.Command("MMachImagefifoCreateCommand").DoneAfter(2);
     std::unique_ptr<MMachCommand> create(sim.NewMMachImagefifoCreateCommand(&output, name, 1000000));
@@ -308,7 +299,7 @@ TEST_F(SimCommandTest, ImagefifoCreateLaysOutABlockThatDeleteReleases) {
 
 // A block created twice holds two links; the machine drops both when it goes.
 TEST_F(SimCommandTest, ADestroyedMachineReleasesTheImagefifoBlocksItStillHolds) {
-  const std::string name = unique_name("kept");
+  const std::string name = MTestUniqueName("kept");
   auto machine = std::make_unique<MSimMachine>(&output, nullptr, "gone", "");
   add_optic(*machine);
   EXPECT_EQ(Run(machine->NewMMachImagefifoCreateCommand(&output, name, 1000000)), "");

@@ -2,10 +2,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <chrono>
 #include <cstdio>
 #include <cstring>
-#include <random>
 #include <string>
 #include <utility>
 #include <vector>
@@ -14,6 +12,7 @@
 #include "mmachimagefifocommands.h"
 #include "msharedmem.h"
 #include "mtestprobesystemmachine.h"
+#include "mtestuniquename.h"
 
 using ::testing::ElementsAre;
 using ::testing::ElementsAreArray;
@@ -24,14 +23,6 @@ constexpr MMachImageFormat kVga{640, 480, 1};
 constexpr unsigned char kUntouched = 0xAA;
 
 // Unique per process, as test processes may run side by side.
-std::string unique_name(const std::string& tag) {
-  static const std::string prefix =
-      "orvex-machine-test-" +
-      std::to_string(std::chrono::steady_clock::now().time_since_epoch().count()) + "-" +
-      std::to_string(std::random_device{}());
-  return prefix + "-" + tag;
-}
-
 uint64_t read_le(const unsigned char* at, uint64_t width) {
   uint64_t value = 0;
   for (uint64_t byte = width; byte-- > 0;) value = value << 8 | at[byte];
@@ -102,7 +93,7 @@ class ImagefifoLayoutTest : public ImagefifoTest,
 // The block is pre-filled so that every byte the layout leaves alone can be seen.
 TEST_P(ImagefifoLayoutTest, HeaderAndStatesAreWrittenAndNothingElse) {
   const LayoutCase& c = GetParam();
-  const std::string name = unique_name(c.tag);
+  const std::string name = MTestUniqueName(c.tag);
   const uint64_t slot_size = c.format.ImageSize();
   const uint64_t states_end = c.state_offset + c.slots * c.word;
   machine.image_format = c.format;
@@ -155,7 +146,7 @@ INSTANTIATE_TEST_SUITE_P(
 TEST_F(ImagefifoTest, ABlockTooSmallForOneImageIsWithdrawnAndReleased) {
   machine.image_format = {100, 1, 1};
   for (const auto& [size, wide] : {std::pair{138, false}, std::pair{178, true}}) {
-    const std::string name = unique_name("small");
+    const std::string name = MTestUniqueName("small");
     BlockLink link(name, size);
     ASSERT_NE(link.bytes, nullptr);
     std::memset(link.bytes, kUntouched, size);
@@ -171,7 +162,7 @@ TEST_F(ImagefifoTest, ABlockTooSmallForOneImageIsWithdrawnAndReleased) {
 }
 
 TEST_F(ImagefifoTest, CreateFailuresEndWithTheirError) {
-  const std::string name = unique_name("fail");
+  const std::string name = MTestUniqueName("fail");
   const std::string failed = "IsDone() [imagefifo create]: failed to create shared memory ";
   const struct {
     MMachImageFormat format;

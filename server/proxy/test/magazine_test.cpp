@@ -1,17 +1,16 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include <chrono>
 #include <fstream>
 #include <iterator>
 #include <memory>
-#include <random>
 #include <string>
 
 #include "merrcapture.h"
 #include "mmachmagazinedb.h"
 #include "msharedmem.h"
 #include "proxyfixture.h"
+#include "mtestuniquename.h"
 
 using ::testing::ElementsAre;
 using ::testing::IsEmpty;
@@ -25,14 +24,6 @@ const std::string kMagazine =
     "[Optic_2_slot4]\nload.program=l4\nunload.program=u4\nprobe=9\n";
 
 // Unique per process, as test processes may run side by side.
-std::string unique_name(const std::string& tag) {
-  static const std::string prefix =
-      "orvex-proxy-test-" +
-      std::to_string(std::chrono::steady_clock::now().time_since_epoch().count()) + "-" +
-      std::to_string(std::random_device{}());
-  return prefix + "-" + tag;
-}
-
 std::string error_line(uint32_t code) {
   MOutputChannel reference(1);
   reference.Error(code);
@@ -101,7 +92,7 @@ TEST_F(MagazineTest, MagazineQueriesReachTheDatabaseOfTheActiveSubmachineOnly) {
 // proxy, no link to it is left in this process.
 TEST_F(MagazineTest, ImagefifoIsCreatedOnTheActiveSubmachineAndDeletedWhereItIs) {
   MProxyMachAbstract& proxy = Open(true);
-  const std::string name = unique_name("fifo");
+  const std::string name = MTestUniqueName("fifo");
   EXPECT_EQ(Run(proxy.NewMMachImagefifoCreateCommand(&channel, name, 1000000)), "");
   EXPECT_EQ(Sim(0).FindImagefifo(name), nullptr);
   MMachImagefifoEntry* const entry = Sim(1).FindImagefifo(name);
@@ -127,7 +118,7 @@ TEST_F(MagazineTest, ImagefifoIsCreatedOnTheActiveSubmachineAndDeletedWhereItIs)
 
 TEST_F(MagazineTest, ImagefifoCreateOnANonOpticalActiveSubmachineForwardsItsError) {
   MProxyMachAbstract& proxy = Open(false);
-  const std::string name = unique_name("tactile");
+  const std::string name = MTestUniqueName("tactile");
   MErrCapture capture;
   EXPECT_EQ(Run(proxy.NewMMachImagefifoCreateCommand(&channel, name, 1000000)), error_line(22));
   EXPECT_THAT(capture.LogTexts(),
